@@ -1,0 +1,26 @@
+// The background reader of one open port: moves every byte the device delivers into the
+// port's receive buffer, so nothing is lost while the caller's thread is busy (the kernel
+// itself keeps only about 4 KiB).
+#pragma once
+
+#include "RingBuffer.h"
+
+#include <thread>
+
+class CReceiver {
+public:
+    CReceiver() = default;
+    CReceiver(const CReceiver&) = delete;
+    CReceiver& operator=(const CReceiver&) = delete;
+    ~CReceiver();
+
+    // 0 or an errno value. nFd must stay open until Stop().
+    int Start(int nFd, CRingBuffer& ring);
+    void Stop();
+
+private:
+    void Run(int nFd, CRingBuffer& ring);
+
+    std::thread m_thread;
+    int m_nStopFd = -1;
+};

@@ -1,0 +1,57 @@
+// The receive buffer of one port: one background reader fills it, the caller's threads take
+// from it. Bytes that arrive while it is full are counted as lost; older ones are never
+// overwritten.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+class CRingBuffer {
+public:
+    static constexpr size_t kCapacity = size_t{16} << 20;
+
+    CRingBuffer();
+
+    // Producer side, for the one reader thread: a free contiguous area (nullptr, 0 when full),
+    // filled outside the lock and then committed.
+    uint8_t* FreeArea(size_t& nSize);
+    void Commit(size_t nCount);
+    void CountLost(size_t nCount);
+    // The device went away: waiters stop waiting for more.
+    void MarkGone();
+
+    // Empties the buffer for a fresh open; no reader may run.
+    void Reset();
+
+    size_t Size() const;
+    bool IsGone() const;
+    // Bytes lost since the last call, and clears the count.
+    uint64_t TakeLost();
+
+    enum class EWait { Ready, Timeout, Gone };
+    // Waits until at least nCount bytes are buffered, up to the deadline.
+    EWait WaitFor(size_t nCount, std::chrono::steady_clock::time_point deadline);
+    // Waits until the fill differs from nKnown (more bytes or gone), up to the deadline.
+    EWait WaitForMore(size_t nKnown, std::chrono::steady_clock::time_point deadline);
+
+    // Copies nCount bytes from nOffset past the oldest into pOut without taking them; false
+    // when fewer are buffered.
+    bool Peek(size_t nOffset, uint8_t* pOut, size_t nCount) const;
+    // Takes nCount bytes (at most the fill) into pOut, or drops them when pOut is null.
+    size_t Take(uint8_t* pOut, size_t nCount);
+
+private:
+    void CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const;
+
+    std::unique_ptr<uint8_t[]> m_pData;
+    mutable std::mutex m_mtx;
+    std::condition_variable m_cvData;
+    uint64_t m_nHead = 0;   // total bytes taken
+    uint64_t m_nTail = 0;   // total bytes committed
+    uint64_t m_nLost = 0;
+    bool m_bGone = false;
+};
