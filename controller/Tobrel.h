@@ -1,0 +1,21 @@
+// The controller's serial-port library, as far as the terminal calls it.
+// A port is 1 to 10 for COM1 to COM10; a result of 0 means success.
+#pragma once
+
+#include <cstdint>
+
+extern "C" {
+
+uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits);
+uint32_t Close_Com(uint8_t port);
+uint32_t Send_Binary(uint8_t port, const uint8_t* data, uint32_t count, uint32_t reserved);
+uint32_t DataSizeInCom(uint8_t port);
+uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed);
+uint32_t Send_Cmd(uint8_t port, const char* command, uint8_t checksum, uint8_t reserved);
+uint32_t Receive_Cmd(uint8_t port, char* reply, uint16_t timeout, uint8_t checksum, uint32_t* elapsed);
+uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* reply, uint16_t timeout,
+                          uint8_t checksum, uint32_t* elapsed, uint8_t reserved);
+// NUL-terminated UTF-16 text; valid until the next call from the same thread.
+const char16_t* GetSerialErrorMessage(uint32_t result);
+
+}

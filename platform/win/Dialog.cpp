@@ -1,0 +1,141 @@
+#include "Dialog.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "Clock.h"
+#include "Timer.h"
+#include "Window.h"
+#include "WindowRec.h"
+
+namespace {
+
+win::FontMetricsProvider g_fontMetrics;
+win::CModalHost* g_pModalHost = nullptr;
+
+// Headless real time: deliver timers until the dialog ends.
+class CRealTimeHost final : public win::CModalHost {
+ public:
+  void RunModalLoop(HWND hDlg) override {
+    while (!IsDialogEnded(hDlg)) {
+      if (win::DispatchDueTimer()) continue;
+      auto due = win::NextTimerDue();
+      int64_t nWait = due ? std::max<int64_t>(0, *due - win::GetClock().NowMs()) : 10;
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::min<int64_t>(nWait, 10)));
+    }
+  }
+};
+
+bool IsTabStop(HWND h) {
+  return (GetWindowStyle(h) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h);
+}
+
+}  // namespace
+
+namespace win {
+
+void SetFontMetricsProvider(FontMetricsProvider provider) { g_fontMetrics = std::move(provider); }
+
+SIZE GetDialogBaseUnits(std::u16string_view fontName, int pointSize) {
+  if (g_fontMetrics) return g_fontMetrics(fontName, pointSize);
+  // An 8-point dialog font on a 96-dpi screen.
+  return SIZE{6 * pointSize / 8, 13 * pointSize / 8};
+}
+
+RECT MapDialogRect(const RECT& dlu, SIZE base) {
+  long x = dlu.left * base.cx / 4, y = dlu.top * base.cy / 8;
+  long cx = (dlu.right - dlu.left) * base.cx / 4, cy = (dlu.bottom - dlu.top) * base.cy / 8;
+  return RECT{x, y, x + cx, y + cy};
+}
+
+SIZE GetDialogBaseUnits(HWND hDlg) {
+  RECT dlu = GetDialogUnitRect(hDlg), px = GetWindowRect(hDlg);
+  long ncx = dlu.right - dlu.left, ncy = dlu.bottom - dlu.top;
+  return SIZE{ncx ? (px.right - px.left) * 4 / ncx : 0, ncy ? (px.bottom - px.top) * 8 / ncy : 0};
+}
+
+void SetModalHost(CModalHost* pHost) { g_pModalHost = pHost; }
+
+}  // namespace win
+
+HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData) {
+  SIZE base = win::GetDialogBaseUnits(tmpl.fontName, tmpl.pointSize);
+  RECT dlu{tmpl.x, tmpl.y, tmpl.x + tmpl.cx, tmpl.y + tmpl.cy};
+  HWND hDlg = CreateWindowFromParams({.cls = WindowClass::Dialog,
+                                      .style = tmpl.style,
+                                      .exStyle = tmpl.exStyle,
+                                      .id = 0,
+                                      .text = tmpl.caption,
+                                      .parent = hParent,
+                                      .dluRect = dlu,
+                                      .pixelRect = win::MapDialogRect(dlu, base),
+                                      .proc = proc,
+                                      .userData = userData});
+  for (const auto& item : tmpl.items) {
+    RECT r{item.x, item.y, item.x + item.cx, item.y + item.cy};
+    CreateWindowFromParams({.cls = item.cls,
+                            .style = item.style | WS_CHILD,
+                            .exStyle = item.exStyle,
+                            .id = item.id,
+                            .text = item.text ? item.text : u"",
+                            .parent = hDlg,
+                            .dluRect = r,
+                            .pixelRect = win::MapDialogRect(r, base),
+                            .proc = nullptr,
+                            .userData = nullptr});
+  }
+  if (SendMessage(hDlg, WM_INITDIALOG, 0, 0)) SetFocus(GetNextDlgTabItem(hDlg, nullptr, false));
+  return hDlg;
+}
+
+int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData) {
+  HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
+  if (!IsDialogEnded(hDlg)) {
+    static CRealTimeHost realTime;
+    (g_pModalHost ? *g_pModalHost : static_cast<win::CModalHost&>(realTime)).RunModalLoop(hDlg);
+  }
+  int nResult = hDlg->nResult;
+  DestroyWindow(hDlg);
+  return nResult;
+}
+
+BOOL EndDialog(HWND hDlg, int nResult) {
+  if (!IsWindow(hDlg)) return FALSE;
+  hDlg->bEnded = true;
+  hDlg->nResult = nResult;
+  return TRUE;
+}
+
+bool IsDialogEnded(HWND hDlg) { return !IsWindow(hDlg) || hDlg->bEnded; }
+
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious) {
+  const auto& children = GetChildren(hDlg);
+  size_t n = children.size();
+  if (n == 0) return nullptr;
+  size_t start = n - 1;  // so that the first step lands on the first control
+  if (bPrevious) start = 0;
+  for (size_t i = 0; i < n; ++i)
+    if (children[i] == hCtl) start = i;
+  for (size_t step = 1; step <= n; ++step) {
+    size_t i = bPrevious ? (start + n - step) % n : (start + step) % n;
+    if (IsTabStop(children[i])) return children[i];
+  }
+  return nullptr;
+}
+
+bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
+  switch (vk) {
+    case VK_TAB:
+      if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), bShift)) SetFocus(hNext);
+      return true;
+    case VK_RETURN:
+      // The template has no default push button, so Enter is the OK command.
+      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      return true;
+    case VK_ESCAPE:
+      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return true;
+  }
+  return false;
+}

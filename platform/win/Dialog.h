@@ -1,0 +1,44 @@
+// The dialog manager: dialogs built from templates, the modal run, keyboard
+// navigation and the dialog's base units.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "Resource.h"
+#include "WinTypes.h"
+
+namespace win {
+
+// Dialog base units for a dialog font. The view installs the desktop's font
+// metrics; without one, the headless system uses fixed units.
+using FontMetricsProvider = std::function<SIZE(std::u16string_view fontName, int pointSize)>;
+void SetFontMetricsProvider(FontMetricsProvider provider);
+SIZE GetDialogBaseUnits(std::u16string_view fontName, int pointSize);
+// Dialog units to pixels, truncating as the platform does.
+RECT MapDialogRect(const RECT& dlu, SIZE baseUnits);
+SIZE GetDialogBaseUnits(HWND hDlg);
+
+// Runs a modal dialog's message loop until the dialog has ended. The desktop
+// view runs it in its event loop; tests run a script in it.
+class CModalHost {
+ public:
+  virtual ~CModalHost() = default;
+  virtual void RunModalLoop(HWND hDlg) = 0;
+};
+void SetModalHost(CModalHost* pHost);
+
+}  // namespace win
+
+// Creates the dialog and its controls in template order, hidden where the
+// template says so, then sends WM_INITDIALOG; focus goes to the first tab
+// stop when the dialog procedure answers TRUE.
+HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData);
+// Creates the dialog, runs it modally and destroys it; answers EndDialog's result.
+int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData);
+BOOL EndDialog(HWND hDlg, int nResult);
+bool IsDialogEnded(HWND hDlg);
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
+// Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
+// Enter is the OK command and Escape the Cancel command.
+bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift);

@@ -1,0 +1,3 @@
+#include "Resource.h"
+
+HICON LoadIcon(int id) { return win::FindIconResource(id); }

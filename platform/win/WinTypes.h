@@ -1,0 +1,126 @@
+// The platform's basic types, messages, styles and ids, as the terminal and the
+// framework use them.
+#pragma once
+
+#include <cstdint>
+
+using BYTE = uint8_t;
+using WORD = uint16_t;
+using DWORD = uint32_t;
+using UINT = uint32_t;
+using UINT_PTR = uintptr_t;
+using WPARAM = uintptr_t;
+using LPARAM = intptr_t;
+using LRESULT = intptr_t;
+using INT_PTR = intptr_t;
+using BOOL = int;
+using COLORREF = uint32_t;
+
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+
+struct WindowRec;
+using HWND = WindowRec*;
+struct IconRec;
+using HICON = const IconRec*;
+
+struct RECT {
+  long left = 0, top = 0, right = 0, bottom = 0;
+  friend bool operator==(const RECT&, const RECT&) = default;
+};
+struct SIZE {
+  long cx = 0, cy = 0;
+};
+
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+
+constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) {
+  return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
+constexpr WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+constexpr WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) { return static_cast<WPARAM>(lo) | (static_cast<WPARAM>(hi) << 16); }
+
+// Messages.
+constexpr UINT WM_SETFOCUS = 0x0007;
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_GETTEXT = 0x000D;
+constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_CTLCOLORDLG = 0x0136;
+constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
+constexpr UINT CB_ADDSTRING = 0x0143;
+constexpr UINT CB_GETCOUNT = 0x0146;
+constexpr UINT CB_GETCURSEL = 0x0147;
+constexpr UINT CB_GETLBTEXT = 0x0148;
+constexpr UINT CB_GETLBTEXTLEN = 0x0149;
+constexpr UINT CB_SETCURSEL = 0x014E;
+
+constexpr LRESULT CB_ERR = -1;
+
+// Notification codes.
+constexpr WORD BN_CLICKED = 0;
+constexpr WORD CBN_SELCHANGE = 1;
+constexpr WORD CBN_EDITCHANGE = 5;
+constexpr WORD EN_CHANGE = 0x0300;
+
+// Command ids.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+
+// Window styles.
+constexpr DWORD WS_POPUP = 0x80000000;
+constexpr DWORD WS_CHILD = 0x40000000;
+constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD WS_DISABLED = 0x08000000;
+constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_VSCROLL = 0x00200000;
+constexpr DWORD WS_SYSMENU = 0x00080000;
+constexpr DWORD WS_GROUP = 0x00020000;
+constexpr DWORD WS_TABSTOP = 0x00010000;
+constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
+constexpr DWORD WS_EX_CAPTIONOKBTN = 0x80000000;
+constexpr DWORD DS_SETFONT = 0x0040;
+constexpr DWORD DS_MODALFRAME = 0x0080;
+constexpr DWORD ES_LEFT = 0x0000;
+constexpr DWORD ES_MULTILINE = 0x0004;
+constexpr DWORD ES_AUTOVSCROLL = 0x0040;
+constexpr DWORD ES_AUTOHSCROLL = 0x0080;
+constexpr DWORD ES_READONLY = 0x0800;
+constexpr DWORD CBS_DROPDOWN = 0x0002;
+constexpr DWORD CBS_SORT = 0x0100;
+constexpr DWORD BS_PUSHBUTTON = 0x0000;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+constexpr DWORD BS_GROUPBOX = 0x0007;
+constexpr DWORD BS_TYPEMASK = 0x000F;
+constexpr DWORD SS_LEFT = 0x0000;
+
+// Keys.
+constexpr UINT VK_TAB = 0x09;
+constexpr UINT VK_RETURN = 0x0D;
+constexpr UINT VK_ESCAPE = 0x1B;
+
+// Timers.
+constexpr UINT USER_TIMER_MINIMUM = 10;
+constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
+
+// The colours a view paints a window with. WM_CTLCOLORDLG and
+// WM_CTLCOLORSTATIC carry a pointer to them in wParam, filled with the view's
+// defaults; a handler that changes them answers TRUE.
+struct CTLCOLORS {
+  COLORREF background;
+  COLORREF text;
+};
+
+enum class WindowClass { Dialog, Button, Static, Edit, ComboBox };

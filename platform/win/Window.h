@@ -1,0 +1,68 @@
+// Windows: creation, the message call, default handling, text, styles,
+// geometry, visibility, focus and icons.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "SharedText.h"
+#include "WinTypes.h"
+
+struct CreateParams {
+  WindowClass cls = WindowClass::Static;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  int id = 0;
+  std::u16string_view text;
+  HWND parent = nullptr;
+  RECT dluRect;    // position and size in dialog units, for controls of a dialog
+  RECT pixelRect;  // position and size in pixels, relative to the parent
+  WNDPROC proc = nullptr;  // window procedure; the class's default when null
+  void* userData = nullptr;
+};
+
+HWND CreateWindowFromParams(const CreateParams& params);
+void DestroyWindow(HWND hWnd);
+bool IsWindow(HWND hWnd);
+
+LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Replaces the window procedure and answers the previous one.
+WNDPROC SetWindowProc(HWND hWnd, WNDPROC proc);
+void* GetWindowUserData(HWND hWnd);
+void SetWindowUserData(HWND hWnd, void* data);
+
+WindowClass GetWindowClass(HWND hWnd);
+DWORD GetWindowStyle(HWND hWnd);
+DWORD GetWindowExStyle(HWND hWnd);
+int GetDlgCtrlID(HWND hWnd);
+HWND GetParent(HWND hWnd);
+HWND GetDlgItem(HWND hDlg, int id);
+const std::vector<HWND>& GetChildren(HWND hWnd);
+
+bool IsWindowVisible(HWND hWnd);
+bool IsWindowEnabled(HWND hWnd);
+void ShowWindow(HWND hWnd, bool bShow);
+void EnableWindow(HWND hWnd, bool bEnable);
+
+RECT GetDialogUnitRect(HWND hWnd);
+RECT GetWindowRect(HWND hWnd);  // pixels, relative to the parent (the desktop for a dialog)
+void MoveWindow(HWND hWnd, const RECT& rect);
+SIZE GetDesktopSize();
+void SetDesktopSize(SIZE size);
+
+BOOL SetWindowText(HWND hWnd, std::u16string_view text);
+// Sets the text to a view of shared storage. When the window's text was a
+// shorter view of the same storage, the change is an append, which costs
+// nothing in proportion to the old text and reaches observers as one.
+void SetWindowTextShared(HWND hWnd, const win::CSharedText& text);
+int GetWindowTextLength(HWND hWnd);
+int GetWindowText(HWND hWnd, char16_t* buffer, int nMaxCount);
+std::u16string GetWindowText(HWND hWnd);
+const win::CSharedText& GetWindowTextShared(HWND hWnd);
+
+HWND GetFocus();
+HWND SetFocus(HWND hWnd);
+
+HICON GetWindowIcon(HWND hWnd, WPARAM kind);

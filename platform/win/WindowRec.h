@@ -1,0 +1,41 @@
+// The record behind a window handle, shared by the window system's files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "SharedText.h"
+#include "WinTypes.h"
+
+struct WindowRec {
+  WindowClass cls = WindowClass::Static;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  int id = 0;
+  HWND parent = nullptr;
+  std::vector<HWND> children;
+  RECT dluRect;
+  RECT pixelRect;
+  WNDPROC proc = nullptr;
+  void* userData = nullptr;
+  win::CSharedText text;
+
+  // Combo box.
+  std::vector<std::u16string> items;
+  int curSel = -1;
+
+  // Dialog.
+  HICON iconBig = nullptr;
+  HICON iconSmall = nullptr;
+  bool bEnded = false;
+  int nResult = 0;
+};
+
+namespace win {
+
+// Stores a window's new text and tells the observers.
+void StoreText(HWND hWnd, const CSharedText& text);
+// Sends WM_COMMAND with a notification code from a control to its parent.
+void NotifyParent(HWND hCtl, WORD code);
+
+}  // namespace win

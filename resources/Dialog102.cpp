@@ -1,0 +1,90 @@
+// Dialog template 102, the terminal, with the contents of its lists.
+#include "Resource.h"
+#include "resource.h"
+
+namespace {
+
+using win::DialogItemTemplate;
+constexpr DWORD kList = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN;
+constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kHiddenButton = WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kLabel = WS_VISIBLE | WS_GROUP | SS_LEFT;
+constexpr DWORD kLine = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL;
+constexpr DWORD kRecord = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_MULTILINE | WS_VSCROLL;
+constexpr WindowClass kCombo = WindowClass::ComboBox, kBtn = WindowClass::Button, kStatic = WindowClass::Static,
+                      kEdit = WindowClass::Edit;
+
+const win::DialogTemplate kDialog102{
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+    WS_EX_APPWINDOW | WS_EX_CAPTIONOKBTN,
+    0, 0, 282, 276,
+    u"Quorvel V 1.2 Serial ",
+    u"System", 8,
+    {
+        {kCombo, kList, IDC_COMBO_PORT, nullptr, 18, 23, 50, 101},
+        {kCombo, kList, IDC_COMBO_BAUD, nullptr, 70, 23, 50, 101},
+        {kStatic, kLabel, IDC_STATIC, u"Parity:", 18, 36, 26, 11},
+        {kCombo, kList, IDC_COMBO_PARITY, nullptr, 18, 47, 51, 101},
+        {kCombo, kList, IDC_COMBO_DATABITS, nullptr, 70, 47, 23, 101},
+        {kCombo, kList, IDC_COMBO_STOPBITS, nullptr, 94, 47, 50, 50},
+        {kBtn, kButton, IDC_BUTTON_OPEN, u"Open Com", 18, 62, 63, 13},
+        {kBtn, kButton, IDC_BUTTON_CLOSE, u"Close Com", 82, 62, 61, 13},
+        {kEdit, kLine, IDC_EDIT_STATUS, nullptr, 6, 252, 268, 17},
+        {kEdit, kLine, IDC_EDIT_SEND, nullptr, 163, 73, 103, 16},
+        {kBtn, kButton, IDC_BUTTON_SEND, u"Send", 164, 92, 102, 13},
+        {kStatic, kLabel, IDC_STATIC, u"iKestra Slot On:", 165, 10, 44, 11},
+        {kCombo, kList, IDC_COMBO_SLOT, nullptr, 163, 22, 62, 101},
+        {kEdit, kRecord, IDC_EDIT_RECEIVE_RECORD, nullptr, 152, 136, 116, 97},
+        {kEdit, kRecord, IDC_EDIT_SEND_RECORD, nullptr, 14, 136, 129, 96},
+        {kBtn, kButton, IDC_BUTTON_CLEAR_RECEIVE, u"Clear Receive", 152, 236, 115, 13},
+        {kBtn, kButton, IDC_BUTTON_CLEAR_SEND, u"Clear Send", 15, 236, 127, 13},
+        {kCombo, kList, IDC_COMBO_TERMINATOR, nullptr, 163, 49, 97, 87},
+        {kStatic, kLabel, IDC_STATIC, u"Send String With:", 165, 38, 67, 11},
+        {kStatic, kLabel, IDC_STATIC, u"Data Bit:", 62, 36, 37, 11},
+        {kStatic, kLabel, IDC_STATIC, u"Stop Bit:", 100, 37, 37, 11},
+        {kStatic, kLabel, IDC_STATIC, u"COM Port:", 20, 10, 47, 11},
+        {kStatic, kLabel, IDC_STATIC, u"Baudrate:", 71, 10, 47, 11},
+        {kStatic, kLabel, IDC_STATIC, u"Send String:", 164, 64, 67, 11},
+        {kStatic, kLabel, IDC_STATIC, u"Send String Record:", 17, 125, 66, 11},
+        {kStatic, kLabel, IDC_STATIC, u"Receive String Record:", 151, 124, 93, 11},
+        {kStatic, kLabel, IDC_STATIC, u"Interval:", 24, 89, 30, 11},
+        {kEdit, kLine, IDC_EDIT_INTERVAL, nullptr, 54, 87, 49, 14},
+        {kBtn, kButton, IDC_BUTTON_SET, u"Set", 105, 87, 37, 13},
+        {kBtn, kButton, IDC_BUTTON_START_AUTO, u"Start Auto", 22, 105, 59, 13},
+        {kBtn, kButton, IDC_BUTTON_STOP_AUTO, u"Stop Auto", 87, 105, 56, 13},
+        {kBtn, WS_VISIBLE | BS_GROUPBOX, IDC_STATIC, u"Auto Send", 16, 78, 130, 45},
+        {kCombo, kList, IDC_COMBO_TAIL, nullptr, 232, 111, 35, 87},
+        {kStatic, kLabel, IDC_STATIC, u"Delet Recive String tail:", 154, 112, 78, 11},
+        {kBtn, kHiddenButton, IDC_BUTTON_SCAN, u"ScanKes", 238, 28, 36, 14},
+        {kBtn, kHiddenButton, IDC_BUTTON_NAME_QUERY, u"Button1", 113, 15, 50, 11},
+    }};
+
+win::DialogInit MakeInit() {
+  win::DialogInit init;
+  auto add = [&](int id, std::initializer_list<const char16_t*> items) {
+    for (const char16_t* item : items) init.push_back({id, CB_ADDSTRING, item});
+  };
+  add(IDC_COMBO_PORT, {u"COM1", u"COM2", u"COM3", u"COM4", u"COM5", u"COM6", u"COM7", u"COM8", u"COM9", u"COM10"});
+  add(IDC_COMBO_BAUD,
+      {u"2400", u"4800", u"9600", u"19200", u"38400", u"57600", u"115200", u"230400", u"460800", u"921600"});
+  add(IDC_COMBO_PARITY, {u"Non Parity", u"Odd Parity", u"Even Parity", u"Space Parity"});
+  add(IDC_COMBO_DATABITS, {u"5", u"6", u"7", u"8"});
+  add(IDC_COMBO_STOPBITS, {u"1    Stop Bit", u"1.5 Stop Bit", u"2    Stop Bit"});
+  add(IDC_COMBO_SLOT, {u"SLOT 1", u"SLOT 2", u"SLOT 3", u"SLOT 4", u"SLOT 5", u"SLOT 6", u"SLOT 7", u""});
+  add(IDC_COMBO_TERMINATOR, {u"Non", u"CR", u"LF", u"LF_CR", u"CR_LF"});
+  add(IDC_COMBO_TAIL, {u"Non", u"1", u"2"});
+  return init;
+}
+
+}  // namespace
+
+namespace win {
+
+const DialogTemplate* FindDialogResource(int id) { return id == IDD_QUORVEL_DIALOG ? &kDialog102 : nullptr; }
+
+const DialogInit* FindDialogInitResource(int id) {
+  static const DialogInit init = MakeInit();
+  return id == IDD_QUORVEL_DIALOG ? &init : nullptr;
+}
+
+}  // namespace win
