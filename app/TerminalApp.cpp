@@ -1,0 +1,18 @@
+#include "TerminalApp.h"
+
+#include "TerminalDlg.h"
+
+CTerminalApp theApp;
+
+BOOL CTerminalApp::InitInstance() {
+  // Light peach (red in the low byte) behind black text.
+  SetDialogBkColor(RGB(255, 193, 164), RGB(0, 0, 0));
+
+  CTerminalDlg dlg;
+  m_pMainWnd = &dlg;
+  dlg.DoModal();
+  m_pMainWnd = nullptr;
+
+  // No message loop of the application's own: the process ends here.
+  return FALSE;
+}

@@ -1,0 +1,11 @@
+// The application: runs the terminal dialog as its one window.
+#pragma once
+
+#include "afxwin.h"
+
+class CTerminalApp : public CWinApp {
+ public:
+  BOOL InitInstance() override;
+};
+
+extern CTerminalApp theApp;

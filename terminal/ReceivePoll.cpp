@@ -1,0 +1,61 @@
+// The receive poll and Clear Receive.
+#include <algorithm>
+#include <cstring>
+
+#include "TerminalDlg.h"
+#include "TerminalState.h"
+#include "TextConversion.h"
+#include "Tobrel.h"
+
+namespace {
+
+constexpr uint16_t kReceiveTimeout = 100;
+// Bytes of one read; the buffer keeps room for a zero byte after them.
+constexpr uint32_t kMaxRead = sizeof(TerminalState::receiveBytes) - 1;
+constexpr size_t kMaxTail = 2;
+uint32_t g_nReceiveElapsed;
+
+size_t TailLength(int nSelection) { return nSelection >= 1 && nSelection <= 2 ? static_cast<size_t>(nSelection) : 0; }
+
+}  // namespace
+
+// Everything waiting is read, in reads that fit the buffer, and handled as
+// one block: the chosen tail is dropped once, from its end.
+void CTerminalDlg::PollReceive() {
+  TerminalState& st = g_terminalState;
+  if (DataSizeInCom(st.portNumber) == 0) return;
+  uint32_t nLeft = DataSizeInCom(st.portNumber);
+  size_t nTail = TailLength(m_comboTail.GetCurSel());
+
+  // The last nTail characters read so far: the tail, unless more follow.
+  char16_t held[kMaxTail];
+  size_t nHeld = 0;
+  bool bRead = false;
+  while (nLeft > 0) {
+    uint16_t nCount = static_cast<uint16_t>(std::min(nLeft, kMaxRead));
+    std::memset(st.receiveBytes, 0, sizeof st.receiveBytes);
+    if (Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &g_nReceiveElapsed) != 0) break;
+    bRead = true;
+    nLeft -= nCount;
+
+    size_t nAll = nHeld + nCount;
+    size_t nKeep = nAll > nTail ? nAll - nTail : 0;
+    std::memset(st.receiveText, 0, sizeof st.receiveText);
+    for (size_t i = 0; i < nAll; ++i) {
+      char16_t ch = i < nHeld ? held[i] : WidenReceived(st.receiveBytes[i - nHeld]);
+      if (i < nKeep) {
+        st.receiveText[i] = ch;
+      } else {
+        held[i - nKeep] = ch;
+      }
+    }
+    nHeld = nAll - nKeep;
+    m_strReceiveRecord += std::u16string_view(st.receiveText, nKeep);
+  }
+  if (bRead) UpdateData(FALSE);
+}
+
+void CTerminalDlg::OnBnClickedClearReceive() {
+  m_strReceiveRecord.Empty();
+  UpdateData(FALSE);
+}

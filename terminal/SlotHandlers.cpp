@@ -1,0 +1,44 @@
+// The module slot and the two module queries.
+#include <cstring>
+
+#include "PallixSDK.h"
+#include "TerminalDlg.h"
+#include "TerminalState.h"
+#include "TextConversion.h"
+#include "Tobrel.h"
+
+namespace {
+
+constexpr size_t kReplySize = 100;
+constexpr uint16_t kReplyTimeout = 100;
+uint32_t g_nScanElapsed;
+uint32_t g_nNameElapsed;
+
+}  // namespace
+
+void CTerminalDlg::OnCbnSelchangeSlot() { ChangeSlotToKestra(static_cast<uint8_t>(m_comboSlot.GetCurSel() + 1)); }
+
+void CTerminalDlg::OnBnClickedScanQuery() {
+  // Cleared, so that a failed exchange appends nothing.
+  char reply[kReplySize] = {};
+  Send_Receive_Cmd(g_terminalState.portNumber, "@01FF", reply, kReplyTimeout, 0, &g_nScanElapsed, 0);
+  AppendReply(reply, sizeof reply);
+}
+
+void CTerminalDlg::OnBnClickedNameQuery() {
+  char command[kReplySize] = "$00M";
+  char reply[kReplySize] = {};
+  Send_Cmd(g_terminalState.portNumber, command, 0, 0);
+  Receive_Cmd(g_terminalState.portNumber, reply, kReplyTimeout, 0, &g_nNameElapsed);
+  AppendReply(reply, sizeof reply);
+}
+
+// Appends a NUL-terminated reply, bounded at the end of its buffer.
+void CTerminalDlg::AppendReply(const char* reply, size_t nSize) {
+  TerminalState& st = g_terminalState;
+  size_t nLength = strnlen(reply, nSize);
+  std::memset(st.receiveText, 0, sizeof st.receiveText);
+  for (size_t i = 0; i < nLength; ++i) st.receiveText[i] = Widen(static_cast<uint8_t>(reply[i]));
+  m_strReceiveRecord += std::u16string_view(st.receiveText, nLength);
+  UpdateData(FALSE);
+}

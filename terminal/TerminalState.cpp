@@ -1,0 +1,3 @@
+#include "TerminalState.h"
+
+TerminalState g_terminalState;

@@ -1,0 +1,127 @@
+#include "FakeSerial.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "PallixSDK.h"
+#include "Tobrel.h"
+
+namespace fake {
+
+CFakeSerial& Serial() {
+  static CFakeSerial serial;
+  return serial;
+}
+
+CFakeSdk& Sdk() {
+  static CFakeSdk sdk;
+  return sdk;
+}
+
+size_t CFakeSerial::Count(const std::string& name) const {
+  return static_cast<size_t>(std::count_if(calls.begin(), calls.end(), [&](const CCall& c) { return c.name == name; }));
+}
+
+std::vector<CCall> CFakeSerial::Calls(const std::string& name) const {
+  std::vector<CCall> out;
+  std::copy_if(calls.begin(), calls.end(), std::back_inserter(out), [&](const CCall& c) { return c.name == name; });
+  return out;
+}
+
+std::u16string MessageFor(uint32_t result) {
+  std::string digits = std::to_string(result);
+  return u"result " + std::u16string(digits.begin(), digits.end());
+}
+
+namespace {
+
+uint32_t Next(std::deque<uint32_t>& results) {
+  if (results.empty()) return 0;
+  uint32_t r = results.front();
+  results.pop_front();
+  return r;
+}
+
+void Record(const char* name, std::vector<int64_t> args, std::vector<uint8_t> bytes = {}) {
+  Serial().calls.push_back({name, std::move(args), std::move(bytes)});
+}
+
+std::vector<uint8_t> TextBytes(const char* text) { return std::vector<uint8_t>(text, text + std::strlen(text)); }
+
+void CopyReply(char* reply) {
+  const auto& r = Serial().script.commandReply;
+  std::memcpy(reply, r.data(), std::min<size_t>(r.size(), 100));
+}
+
+}  // namespace
+
+}  // namespace fake
+
+using fake::Record;
+
+extern "C" {
+
+uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
+  Record("Open_Com", {port, baudRate, dataBits, parity, stopBits});
+  return fake::Next(fake::Serial().script.openResults);
+}
+
+uint32_t Close_Com(uint8_t port) {
+  Record("Close_Com", {port});
+  return 0;
+}
+
+uint32_t Send_Binary(uint8_t port, const uint8_t* data, uint32_t count, uint32_t reserved) {
+  Record("Send_Binary", {port, count, reserved}, std::vector<uint8_t>(data, data + count));
+  return fake::Next(fake::Serial().script.sendResults);
+}
+
+uint32_t DataSizeInCom(uint8_t port) {
+  Record("DataSizeInCom", {port});
+  return static_cast<uint32_t>(fake::Serial().Waiting());
+}
+
+uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {
+  Record("Receive_Binary", {port, timeout, count, elapsed != nullptr});
+  auto& script = fake::Serial().script;
+  if (script.nFailingReads > 0) {
+    --script.nFailingReads;
+    return 1;
+  }
+  if (fake::Serial().Waiting() < count) return 2;
+  std::memcpy(buffer, script.incoming.data() + script.nIncomingRead, count);
+  script.nIncomingRead += count;
+  return 0;
+}
+
+uint32_t Send_Cmd(uint8_t port, const char* command, uint8_t checksum, uint8_t reserved) {
+  Record("Send_Cmd", {port, checksum, reserved}, fake::TextBytes(command));
+  return 0;
+}
+
+uint32_t Receive_Cmd(uint8_t port, char* reply, uint16_t timeout, uint8_t checksum, uint32_t* elapsed) {
+  Record("Receive_Cmd", {port, timeout, checksum, elapsed != nullptr});
+  fake::CopyReply(reply);
+  return 0;
+}
+
+uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* reply, uint16_t timeout, uint8_t checksum,
+                          uint32_t* elapsed, uint8_t reserved) {
+  Record("Send_Receive_Cmd", {port, timeout, checksum, elapsed != nullptr, reserved}, fake::TextBytes(command));
+  fake::CopyReply(reply);
+  return 0;
+}
+
+const char16_t* GetSerialErrorMessage(uint32_t result) {
+  Record("GetSerialErrorMessage", {result});
+  thread_local std::u16string message;
+  message = fake::MessageFor(result);
+  return message.c_str();
+}
+
+uint32_t ChangeSlotToKestra(uint8_t slot) {
+  fake::Sdk().slots.push_back(slot);
+  return 0;
+}
+
+}

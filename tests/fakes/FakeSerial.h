@@ -1,0 +1,55 @@
+// A fake serial library and controller SDK, linked into tests in place of the
+// real ones. Every call is recorded with its arguments; the answers come from
+// a script the test sets up.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+struct CCall {
+  std::string name;
+  std::vector<int64_t> args;   // scalar arguments, in order
+  std::vector<uint8_t> bytes;  // Send_Binary's bytes, or the command text
+};
+
+struct CSerialScript {
+  std::deque<uint32_t> openResults;  // then 0
+  std::deque<uint32_t> sendResults;  // then 0
+  // Bytes that have arrived; DataSizeInCom answers their count.
+  std::vector<uint8_t> incoming;
+  size_t nIncomingRead = 0;
+  // Reads that fail before any succeeds again.
+  int nFailingReads = 0;
+  // Replies of Receive_Cmd and Send_Receive_Cmd, copied whole into the
+  // 100-byte buffer (so a test can fill it without a zero byte).
+  std::vector<uint8_t> commandReply;
+};
+
+struct CFakeSerial {
+  std::vector<CCall> calls;
+  CSerialScript script;
+
+  void Reset() { *this = CFakeSerial(); }
+  void Arrive(const std::vector<uint8_t>& bytes) { script.incoming.insert(script.incoming.end(), bytes.begin(), bytes.end()); }
+  void Arrive(const std::string& text) { script.incoming.insert(script.incoming.end(), text.begin(), text.end()); }
+  size_t Waiting() const { return script.incoming.size() - script.nIncomingRead; }
+  size_t Count(const std::string& name) const;
+  std::vector<CCall> Calls(const std::string& name) const;
+};
+
+CFakeSerial& Serial();
+// The message the fake gives for a result code.
+std::u16string MessageFor(uint32_t result);
+
+struct CFakeSdk {
+  std::vector<uint8_t> slots;  // every ChangeSlotToKestra argument
+  void Reset() { slots.clear(); }
+};
+CFakeSdk& Sdk();
+
+}  // namespace fake

@@ -1,0 +1,145 @@
+// The platform rules the terminal depends on: lists, timers, the clock and
+// the notifications a view gets.
+#include <gtest/gtest.h>
+
+#include "Clock.h"
+#include "Dialog.h"
+#include "Timer.h"
+#include "UserInput.h"
+#include "Window.h"
+#include "WindowObserver.h"
+
+namespace {
+
+struct CMessageLog {
+  static inline std::vector<std::pair<UINT, WPARAM>> messages;
+  static LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_COMMAND || m == WM_TIMER) messages.emplace_back(m, w);
+    return DefWindowProc(h, m, w, l);
+  }
+};
+
+class CWindowSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    win::SetClock(&m_clock);
+    CMessageLog::messages.clear();
+    win::DialogTemplate tmpl{WS_POPUP | WS_VISIBLE, 0, 0, 0, 100, 100, u"test", u"System", 8,
+                             {{WindowClass::ComboBox, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, 10, nullptr, 0, 0, 50, 50},
+                              {WindowClass::Edit, WS_VISIBLE | WS_TABSTOP, 11, nullptr, 0, 60, 50, 10}}};
+    m_hDlg = CreateDialogIndirect(tmpl, nullptr, CMessageLog::Proc, nullptr);
+    m_hCombo = GetDlgItem(m_hDlg, 10);
+    for (const char16_t* item : {u"one", u"two", u"three"})
+      SendMessage(m_hCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  }
+  void TearDown() override {
+    DestroyWindow(m_hDlg);
+    win::SetClock(nullptr);
+  }
+  size_t Ticks(WPARAM id) const {
+    return static_cast<size_t>(std::count(CMessageLog::messages.begin(), CMessageLog::messages.end(),
+                                          std::pair<UINT, WPARAM>{WM_TIMER, id}));
+  }
+
+  win::CVirtualClock m_clock;
+  HWND m_hDlg = nullptr;
+  HWND m_hCombo = nullptr;
+};
+
+TEST_F(CWindowSystemTest, ListSelectionFollowsThePlatform) {
+  EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), CB_ERR);
+  // Set by code: no notification.
+  EXPECT_EQ(SendMessage(m_hCombo, CB_SETCURSEL, 1, 0), 1);
+  EXPECT_EQ(GetWindowText(m_hCombo), u"two");
+  EXPECT_TRUE(CMessageLog::messages.empty());
+  // Out of range and -1 clear the selection and the field.
+  EXPECT_EQ(SendMessage(m_hCombo, CB_SETCURSEL, 7, 0), CB_ERR);
+  EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), CB_ERR);
+  EXPECT_EQ(GetWindowText(m_hCombo), u"");
+  // A person's pick selects, shows the item and notifies.
+  EXPECT_TRUE(win::input::Pick(m_hCombo, 2));
+  EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(GetWindowText(m_hCombo), u"three");
+  ASSERT_EQ(CMessageLog::messages.size(), 1u);
+  EXPECT_EQ(CMessageLog::messages[0].second, MAKEWPARAM(10, CBN_SELCHANGE));
+  EXPECT_FALSE(win::input::Pick(m_hCombo, 3));
+  // Typing leaves no selection, even when the text matches an item.
+  EXPECT_TRUE(win::input::Edit(m_hCombo, u"one"));
+  EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), CB_ERR);
+  EXPECT_EQ(GetWindowText(m_hCombo), u"one");
+}
+
+TEST_F(CWindowSystemTest, TimersClampRestartAndNeverBurst) {
+  SetTimer(m_hDlg, 1, 0);
+  EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 1), 10u);
+  SetTimer(m_hDlg, 2, static_cast<UINT>(-5));
+  EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 2), 0x7FFFFFFFu);
+  KillTimer(m_hDlg, 2);
+
+  m_clock.Advance(95);
+  EXPECT_EQ(Ticks(1), 9u);
+  // Setting a running id restarts its period from now.
+  SetTimer(m_hDlg, 1, 50);
+  m_clock.Advance(45);
+  EXPECT_EQ(Ticks(1), 9u);
+  m_clock.Advance(5);
+  EXPECT_EQ(Ticks(1), 10u);
+
+  // A timer that falls behind delivers one tick, then keeps its phase.
+  struct CJumpClock final : win::CClock {
+    int64_t m_nNow = 0;
+    int64_t NowMs() const override { return m_nNow; }
+  } jump;
+  win::SetClock(&jump);
+  SetTimer(m_hDlg, 3, 10);
+  jump.m_nNow = 1000;
+  int nDelivered = 0;
+  while (win::DispatchDueTimer()) ++nDelivered;
+  EXPECT_EQ(nDelivered, 2);  // timer 1 and timer 3, once each
+  EXPECT_EQ(Ticks(3), 1u);
+  EXPECT_GT(*win::NextTimerDue(), 1000);
+
+  // Killing removes the pending tick; a destroyed window's timers end.
+  KillTimer(m_hDlg, 3);
+  jump.m_nNow = 5000;
+  while (win::DispatchDueTimer()) {
+  }
+  EXPECT_EQ(Ticks(3), 1u);
+  DestroyWindow(m_hDlg);
+  m_hDlg = nullptr;
+  EXPECT_FALSE(win::NextTimerDue());
+}
+
+TEST_F(CWindowSystemTest, VirtualTimeDeliversDueTicksInTimeOrder) {
+  SetTimer(m_hDlg, 1, 30);
+  SetTimer(m_hDlg, 2, 20);
+  m_clock.Advance(60);
+  std::vector<WPARAM> order;
+  for (auto [m, w] : CMessageLog::messages) order.push_back(w);
+  // 20, 30, 40, 60 (timer 1 was set first, so it goes first at 60).
+  EXPECT_EQ(order, (std::vector<WPARAM>{2, 1, 2, 1, 2}));
+  EXPECT_EQ(m_clock.NowMs(), 60);
+}
+
+TEST_F(CWindowSystemTest, ViewsHearAppendsAsAppendsAndOtherChangesAsReplacements) {
+  struct CRecorder final : win::CWindowObserver {
+    std::vector<size_t> changes;
+    void OnTextChanged(HWND, size_t nFrom) override { changes.push_back(nFrom); }
+  } recorder;
+  win::AddWindowObserver(&recorder);
+  HWND hEdit = GetDlgItem(m_hDlg, 11);
+  win::CSharedText record(u"abc");
+  SetWindowTextShared(hEdit, record);
+  record.Append(u"de");
+  SetWindowTextShared(hEdit, record);
+  SetWindowTextShared(hEdit, record);  // unchanged: no news
+  win::input::Edit(hEdit, u"typed");
+  record.Append(u"f");
+  SetWindowTextShared(hEdit, record);
+  win::RemoveWindowObserver(&recorder);
+  EXPECT_EQ(recorder.changes, (std::vector<size_t>{win::CWindowObserver::kReplaced, 3, win::CWindowObserver::kReplaced,
+                                                   win::CWindowObserver::kReplaced}));
+  EXPECT_EQ(GetWindowText(hEdit), u"abcdef");
+}
+
+}  // namespace
