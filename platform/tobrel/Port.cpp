@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -212,6 +213,12 @@ uint32_t CPort::Apply(const SLineFlags& flags)
     return TOBREL_OK;
 }
 
+bool CPort::IsHungUp() const
+{
+    pollfd pfd{m_nFd, 0, 0};
+    return m_nFd < 0 || (poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)));
+}
+
 void CPort::Close()
 {
     std::lock_guard lock(m_mtxIo);
@@ -248,7 +255,7 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
     const std::string strDevice = PortDevice(port);
     std::lock_guard lock(g_mtxTable);
     std::shared_ptr<CPort>& pPort = g_apPorts[port];
-    if (pPort && !pPort->IsGone() && pPort->Device() == strDevice)
+    if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && pPort->Device() == strDevice)
         return pPort->Apply(flags);
     // A device that went away, or a port mapped elsewhere now, is opened afresh.
     if (pPort) {

@@ -30,6 +30,8 @@ public:
     const std::string& Device() const { return m_strDevice; }
     const SLineFlags& Flags() const { return m_flags; }
     bool IsGone() const { return m_ring.IsGone(); }
+    // The device hung up, even if the reader has not seen it yet.
+    bool IsHungUp() const;
     CRingBuffer& Ring() { return m_ring; }
     // Held while the device is written, so that Close cannot pull it away underneath.
     std::mutex& IoMutex() { return m_mtxIo; }
