@@ -11,6 +11,7 @@
 #include "Dialog.h"
 #include "FakeSerial.h"
 #include "WinTypes.h"
+#include "Window.h"
 
 class CTerminalHarness : public ::testing::Test {
  protected:

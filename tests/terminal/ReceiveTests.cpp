@@ -1,0 +1,144 @@
+// The receive poll: what each tick reads and what the record gains.
+#include "TerminalHarness.h"
+#include "TerminalState.h"
+#include "resource.h"
+
+namespace {
+
+class CReceiveTest : public CTerminalHarness {
+ protected:
+  // Lets one poll tick run.
+  void Tick() { Advance(50); }
+  std::u16string Record() const { return Text(IDC_EDIT_RECEIVE_RECORD); }
+};
+
+TEST_F(CReceiveTest, TailsAreDroppedFromEachBlockOnItsOwn) {
+  RunApp([&] {
+    OpenPort();
+    serial.Arrive("OK\r\n");
+    Pick(IDC_COMBO_TAIL, 2);
+    Tick();
+    EXPECT_EQ(Record(), u"OK");
+    Pick(IDC_COMBO_TAIL, 0);
+    serial.Arrive("OK\r\n");
+    Tick();
+    EXPECT_EQ(Record(), u"OKOK\r\n");
+
+    Click(IDC_BUTTON_CLEAR_RECEIVE);
+    EXPECT_EQ(Record(), u"");
+    Pick(IDC_COMBO_TAIL, 1);
+    serial.Arrive("OK\r");
+    Tick();
+    serial.Arrive("\n");
+    Tick();
+    EXPECT_EQ(Record(), u"OK");
+
+    // Blocks follow each other with nothing between them.
+    Pick(IDC_COMBO_TAIL, 0);
+    Click(IDC_BUTTON_CLEAR_RECEIVE);
+    serial.Arrive("AB");
+    Tick();
+    serial.Arrive("CD");
+    Tick();
+    EXPECT_EQ(Record(), u"ABCD");
+
+    // A block shorter than the tail adds nothing; no selection keeps it whole.
+    Pick(IDC_COMBO_TAIL, 2);
+    serial.Arrive("X");
+    Tick();
+    EXPECT_EQ(Record(), u"ABCD");
+    Type(IDC_COMBO_TAIL, u"");
+    serial.Arrive("EF");
+    Tick();
+    EXPECT_EQ(Record(), u"ABCDEF");
+  });
+}
+
+TEST_F(CReceiveTest, ZeroBytesAndHighBytesShowAndNothingAfterThemIsLost) {
+  RunApp([&] {
+    OpenPort();
+    serial.Arrive(std::vector<uint8_t>{'a', 0, 'b', 0xB0, 0x41, 0xFF});
+    Tick();
+    EXPECT_EQ(Record(), u"a\u2400b\u00B0A\u00FF");
+    Pick(IDC_COMBO_TAIL, 1);
+    serial.Arrive(std::vector<uint8_t>{'c', 0, 'd', 0});
+    Tick();
+    EXPECT_EQ(Record(), u"a\u2400b\u00B0A\u00FFc\u2400d");
+  });
+}
+
+TEST_F(CReceiveTest, ATickReadsEverythingWaitingInBufferSizedReads) {
+  RunApp([&] {
+    OpenPort();
+    for (size_t nWaiting : {1023u, 1024u, 3000u, 70000u}) {
+      SCOPED_TRACE(nWaiting);
+      serial.calls.clear();
+      Click(IDC_BUTTON_CLEAR_RECEIVE);
+      std::vector<uint8_t> bytes(nWaiting);
+      for (size_t i = 0; i < nWaiting; ++i) bytes[i] = static_cast<uint8_t>(1 + i % 250);
+      serial.Arrive(bytes);
+      Pick(IDC_COMBO_TAIL, 2);
+      Tick();
+      auto reads = serial.Calls("Receive_Binary");
+      ASSERT_EQ(reads.size(), (nWaiting + 1022) / 1023);
+      size_t nTotal = 0;
+      for (const auto& r : reads) {
+        EXPECT_LE(r.args[2], 1023);
+        EXPECT_EQ(r.args[1], 100);
+        nTotal += static_cast<size_t>(r.args[2]);
+      }
+      EXPECT_EQ(nTotal, nWaiting);
+      EXPECT_EQ(serial.Count("DataSizeInCom"), 2u);
+      // The tail comes off once, from the end of everything that was waiting.
+      std::u16string want(bytes.begin(), bytes.end() - 2);
+      EXPECT_EQ(Record(), want);
+    }
+    // A read of one byte after a full one: the tail reaches back into the first.
+    Click(IDC_BUTTON_CLEAR_RECEIVE);
+    serial.Arrive(std::string(1023, 'x') + "yz");
+    Tick();
+    EXPECT_EQ(Record(), std::u16string(1023, u'x'));
+  });
+}
+
+TEST_F(CReceiveTest, ATickWithNothingWaitingAsksOnceAndTouchesNothing) {
+  RunApp([&] {
+    OpenPort();
+    Type(IDC_EDIT_RECEIVE_RECORD, u"typed");
+    Tick();
+    EXPECT_EQ(serial.Count("DataSizeInCom"), 1u);
+    EXPECT_EQ(serial.calls.size(), 1u);
+    EXPECT_EQ(Record(), u"typed");
+  });
+}
+
+TEST_F(CReceiveTest, AFailedReadIsSilentAndTheBytesComeNextTick) {
+  RunApp([&] {
+    OpenPort();
+    Type(IDC_EDIT_STATUS, u"before");
+    serial.Arrive("late");
+    serial.script.nFailingReads = 1;
+    g_terminalState.lastResult = 5;
+    Tick();
+    EXPECT_EQ(Record(), u"");
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), u"before");
+    EXPECT_EQ(g_terminalState.lastResult, 5u);
+    Tick();
+    EXPECT_EQ(Record(), u"late");
+  });
+}
+
+TEST_F(CReceiveTest, AnOpenPortIsPolledEveryFiftyMilliseconds) {
+  RunApp([&] {
+    OpenPort();
+    Advance(49);
+    EXPECT_EQ(serial.Count("DataSizeInCom"), 0u);
+    Advance(1);
+    EXPECT_EQ(serial.Count("DataSizeInCom"), 1u);
+    Advance(1000);
+    EXPECT_EQ(serial.Count("DataSizeInCom"), 21u);
+    for (const auto& c : serial.Calls("DataSizeInCom")) EXPECT_EQ(c.args[0], 1);
+  });
+}
+
+}  // namespace

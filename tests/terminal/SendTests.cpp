@@ -1,0 +1,162 @@
+// Sending once and automatically, the interval, and the send record.
+#include "TerminalHarness.h"
+#include "TerminalState.h"
+#include "Timer.h"
+#include "resource.h"
+
+namespace {
+
+using CSendTest = CTerminalHarness;
+using ByteList = std::vector<uint8_t>;
+
+TEST_F(CSendTest, SendsTheTextWithEachTerminatorAndRecordsTheTextAlone) {
+  RunApp([&] {
+    OpenPort();
+    Click(IDC_BUTTON_SEND);
+    auto sends = serial.Calls("Send_Binary");
+    ASSERT_EQ(sends.size(), 1u);
+    EXPECT_EQ(sends[0].bytes, (ByteList{0x24, 0x30, 0x30, 0x4D, 0x0D}));
+    EXPECT_EQ(sends[0].args, (std::vector<int64_t>{1, 5, 0}));
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"$00M");
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(0));
+    // The byte after the block is zero and is not sent.
+    EXPECT_EQ(g_terminalState.sendBytes[5], 0);
+
+    const std::pair<int, ByteList> terminators[] = {
+        {0, {'A', 'B'}}, {1, {'A', 'B', 0x0D}}, {2, {'A', 'B', 0x0A}}, {3, {'A', 'B', 0x0A, 0x0D}}, {4, {'A', 'B', 0x0D, 0x0A}}};
+    Type(IDC_EDIT_SEND, u"AB");
+    Click(IDC_BUTTON_CLEAR_SEND);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"");
+    for (const auto& [nIndex, bytes] : terminators) {
+      Pick(IDC_COMBO_TERMINATOR, nIndex);
+      Click(IDC_BUTTON_SEND);
+      EXPECT_EQ(serial.Calls("Send_Binary").back().bytes, bytes);
+    }
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"ABABABABAB");
+    // No terminator selected: none is added.
+    Type(IDC_COMBO_TERMINATOR, u"CR");
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(serial.Calls("Send_Binary").back().bytes, (ByteList{'A', 'B'}));
+
+    // An empty text sends just the terminator, or a count of 0.
+    Type(IDC_EDIT_SEND, u"");
+    Pick(IDC_COMBO_TERMINATOR, 4);
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(serial.Calls("Send_Binary").back().bytes, (ByteList{0x0D, 0x0A}));
+    Pick(IDC_COMBO_TERMINATOR, 0);
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(serial.Calls("Send_Binary").back().args[1], 0);
+  });
+}
+
+TEST_F(CSendTest, CharactersGoOutAsTheirLowEightBitsAndShowAsTyped) {
+  RunApp([&] {
+    Pick(IDC_COMBO_TERMINATOR, 0);
+    Type(IDC_EDIT_SEND, u"\u00E9\u20ACz");
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(serial.Calls("Send_Binary").back().bytes, (ByteList{0xE9, 0xAC, 'z'}));
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"\u00E9\u20ACz");
+  });
+}
+
+TEST_F(CSendTest, AFailedSendShowsItsMessageAndLeavesTheRecord) {
+  RunApp([&] {
+    Click(IDC_BUTTON_SEND);
+    serial.script.sendResults = {9};
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"$00M");
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(9));
+    EXPECT_EQ(g_terminalState.lastResult, 9u);
+  });
+}
+
+TEST_F(CSendTest, ALongTextGoesOutWholeInBlocksWithTheTerminatorAfterTheLast) {
+  RunApp([&] {
+    std::u16string text;
+    for (int i = 0; i < 2500; ++i) text += static_cast<char16_t>(u'a' + i % 26);
+    Type(IDC_EDIT_SEND, text);
+    Pick(IDC_COMBO_TERMINATOR, 4);
+    Click(IDC_BUTTON_SEND);
+    auto sends = serial.Calls("Send_Binary");
+    ASSERT_EQ(sends.size(), 3u);
+    EXPECT_EQ(sends[0].bytes.size(), 1023u);
+    EXPECT_EQ(sends[1].bytes.size(), 1023u);
+    EXPECT_EQ(sends[2].bytes.size(), 2500u - 2046u + 2u);
+    ByteList all;
+    for (const auto& s : sends) all.insert(all.end(), s.bytes.begin(), s.bytes.end());
+    ByteList want(text.begin(), text.end());
+    want.push_back(0x0D);
+    want.push_back(0x0A);
+    EXPECT_EQ(all, want);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text);
+
+    // A text that fills a block exactly puts its terminator in a block of its own.
+    serial.calls.clear();
+    Click(IDC_BUTTON_CLEAR_SEND);
+    Pick(IDC_COMBO_TERMINATOR, 1);
+    Type(IDC_EDIT_SEND, text.substr(0, 1023));
+    Click(IDC_BUTTON_SEND);
+    sends = serial.Calls("Send_Binary");
+    ASSERT_EQ(sends.size(), 2u);
+    EXPECT_EQ(sends[0].bytes.size(), 1023u);
+    EXPECT_EQ(sends[1].bytes, ByteList{0x0D});
+    Type(IDC_EDIT_SEND, text.substr(0, 1022));
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(serial.Calls("Send_Binary").back().bytes.size(), 1023u);
+
+    // The first refused block stops the rest; the accepted blocks are recorded.
+    serial.calls.clear();
+    Click(IDC_BUTTON_CLEAR_SEND);
+    serial.script.sendResults = {0, 33};
+    Type(IDC_EDIT_SEND, text);
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(serial.Count("Send_Binary"), 2u);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text.substr(0, 1023));
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(33));
+  });
+}
+
+TEST_F(CSendTest, AutoSendRunsAtTheIntervalSetUntilStopped) {
+  RunApp([&] {
+    // The interval starts at 100.
+    Click(IDC_BUTTON_START_AUTO);
+    EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 2), 100u);
+    Advance(1000);
+    EXPECT_EQ(serial.Count("Send_Binary"), 10u);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD).size(), 40u);
+
+    // Set while running keeps the period until the next Start Auto.
+    Type(IDC_EDIT_INTERVAL, u"250");
+    Click(IDC_BUTTON_SET);
+    EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 2), 100u);
+    Click(IDC_BUTTON_START_AUTO);
+    EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 2), 250u);
+    serial.calls.clear();
+    Advance(1000);
+    EXPECT_EQ(serial.Count("Send_Binary"), 4u);
+
+    // Auto-send goes on whatever the results.
+    serial.script.sendResults = {1, 2, 3};
+    Advance(1000);
+    EXPECT_EQ(serial.Count("Send_Binary"), 8u);
+
+    // Periods below the platform's minimum and negative ones are clamped by it.
+    Type(IDC_EDIT_INTERVAL, u"0");
+    Click(IDC_BUTTON_SET);
+    Click(IDC_BUTTON_START_AUTO);
+    EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 2), 10u);
+    Type(IDC_EDIT_INTERVAL, u"  -5x");
+    Click(IDC_BUTTON_SET);
+    EXPECT_EQ(g_terminalState.autoSendInterval, -5);
+    Click(IDC_BUTTON_START_AUTO);
+    EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 2), 0x7FFFFFFFu);
+
+    Click(IDC_BUTTON_STOP_AUTO);
+    EXPECT_FALSE(win::GetTimerPeriod(m_hDlg, 2));
+    serial.calls.clear();
+    Advance(1000);
+    EXPECT_EQ(serial.Count("Send_Binary"), 0u);
+  });
+}
+
+}  // namespace
