@@ -1,22 +1,45 @@
 #include "SharedText.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace win {
 
+// One block of units, shared by every view of it. A block grows in place
+// (realloc, which moves large blocks by remapping pages rather than copying),
+// so the views of a growing record never need a second copy of it.
 struct CSharedText::Storage {
-  std::unique_ptr<char16_t[]> m_pData;
+  char16_t* m_pData = nullptr;
   size_t m_nCapacity = 0;
   // Longest length written; units below it are visible to some view.
   size_t m_nFrontier = 0;
+
+  Storage() = default;
+  Storage(const Storage&) = delete;
+  Storage& operator=(const Storage&) = delete;
+  ~Storage() { std::free(m_pData); }
+
+  void Reserve(size_t nMin) {
+    if (nMin <= m_nCapacity) return;
+    // Geometric growth keeps appends amortised constant; large blocks grow by
+    // a sixteenth, which keeps their slack small, and cheap since growing a
+    // large block remaps it.
+    size_t nGrown = m_nCapacity < (size_t{1} << 20) ? m_nCapacity * 2 : m_nCapacity + m_nCapacity / 16;
+    size_t nCapacity = std::max({nMin, nGrown, size_t{16}});
+    auto* pData = static_cast<char16_t*>(std::realloc(m_pData, nCapacity * sizeof(char16_t)));
+    if (!pData) throw std::bad_alloc();
+    m_pData = pData;
+    m_nCapacity = nCapacity;
+  }
 };
 
 CSharedText::CSharedText(std::u16string_view text) { Assign(text); }
 
 std::u16string_view CSharedText::View() const {
-  return m_pStorage ? std::u16string_view(m_pStorage->m_pData.get(), m_nLength) : std::u16string_view();
+  return m_pStorage ? std::u16string_view(m_pStorage->m_pData, m_nLength) : std::u16string_view();
 }
 
 size_t CSharedText::Capacity() const { return m_pStorage ? m_pStorage->m_nCapacity : 0; }
@@ -25,61 +48,56 @@ bool CSharedText::SharesStorageWith(const CSharedText& other) const {
   return m_pStorage && m_pStorage == other.m_pStorage;
 }
 
-void CSharedText::Reallocate(size_t nMinCapacity) {
-  // Geometric growth keeps appends amortised constant. The allocation is not
-  // value-initialised, so pages beyond the text are not touched.
-  size_t nCapacity = std::max<size_t>(nMinCapacity, 16);
-  if (m_nLength > 0) nCapacity = std::max(nCapacity, m_nLength + m_nLength / 2);
+bool CSharedText::Holds(std::u16string_view text) const {
+  return m_pStorage && text.data() >= m_pStorage->m_pData && text.data() < m_pStorage->m_pData + m_pStorage->m_nCapacity;
+}
+
+// Gives this view a block of its own holding its current text.
+void CSharedText::Detach(size_t nMinCapacity) {
   auto pStorage = std::make_shared<Storage>();
-  pStorage->m_pData.reset(new char16_t[nCapacity]);
-  pStorage->m_nCapacity = nCapacity;
-  if (m_nLength > 0) std::memcpy(pStorage->m_pData.get(), m_pStorage->m_pData.get(), m_nLength * sizeof(char16_t));
+  pStorage->Reserve(std::max(nMinCapacity, m_nLength));
+  if (m_nLength > 0) std::memcpy(pStorage->m_pData, m_pStorage->m_pData, m_nLength * sizeof(char16_t));
   pStorage->m_nFrontier = m_nLength;
   m_pStorage = std::move(pStorage);
 }
 
-bool CSharedText::Holds(std::u16string_view text) const {
-  return m_pStorage && text.data() >= m_pStorage->m_pData.get() &&
-         text.data() < m_pStorage->m_pData.get() + m_pStorage->m_nCapacity;
-}
-
 void CSharedText::Assign(std::u16string_view text) {
-  if (text.empty()) {
-    Clear();
+  if (Holds(text)) {
+    std::u16string copy(text);
+    Assign(copy);
     return;
   }
-  // Rewriting in place is only safe when no other view can see the storage.
-  if (!m_pStorage || m_pStorage.use_count() > 1 || m_pStorage->m_nCapacity < text.size()) {
-    if (Holds(text)) {
-      std::u16string copy(text);
-      Assign(copy);
-      return;
-    }
+  // Rewriting in place is only safe when no other view can see the block.
+  if (!m_pStorage || m_pStorage.use_count() > 1) {
     m_nLength = 0;
     m_pStorage.reset();
-    Reallocate(text.size());
+    if (text.empty()) return;
+    Detach(text.size());
   }
-  std::memmove(m_pStorage->m_pData.get(), text.data(), text.size() * sizeof(char16_t));
+  m_pStorage->Reserve(text.size());
+  if (!text.empty()) std::memcpy(m_pStorage->m_pData, text.data(), text.size() * sizeof(char16_t));
   m_nLength = text.size();
   m_pStorage->m_nFrontier = m_nLength;
 }
 
 void CSharedText::Append(std::u16string_view text) {
   if (text.empty()) return;
-  size_t nNew = m_nLength + text.size();
-  // Appending in place is safe when this view is the longest one: every other
-  // view ends at or before it and sees none of the new units.
-  bool bAtFrontier = m_pStorage && (m_pStorage->m_nFrontier == m_nLength || m_pStorage.use_count() == 1);
-  if (!bAtFrontier || m_pStorage->m_nCapacity < nNew) {
-    // The source may live in our own storage; copy it out before reallocating.
-    if (Holds(text)) {
-      std::u16string copy(text);
-      Append(copy);
-      return;
-    }
-    Reallocate(nNew);
+  if (Holds(text)) {
+    std::u16string copy(text);
+    Append(copy);
+    return;
   }
-  std::memcpy(m_pStorage->m_pData.get() + m_nLength, text.data(), text.size() * sizeof(char16_t));
+  size_t nNew = m_nLength + text.size();
+  if (!m_pStorage) {
+    Detach(nNew);
+  } else if (m_pStorage->m_nFrontier != m_nLength && m_pStorage.use_count() > 1) {
+    // Another view already shows units past our end: fork.
+    Detach(nNew);
+  }
+  // Otherwise every other view ends at or before this one and sees none of
+  // the new units.
+  m_pStorage->Reserve(nNew);
+  std::memcpy(m_pStorage->m_pData + m_nLength, text.data(), text.size() * sizeof(char16_t));
   m_nLength = nNew;
   m_pStorage->m_nFrontier = m_nLength;
 }

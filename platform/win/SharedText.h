@@ -5,7 +5,7 @@
 // more than one view holds it, so views of one block agree on their common
 // prefix. That lets a string and a window share one copy of a growing record,
 // and lets a window tell in constant time that its new text only extends the
-// old one.
+// old one. A View() is valid until the next change to any view of its block.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +36,7 @@ class CSharedText {
 
  private:
   struct Storage;
-  void Reallocate(size_t nMinCapacity);
+  void Detach(size_t nMinCapacity);
   bool Holds(std::u16string_view text) const;
 
   std::shared_ptr<Storage> m_pStorage;
