@@ -31,7 +31,7 @@ uint32_t ReadReply(CPort& port, SCommandReply& reply, Clock::time_point deadline
     uint8_t abyChunk[kPeekChunk];
     while (!reply.bComplete) {
         const size_t nLooked = std::min(ring.Size(), kPeekChunk);
-        if (nLooked != 0 && ring.Peek(0, abyChunk, nLooked)) {
+        if (nLooked != 0 && ring.Peek(abyChunk, nLooked)) {
             ring.Take(nullptr, ParseCommandReply(abyChunk, nLooked, reply));
             continue;
         }

@@ -179,6 +179,8 @@ uint32_t CPort::Open(const std::string& strDevice, const SLineFlags& flags)
 
 uint32_t CPort::Apply(const SLineFlags& flags)
 {
+    // Not while a send is under way: it reads the line timing from m_flags.
+    std::lock_guard lock(m_mtxIo);
     const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
     termios tio {};
     if (tcgetattr(m_nFd, &tio) != 0)

@@ -76,15 +76,6 @@ CRingBuffer::EWait CRingBuffer::WaitFor(size_t nCount, std::chrono::steady_clock
     return bReady ? EWait::Gone : EWait::Timeout;
 }
 
-CRingBuffer::EWait CRingBuffer::WaitForMore(size_t nKnown, std::chrono::steady_clock::time_point deadline)
-{
-    std::unique_lock lock(m_mtx);
-    const bool bChanged = m_cvData.wait_until(lock, deadline, [&] { return m_nTail - m_nHead != nKnown || m_bGone; });
-    if (m_nTail - m_nHead != nKnown)
-        return EWait::Ready;
-    return bChanged ? EWait::Gone : EWait::Timeout;
-}
-
 void CRingBuffer::CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const
 {
     const size_t nOffset = static_cast<size_t>(nFrom % kCapacity);
@@ -93,12 +84,12 @@ void CRingBuffer::CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const
     std::memcpy(pOut + nFirst, m_pData.get(), nCount - nFirst);
 }
 
-bool CRingBuffer::Peek(size_t nOffset, uint8_t* pOut, size_t nCount) const
+bool CRingBuffer::Peek(uint8_t* pOut, size_t nCount) const
 {
     std::lock_guard lock(m_mtx);
-    if (m_nTail - m_nHead < nOffset + nCount)
+    if (m_nTail - m_nHead < nCount)
         return false;
-    CopyOut(m_nHead + nOffset, pOut, nCount);
+    CopyOut(m_nHead, pOut, nCount);
     return true;
 }
 

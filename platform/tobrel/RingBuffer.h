@@ -35,12 +35,10 @@ public:
     enum class EWait { Ready, Timeout, Gone };
     // Waits until at least nCount bytes are buffered, up to the deadline.
     EWait WaitFor(size_t nCount, std::chrono::steady_clock::time_point deadline);
-    // Waits until the fill differs from nKnown (more bytes or gone), up to the deadline.
-    EWait WaitForMore(size_t nKnown, std::chrono::steady_clock::time_point deadline);
 
-    // Copies nCount bytes from nOffset past the oldest into pOut without taking them; false
-    // when fewer are buffered.
-    bool Peek(size_t nOffset, uint8_t* pOut, size_t nCount) const;
+    // Copies the oldest nCount bytes into pOut without taking them; false when fewer are
+    // buffered.
+    bool Peek(uint8_t* pOut, size_t nCount) const;
     // Takes nCount bytes (at most the fill) into pOut, or drops them when pOut is null.
     size_t Take(uint8_t* pOut, size_t nCount);
 

@@ -14,7 +14,7 @@ size_t Feed(const std::string& strData, SCommandReply& reply)
 
 }  // namespace
 
-TEST(CommandReply, TakesOneLineAndLeavesTheRest)
+TEST(TobrelCommandReply, TakesOneLineAndLeavesTheRest)
 {
     SCommandReply reply;
     ClearCommandReply(reply);
@@ -44,7 +44,7 @@ TEST(CommandReply, TakesOneLineAndLeavesTheRest)
     EXPECT_FALSE(reply.bComplete);
 }
 
-TEST(CommandReply, LongReplyStopsAt99Characters)
+TEST(TobrelCommandReply, LongReplyStopsAt99Characters)
 {
     SCommandReply reply;
     ClearCommandReply(reply);
@@ -64,7 +64,7 @@ TEST(CommandReply, LongReplyStopsAt99Characters)
     EXPECT_EQ(reply.nLength, 99u);
 }
 
-TEST(CommandReply, ChecksumIsVerifiedAndStripped)
+TEST(TobrelCommandReply, ChecksumIsVerifiedAndStripped)
 {
     EXPECT_EQ(CommandChecksum("$00M", 4), 0xD1);
     EXPECT_EQ(CommandChecksum("", 0), 0);

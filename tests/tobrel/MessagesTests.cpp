@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-TEST(Messages, EveryCodeHasItsOwnTextAndUnknownCodesShowTheCode)
+TEST(TobrelMessages, EveryCodeHasItsOwnTextAndUnknownCodesShowTheCode)
 {
     EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_OK)), u"OK");
     EXPECT_EQ(std::u16string(GetSerialErrorMessage(0x1234)), u"Unknown result 0x1234 (4660)");
@@ -38,7 +38,7 @@ TEST(Messages, EveryCodeHasItsOwnTextAndUnknownCodesShowTheCode)
     EXPECT_EQ(TOBREL_ERR_OPEN_COM, 0xFFFDu);
 }
 
-TEST(Messages, DetailsOfTheLatestFailureAndOneBufferPerThread)
+TEST(TobrelMessages, DetailsOfTheLatestFailureAndOneBufferPerThread)
 {
     EXPECT_EQ(Report(TOBREL_ERR_CHECKSUM, "COM9: the reply \"x\" has no valid checksum."), TOBREL_ERR_CHECKSUM);
     EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_ERR_CHECKSUM)), u"COM9: the reply \"x\" has no valid checksum.");

@@ -26,7 +26,7 @@ int OpenSlave(const std::string& strPath)
 
 }  // namespace
 
-TEST(Ports, NumbersOutsideOneToTenAndPortsNotOpen)
+TEST(TobrelPorts, NumbersOutsideOneToTenAndPortsNotOpen)
 {
     EXPECT_EQ(Open_Com(0, 115200, 8, 0, 0), TOBREL_ERR_PORT_NUMBER);
     EXPECT_NE(MessageOf(TOBREL_ERR_PORT_NUMBER).find("Port 0 is not a port"), std::string::npos);
@@ -56,7 +56,7 @@ TEST(Ports, NumbersOutsideOneToTenAndPortsNotOpen)
     EXPECT_EQ(Receive_Cmd(2, nullptr, 100, 0, nullptr), TOBREL_ERR_NO_BUFFER);
 }
 
-TEST(Ports, MappingAndMissingDevices)
+TEST(TobrelPorts, MappingAndMissingDevices)
 {
     unsetenv("QUORVEL_COM9");
     EXPECT_EQ(PortDevice(9), "/dev/ttyS8");
@@ -88,7 +88,7 @@ TEST(Ports, MappingAndMissingDevices)
     EXPECT_EQ(Close_Com(4), TOBREL_ERR_NOT_OPEN);
 }
 
-TEST(Ports, WrongSettingsLeaveThePortClosed)
+TEST(TobrelPorts, WrongSettingsLeaveThePortClosed)
 {
     CTempDir dir;
     CPseudoTerminal pty;
@@ -105,7 +105,7 @@ TEST(Ports, WrongSettingsLeaveThePortClosed)
     EXPECT_EQ(Close_Com(5), TOBREL_ERR_NOT_OPEN);
 }
 
-TEST(Ports, LockedBothWaysAndReopenAppliesNewSettings)
+TEST(TobrelPorts, LockedBothWaysAndReopenAppliesNewSettings)
 {
     CTempDir dir;
     CPseudoTerminal pty;

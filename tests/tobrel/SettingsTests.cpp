@@ -20,7 +20,7 @@ uint32_t Map(uint32_t nBaud, int8_t nData, int8_t nParity, int8_t nStop)
 
 }  // namespace
 
-TEST(LineSettings, EveryListValueMapsToItsFlags)
+TEST(TobrelLineSettings, EveryListValueMapsToItsFlags)
 {
     const tcflag_t aSize[] = {CS5, CS6, CS7, CS8};
     const tcflag_t aParity[] = {0, PARENB | PARODD, PARENB, PARENB | CMSPAR};
@@ -54,7 +54,7 @@ TEST(LineSettings, EveryListValueMapsToItsFlags)
     EXPECT_EQ(nValid, 10 * 4 * 8);
 }
 
-TEST(LineSettings, MissingOrWrongValuesNameTheSetting)
+TEST(TobrelLineSettings, MissingOrWrongValuesNameTheSetting)
 {
     EXPECT_EQ(Map(0, 8, 0, 0), TOBREL_ERR_BAUD);
     for (int8_t nData : {-1, 0, 4, 9, 127})
@@ -70,7 +70,7 @@ TEST(LineSettings, MissingOrWrongValuesNameTheSetting)
     EXPECT_EQ(Map(9600, 8, -1, -1), TOBREL_ERR_PARITY);
 }
 
-TEST(LineSettings, RatesWithoutConstantGoThroughTermios2)
+TEST(TobrelLineSettings, RatesWithoutConstantGoThroughTermios2)
 {
     for (uint32_t nBaud : {250000u, 31250u, 1234567u, 100u}) {
         SLineFlags flags {};
@@ -84,7 +84,7 @@ TEST(LineSettings, RatesWithoutConstantGoThroughTermios2)
     EXPECT_EQ(flags.nSpeed, speed_t{B4000000});
 }
 
-TEST(LineSettings, ReadBackFindsRefusedSettings)
+TEST(TobrelLineSettings, ReadBackFindsRefusedSettings)
 {
     SLineFlags flags {};
     ASSERT_EQ(MapLineSettings(SLineSettings{921600, 7, 2, 2}, flags), TOBREL_OK);

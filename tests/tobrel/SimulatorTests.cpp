@@ -100,7 +100,7 @@ std::string Ask(uint8_t nPort, const char* pszCommand, uint32_t* pResult = nullp
 
 }  // namespace
 
-TEST(Simulator, ModuleQueriesFollowTheSlotSwitches)
+TEST(TobrelSimulator, ModuleQueriesFollowTheSlotSwitches)
 {
     CTempDir dir;
     CSimulator sim(dir);
@@ -159,7 +159,7 @@ TEST(Simulator, ModuleQueriesFollowTheSlotSwitches)
     EXPECT_EQ(Pallix_CurrentSlot(), 5);
 }
 
-TEST(Simulator, ReplyLongerThan99CharactersIsCut)
+TEST(TobrelSimulator, ReplyLongerThan99CharactersIsCut)
 {
     CTempDir dir;
     CSimulator sim(dir);
@@ -183,7 +183,7 @@ TEST(Simulator, ReplyLongerThan99CharactersIsCut)
     EXPECT_EQ(Close_Com(10), TOBREL_OK);
 }
 
-TEST(Simulator, StreamsTheDeterministicPattern)
+TEST(TobrelSimulator, StreamsTheDeterministicPattern)
 {
     CTempDir dir;
     constexpr size_t kCount = 1 << 20;
@@ -211,7 +211,7 @@ TEST(Simulator, StreamsTheDeterministicPattern)
     EXPECT_EQ(Close_Com(1), TOBREL_OK);
 }
 
-TEST(Simulator, PacedStreamWithoutLinesAndCleanEnd)
+TEST(TobrelSimulator, PacedStreamWithoutLinesAndCleanEnd)
 {
     CTempDir dir;
     constexpr size_t kCount = 30000;

@@ -60,7 +60,7 @@ uint64_t LostIn(const std::string& strMessage)
 
 }  // namespace
 
-TEST(Transfer, EveryByteValueBothWays)
+TEST(TobrelTransfer, EveryByteValueBothWays)
 {
     CTempDir dir;
     CPseudoTerminal pty;
@@ -87,7 +87,7 @@ TEST(Transfer, EveryByteValueBothWays)
     EXPECT_EQ(Close_Com(1), TOBREL_OK);
 }
 
-TEST(Transfer, MegabyteArrivesWhileNobodyReads)
+TEST(TobrelTransfer, MegabyteArrivesWhileNobodyReads)
 {
     CTempDir dir;
     CPseudoTerminal pty;
@@ -105,7 +105,7 @@ TEST(Transfer, MegabyteArrivesWhileNobodyReads)
     EXPECT_EQ(Close_Com(2), TOBREL_OK);
 }
 
-TEST(Transfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss)
+TEST(TobrelTransfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss)
 {
     CTempDir dir;
     CPseudoTerminal pty;
@@ -149,7 +149,7 @@ TEST(Transfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss)
     EXPECT_EQ(Close_Com(3), TOBREL_OK);
 }
 
-TEST(Transfer, SendTimesOutWhenTheDeviceTakesNothing)
+TEST(TobrelTransfer, SendTimesOutWhenTheDeviceTakesNothing)
 {
     CTempDir dir;
     CPseudoTerminal pty;
@@ -164,7 +164,7 @@ TEST(Transfer, SendTimesOutWhenTheDeviceTakesNothing)
     EXPECT_EQ(Close_Com(4), TOBREL_OK);
 }
 
-TEST(Transfer, DeviceGoneMidStreamAndBackAgain)
+TEST(TobrelTransfer, DeviceGoneMidStreamAndBackAgain)
 {
     CTempDir dir;
     const std::string strLink = dir.File("com7");
@@ -229,7 +229,7 @@ TEST(Transfer, DeviceGoneMidStreamAndBackAgain)
     EXPECT_EQ(Close_Com(7), TOBREL_OK);
 }
 
-TEST(Transfer, CommandsWithChecksumsAndTimeouts)
+TEST(TobrelTransfer, CommandsWithChecksumsAndTimeouts)
 {
     CTempDir dir;
     CPseudoTerminal pty;
