@@ -74,11 +74,18 @@ uint64_t Number(const char* pszText, const char* pszOption)
     return nValue;
 }
 
+constexpr const char* kUsage = "usage: quorvel-sim --link PATH [--backplane SOCKET] [--ready-file FILE] [--slot N] "
+                               "[--stream RATE --count N --kind lines|nolines --seed N]";
+
 SOptions ParseOptions(int argc, char** argv)
 {
     SOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
+        if (option == "--help") {
+            std::printf("%s\n", kUsage);
+            std::exit(0);
+        }
         if (i + 1 >= argc)
             Fail("missing value for " + std::string(option));
         const char* pszValue = argv[++i];
@@ -111,8 +118,7 @@ SOptions ParseOptions(int argc, char** argv)
             Fail("unknown option " + std::string(option));
     }
     if (options.strLink.empty())
-        Fail("usage: quorvel-sim --link PATH [--backplane SOCKET] [--ready-file FILE] [--slot N] "
-             "[--stream RATE --count N --kind lines|nolines --seed N]");
+        Fail(kUsage);
     return options;
 }
 

@@ -1,4 +1,8 @@
 // Module commands: a text line out, a CR-terminated reply line back.
+//
+// The receive buffer is not flushed before a command: bytes the terminal has not polled yet
+// are never thrown away, so a reply may be preceded by them. On a timeout the characters that
+// did come are stored and taken from the buffer.
 #include "CommandReply.h"
 #include "Messages.h"
 #include "Port.h"
