@@ -20,9 +20,13 @@ ensure_packages() {
   apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# build DIR [cmake options...]
+# build DIR [cmake options...] [--target T]
 build() {
   local dir=$1; shift
-  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir"
+  local opts=() target=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = "--target" ]; then target=(--target "$2"); shift 2; else opts+=("$1"); shift; fi
+  done
+  cmake -S "$top" -B "$dir" -G Ninja "${opts[@]}" >/dev/null
+  cmake --build "$dir" "${target[@]}"
 }

@@ -1,0 +1,11 @@
+// Runs the terminal headless on a virtual clock with the fake libraries, for
+// the fuzz targets.
+#pragma once
+
+#include <functional>
+
+#include "Clock.h"
+#include "FuzzCheck.h"
+#include "WinTypes.h"
+
+void RunTerminal(const std::function<void(HWND hDlg, win::CVirtualClock& clock)>& script);
