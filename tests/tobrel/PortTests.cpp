@@ -1,4 +1,5 @@
 // Opening, locking, mapping and refusing ports.
+#include "Console.h"
 #include "LineSpeed.h"
 #include "PortMap.h"
 #include "PseudoTerminal.h"
@@ -10,6 +11,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -86,6 +89,28 @@ TEST(TobrelPorts, MappingAndMissingDevices)
     MapPortTo(4, dir.File("plain"));
     EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_NOT_A_TTY);
     EXPECT_EQ(Close_Com(4), TOBREL_ERR_NOT_OPEN);
+}
+
+TEST(TobrelPorts, ConsoleIsRecognisedWithoutOpeningIt)
+{
+    struct stat st {};
+    ASSERT_EQ(stat("/dev/console", &st), 0);
+    EXPECT_TRUE(IsSystemConsole(st.st_rdev));
+    // Whatever the kernel lists as its active consoles, by number only.
+    std::ifstream active("/sys/class/tty/console/active");
+    std::string strName;
+    while (active >> strName) {
+        std::ifstream number("/sys/class/tty/" + strName + "/dev");
+        unsigned nMajor = 0;
+        unsigned nMinor = 0;
+        char chColon = 0;
+        if (number >> nMajor >> chColon >> nMinor) {
+            EXPECT_TRUE(IsSystemConsole(makedev(nMajor, nMinor))) << strName;
+        }
+    }
+    CPseudoTerminal pty;
+    ASSERT_EQ(stat(pty.Slave().c_str(), &st), 0);
+    EXPECT_FALSE(IsSystemConsole(st.st_rdev));
 }
 
 TEST(TobrelPorts, WrongSettingsLeaveThePortClosed)
