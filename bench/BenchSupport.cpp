@@ -1,0 +1,460 @@
+#include "BenchSupport.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <new>
+
+#include "Dialog.h"
+#include "TerminalApp.h"
+#include "TerminalState.h"
+#include "Timer.h"
+#include "UserInput.h"
+#include "Window.h"
+#include "resource.h"
+
+namespace bench {
+
+namespace {
+
+[[noreturn]] void Die(const char* pszWhat) {
+  std::fprintf(stderr, "bench: %s: %s\n", pszWhat, std::strerror(errno));
+  std::exit(1);
+}
+
+void SleepUntilNs(int64_t nNs) {
+  timespec ts{static_cast<time_t>(nNs / 1000000000), static_cast<long>(nNs % 1000000000)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+void WriteAll(int nFd, const void* pData, size_t nCount) {
+  const auto* p = static_cast<const uint8_t*>(pData);
+  while (nCount > 0) {
+    ssize_t n = write(nFd, p, nCount);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) Die("write");
+    p += n;
+    nCount -= static_cast<size_t>(n);
+  }
+}
+
+void ReadAll(int nFd, void* pData, size_t nCount) {
+  auto* p = static_cast<uint8_t*>(pData);
+  while (nCount > 0) {
+    ssize_t n = read(nFd, p, nCount);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) Die("read");
+    p += n;
+    nCount -= static_cast<size_t>(n);
+  }
+}
+
+class CHost final : public win::CModalHost {
+ public:
+  explicit CHost(const std::function<void(HWND)>& scenario) : m_scenario(scenario) {}
+  void RunModalLoop(HWND hDlg) override {
+    m_scenario(hDlg);
+    EndDialog(hDlg, IDOK);
+  }
+
+ private:
+  const std::function<void(HWND)>& m_scenario;
+};
+
+}  // namespace
+
+int64_t NowNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
+
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+size_t RssBytes() {
+  std::ifstream statm("/proc/self/statm");
+  size_t nSize = 0, nResident = 0;
+  statm >> nSize >> nResident;
+  return nResident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+void PrintMachine() {
+  std::string strModel = "unknown";
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  for (std::string line; std::getline(cpuinfo, line);) {
+    if (line.rfind("model name", 0) == 0) {
+      strModel = line.substr(line.find(':') + 2);
+      break;
+    }
+  }
+  utsname uts{};
+  uname(&uts);
+  char szDate[64] = {};
+  std::time_t now = std::time(nullptr);
+  std::strftime(szDate, sizeof szDate, "%Y-%m-%d %H:%M:%S UTC", std::gmtime(&now));
+  std::printf("Machine: %s, %ld cores online, %s %s %s, %s\n", strModel.c_str(), sysconf(_SC_NPROCESSORS_ONLN),
+              uts.sysname, uts.release, uts.machine, szDate);
+}
+
+std::string Fixed(double value, int nDigits) {
+  char sz[64];
+  std::snprintf(sz, sizeof sz, "%.*f", nDigits, value);
+  return sz;
+}
+
+std::string Number(uint64_t n) { return std::to_string(n); }
+
+CTable::CTable(std::string strTitle, std::vector<std::string> vecHeads)
+    : m_strTitle(std::move(strTitle)), m_vecHeads(std::move(vecHeads)) {}
+
+void CTable::AddRow(std::vector<std::string> vecRow) { m_vecRows.push_back(std::move(vecRow)); }
+
+void CTable::Print() const {
+  std::vector<size_t> vecWidths(m_vecHeads.size());
+  for (size_t i = 0; i < m_vecHeads.size(); ++i) vecWidths[i] = m_vecHeads[i].size();
+  for (const auto& row : m_vecRows)
+    for (size_t i = 0; i < row.size() && i < vecWidths.size(); ++i) vecWidths[i] = std::max(vecWidths[i], row[i].size());
+  auto printRow = [&](const std::vector<std::string>& row) {
+    std::string strLine = "|";
+    for (size_t i = 0; i < vecWidths.size(); ++i) {
+      const std::string& cell = i < row.size() ? row[i] : std::string();
+      strLine.append(vecWidths[i] - cell.size() + 1, ' ').append(cell).append(" |");
+    }
+    std::printf("%s\n", strLine.c_str());
+  };
+  std::printf("\n%s\n", m_strTitle.c_str());
+  printRow(m_vecHeads);
+  std::string strRule = "|";
+  for (size_t nWidth : vecWidths) strRule.append(nWidth + 1, '-').append(":|");
+  std::printf("%s\n", strRule.c_str());
+  for (const auto& row : m_vecRows) printRow(row);
+  std::fflush(stdout);
+}
+
+SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount) {
+  SRecordCheck check;
+  CStreamPattern pattern(kind);
+  uint64_t nCommon = std::min<uint64_t>(record.size(), nCount);
+  for (uint64_t i = 0; i < nCommon; ++i)
+    if (record[i] != Shown(pattern.Next())) ++check.nMismatched;
+  check.nMissing = nCount - nCommon;
+  check.nExtra = record.size() - nCommon;
+  return check;
+}
+
+// ---- the device process ----
+
+struct CPtyPeer::SShared {
+  std::atomic<uint64_t> nWritten{0};
+  std::atomic<uint64_t> nChunks{0};
+  std::atomic<int64_t> nStartNs{0};
+  std::atomic<int64_t> nEndNs{0};
+  std::atomic<bool> bDone{true};
+  std::atomic<uint64_t> nCounted{0};
+  std::atomic<uint64_t> nMismatched{0};
+  SChunk* Chunks() { return reinterpret_cast<SChunk*>(this + 1); }
+};
+
+struct CPtyPeer::SCommand {
+  enum EOp : int { Quit, Stream, Count, StopCount } nOp = Quit;
+  EStreamKind kind = EStreamKind::Lines;
+  uint64_t nCount = 0;
+  uint64_t nRate = 0;
+  int nQuietMs = 0;
+  uint32_t nBlock = 0;
+  char aBlock[256] = {};
+};
+
+CPtyPeer::CPtyPeer(size_t nMaxChunks) : m_nMaxChunks(nMaxChunks) {
+  int nMaster = posix_openpt(O_RDWR | O_NOCTTY);
+  if (nMaster < 0 || grantpt(nMaster) != 0 || unlockpt(nMaster) != 0) Die("posix_openpt");
+  m_strSlave = ptsname(nMaster);
+
+  m_nSharedSize = sizeof(SShared) + nMaxChunks * sizeof(SChunk);
+  void* p = mmap(nullptr, m_nSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) Die("mmap");
+  m_pShared = new (p) SShared;
+
+  int aCommand[2], aReply[2];
+  if (pipe2(aCommand, O_CLOEXEC) != 0 || pipe2(aReply, O_CLOEXEC) != 0) Die("pipe");
+  std::fflush(nullptr);
+  m_nPid = fork();
+  if (m_nPid < 0) Die("fork");
+  if (m_nPid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    close(aCommand[1]);
+    close(aReply[0]);
+    m_nCommandFd = aCommand[0];
+    m_nReplyFd = aReply[1];
+    Serve(nMaster);
+  }
+  close(nMaster);
+  close(aCommand[0]);
+  close(aReply[1]);
+  m_nCommandFd = aCommand[1];
+  m_nReplyFd = aReply[0];
+}
+
+CPtyPeer::~CPtyPeer() {
+  Send(SCommand{});
+  waitpid(m_nPid, nullptr, 0);
+  close(m_nCommandFd);
+  close(m_nReplyFd);
+  munmap(m_pShared, m_nSharedSize);
+}
+
+void CPtyPeer::Send(const SCommand& command) const { WriteAll(m_nCommandFd, &command, sizeof command); }
+
+void CPtyPeer::WaitReply() const {
+  char c = 0;
+  ReadAll(m_nReplyFd, &c, 1);
+}
+
+void CPtyPeer::StartStream(EStreamKind kind, uint64_t nCount, uint64_t nRate) {
+  m_pShared->bDone = false;
+  SCommand command;
+  command.nOp = SCommand::Stream;
+  command.kind = kind;
+  command.nCount = nCount;
+  command.nRate = nRate;
+  Send(command);
+  // The peer generates the stream before it starts the clock.
+  WaitReply();
+}
+
+bool CPtyPeer::StreamDone() const { return m_pShared->bDone; }
+uint64_t CPtyPeer::Written() const { return m_pShared->nWritten; }
+int64_t CPtyPeer::StreamStartNs() const { return m_pShared->nStartNs; }
+int64_t CPtyPeer::StreamEndNs() const { return m_pShared->nEndNs; }
+
+std::vector<SChunk> CPtyPeer::Chunks() const {
+  const SChunk* p = m_pShared->Chunks();
+  return std::vector<SChunk>(p, p + m_pShared->nChunks.load());
+}
+
+void CPtyPeer::StartCount(std::string_view block) {
+  SCommand command;
+  command.nOp = SCommand::Count;
+  command.nBlock = static_cast<uint32_t>(std::min(block.size(), sizeof command.aBlock));
+  std::memcpy(command.aBlock, block.data(), command.nBlock);
+  Send(command);
+  WaitReply();
+}
+
+CPtyPeer::SCount CPtyPeer::StopCount(int nQuietMs) {
+  SCommand command;
+  command.nOp = SCommand::StopCount;
+  command.nQuietMs = nQuietMs;
+  Send(command);
+  WaitReply();
+  return {m_pShared->nCounted, m_pShared->nMismatched};
+}
+
+void CPtyPeer::Serve(int nMasterFd) {
+  for (;;) {
+    SCommand command;
+    ReadAll(m_nCommandFd, &command, sizeof command);
+    if (command.nOp == SCommand::Stream) Stream(nMasterFd, command);
+    else if (command.nOp == SCommand::Count) Count(nMasterFd, command);
+    else if (command.nOp == SCommand::Quit) _exit(0);
+  }
+}
+
+void CPtyPeer::Stream(int nMasterFd, const SCommand& command) {
+  // Pieces of a paced stream, so that bytes arrive about as evenly as on a line.
+  constexpr int64_t kPacedStepNs = 2000000;
+  constexpr size_t kUnpacedPiece = 64 * 1024;
+  std::vector<uint8_t> vecData(command.nCount);
+  CStreamPattern(command.kind).Fill(vecData.data(), vecData.size());
+  SShared& shared = *m_pShared;
+  shared.nWritten = 0;
+  shared.nChunks = 0;
+  WriteAll(m_nReplyFd, "s", 1);
+
+  const int64_t nStart = NowNs();
+  shared.nStartNs = nStart;
+  uint64_t nWritten = 0;
+  for (int64_t nStep = 1; nWritten < command.nCount; ++nStep) {
+    uint64_t nTarget = command.nCount;
+    if (command.nRate != 0) {
+      SleepUntilNs(nStart + nStep * kPacedStepNs);
+      auto nElapsed = static_cast<unsigned __int128>(NowNs() - nStart);
+      nTarget = std::min<uint64_t>(command.nCount, static_cast<uint64_t>(nElapsed * command.nRate / 1000000000));
+    }
+    nTarget = std::min<uint64_t>(nTarget, nWritten + kUnpacedPiece);
+    if (nTarget == nWritten) continue;
+    WriteAll(nMasterFd, vecData.data() + nWritten, nTarget - nWritten);
+    nWritten = nTarget;
+    uint64_t nChunk = shared.nChunks;
+    if (nChunk < m_nMaxChunks) {
+      shared.Chunks()[nChunk] = {nWritten, NowNs()};
+      shared.nChunks = nChunk + 1;
+    }
+    shared.nWritten = nWritten;
+  }
+  shared.nEndNs = NowNs();
+  shared.bDone = true;
+}
+
+void CPtyPeer::Count(int nMasterFd, const SCommand& command) {
+  SShared& shared = *m_pShared;
+  shared.nCounted = 0;
+  shared.nMismatched = 0;
+  WriteAll(m_nReplyFd, "c", 1);
+
+  std::vector<uint8_t> vecBuffer(64 * 1024);
+  uint64_t nCounted = 0, nMismatched = 0;
+  int nQuietMs = -1;  // wait for the stop command
+  pollfd afd[2] = {{nMasterFd, POLLIN, 0}, {m_nCommandFd, POLLIN, 0}};
+  for (;;) {
+    int nReady = poll(afd, nQuietMs < 0 ? 2 : 1, nQuietMs);
+    if (nReady < 0 && errno == EINTR) continue;
+    if (nReady == 0) break;
+    if (nQuietMs < 0 && afd[1].revents != 0) {
+      SCommand stop;
+      ReadAll(m_nCommandFd, &stop, sizeof stop);
+      nQuietMs = stop.nQuietMs;
+      continue;
+    }
+    if (afd[0].revents == 0) continue;
+    ssize_t n = read(nMasterFd, vecBuffer.data(), vecBuffer.size());
+    if (n <= 0) {
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      break;
+    }
+    for (ssize_t i = 0; i < n; ++i, ++nCounted)
+      if (command.nBlock == 0 || vecBuffer[i] != static_cast<uint8_t>(command.aBlock[nCounted % command.nBlock]))
+        ++nMismatched;
+    shared.nCounted = nCounted;
+  }
+  shared.nCounted = nCounted;
+  shared.nMismatched = nMismatched;
+  WriteAll(m_nReplyFd, "d", 1);
+}
+
+// ---- the terminal ----
+
+void RunTerminal(const std::string& strDevice, const std::function<void(HWND)>& scenario) {
+  setenv("QUORVEL_COM1", strDevice.c_str(), 1);
+  unsetenv("QUORVEL_BACKPLANE");
+  CHost host(scenario);
+  win::SetModalHost(&host);
+  // The application object is what AfxWinMain runs.
+  static_cast<void>(&theApp);
+  AfxWinMain();
+  win::SetModalHost(nullptr);
+}
+
+bool OpenPort(HWND hDlg) {
+  constexpr int kBaud921600 = 9;
+  win::input::Pick(GetDlgItem(hDlg, IDC_COMBO_BAUD), kBaud921600);
+  win::input::Click(GetDlgItem(hDlg, IDC_BUTTON_OPEN));
+  if (g_terminalState.lastResult == 0) return true;
+  std::u16string status = GetWindowText(GetDlgItem(hDlg, IDC_EDIT_STATUS));
+  std::fprintf(stderr, "bench: opening COM1 failed (%u): %s\n", g_terminalState.lastResult,
+               std::string(status.begin(), status.end()).c_str());
+  return false;
+}
+
+size_t RecordLength(HWND hDlg) { return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).Length(); }
+
+std::u16string_view RecordText(HWND hDlg) { return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).View(); }
+
+void ClearRecord(HWND hDlg) { win::input::Click(GetDlgItem(hDlg, IDC_BUTTON_CLEAR_RECEIVE)); }
+
+void PumpTimers(const std::function<bool()>& bDone, int64_t nDeadlineNs, const std::function<void()>& onTick) {
+  for (;;) {
+    while (win::DispatchDueTimer()) {
+      if (onTick) onTick();
+      if (bDone()) return;
+    }
+    int64_t nNow = NowNs();
+    if (nNow >= nDeadlineNs) return;
+    int64_t nWake = nDeadlineNs;
+    // Timers are due on whole milliseconds of the monotonic clock.
+    if (auto due = win::NextTimerDue()) nWake = std::min(nWake, *due * 1000000);
+    if (nWake > nNow) SleepUntilNs(nWake);
+  }
+}
+
+SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate) {
+  constexpr int64_t kSecond = 1000000000;
+  // The stream is over once it is all written and the record has stopped growing.
+  constexpr int64_t kSettleNs = 2 * kSecond;
+  ClearRecord(hDlg);
+  std::vector<std::pair<int64_t, size_t>> vecSamples;  // after each tick: when, record length
+  vecSamples.reserve(size_t{1} << 16);
+
+  peer.StartStream(kind, nCount, nRate);
+  const int64_t nWall0 = NowNs();
+  const double fCpu0 = CpuSeconds();
+  int64_t nDeadline = nWall0 + 60 * kSecond;
+  if (nRate != 0) nDeadline += static_cast<int64_t>(nCount * kSecond / nRate);
+  size_t nLast = 0;
+  int64_t nLastGrowth = nWall0;
+  PumpTimers(
+      [&] {
+        size_t n = vecSamples.back().second;
+        if (n != nLast) {
+          nLast = n;
+          nLastGrowth = vecSamples.back().first;
+        }
+        return n >= nCount || (peer.StreamDone() && vecSamples.back().first - nLastGrowth > kSettleNs);
+      },
+      nDeadline, [&] { vecSamples.emplace_back(NowNs(), RecordLength(hDlg)); });
+  const double fCpu1 = CpuSeconds();
+  const int64_t nWall1 = NowNs();
+
+  SStreamRun run;
+  run.nSent = peer.Written();
+  run.fCpuSeconds = fCpu1 - fCpu0;
+  run.fWallSeconds = static_cast<double>(nWall1 - nWall0) * 1e-9;
+  run.fWriteSeconds = static_cast<double>(peer.StreamEndNs() - peer.StreamStartNs()) * 1e-9;
+  run.nTicks = vecSamples.size();
+  auto full = std::find_if(vecSamples.begin(), vecSamples.end(), [&](const auto& s) { return s.second >= nCount; });
+  if (full != vecSamples.end()) run.fShownSeconds = static_cast<double>(full->first - peer.StreamStartNs()) * 1e-9;
+
+  std::vector<double> vecDelays;
+  size_t j = 0;
+  for (const SChunk& chunk : peer.Chunks()) {
+    while (j < vecSamples.size() && (vecSamples[j].first < chunk.nTimeNs || vecSamples[j].second < chunk.nEnd)) ++j;
+    if (j == vecSamples.size()) break;
+    vecDelays.push_back(static_cast<double>(vecSamples[j].first - chunk.nTimeNs) * 1e-6);
+  }
+  if (!vecDelays.empty()) {
+    std::sort(vecDelays.begin(), vecDelays.end());
+    run.fMaxDelayMs = vecDelays.back();
+    run.fP99DelayMs = vecDelays[vecDelays.size() * 99 / 100];
+  }
+  run.check = CheckRecord(RecordText(hDlg), kind, run.nSent);
+  return run;
+}
+
+const char* KindName(EStreamKind kind) { return kind == EStreamKind::Lines ? "CR LF lines" : "no line breaks"; }
+
+bool HasFlag(int argc, char** argv, std::string_view flag) {
+  for (int i = 1; i < argc; ++i)
+    if (flag == argv[i]) return true;
+  return false;
+}
+
+}  // namespace bench

@@ -1,0 +1,143 @@
+// What every benchmark shares: clocks, CPU and memory of this process, the
+// machine's description, tables, the device side of a pseudo-terminal played
+// by a separate process, and the terminal application run on real time.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "StreamPattern.h"
+#include "WinTypes.h"
+
+namespace bench {
+
+constexpr uint64_t kMiB = uint64_t{1} << 20;
+// 921600 baud, 8N1: ten bits a byte.
+constexpr uint64_t kLineRate = 921600 / 10;
+
+int64_t NowNs();
+// Every thread of this process, the serial library's reader included.
+double CpuSeconds();
+size_t RssBytes();
+void PrintMachine();
+
+std::string Fixed(double value, int nDigits);
+std::string Number(uint64_t n);
+
+class CTable {
+ public:
+  CTable(std::string strTitle, std::vector<std::string> vecHeads);
+  void AddRow(std::vector<std::string> vecRow);
+  void Print() const;
+
+ private:
+  std::string m_strTitle;
+  std::vector<std::string> m_vecHeads;
+  std::vector<std::vector<std::string>> m_vecRows;
+};
+
+// The unit a received byte shows as in the receive record.
+constexpr char16_t Shown(uint8_t byValue) { return byValue == 0 ? u'\u2400' : static_cast<char16_t>(byValue); }
+
+struct SRecordCheck {
+  uint64_t nMissing = 0;     // sent but not in the record
+  uint64_t nExtra = 0;       // in the record but never sent
+  uint64_t nMismatched = 0;  // positions whose unit differs from the byte sent there
+};
+// Compares record units [nFrom, nFrom + nCount) with the stream's first nCount bytes.
+SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount);
+
+// The moment the last byte of a write reached the pseudo-terminal, and the
+// stream's length after it.
+struct SChunk {
+  uint64_t nEnd;
+  int64_t nTimeNs;
+};
+
+// The device: a separate process on the master side of a pseudo-terminal, so
+// its work is not counted as the terminal's. Construct it before any thread
+// starts.
+class CPtyPeer {
+ public:
+  explicit CPtyPeer(size_t nMaxChunks);
+  ~CPtyPeer();
+  CPtyPeer(const CPtyPeer&) = delete;
+  CPtyPeer& operator=(const CPtyPeer&) = delete;
+
+  const std::string& Slave() const { return m_strSlave; }
+
+  // Sends nCount bytes of the pattern at nRate bytes a second, or as fast as
+  // the pseudo-terminal takes them when nRate is 0. Returns at once.
+  void StartStream(EStreamKind kind, uint64_t nCount, uint64_t nRate);
+  bool StreamDone() const;
+  uint64_t Written() const;
+  int64_t StreamStartNs() const;
+  int64_t StreamEndNs() const;
+  std::vector<SChunk> Chunks() const;
+
+  // Counts what the terminal sends, checking it against repeats of block.
+  void StartCount(std::string_view block);
+  struct SCount {
+    uint64_t nBytes;
+    uint64_t nMismatched;
+  };
+  // Ends the count once nothing more has arrived for nQuietMs.
+  SCount StopCount(int nQuietMs);
+
+ private:
+  struct SShared;
+  struct SCommand;
+  void Send(const SCommand& command) const;
+  void WaitReply() const;
+  [[noreturn]] void Serve(int nMasterFd);
+  void Stream(int nMasterFd, const SCommand& command);
+  void Count(int nMasterFd, const SCommand& command);
+
+  std::string m_strSlave;
+  SShared* m_pShared = nullptr;
+  size_t m_nSharedSize = 0;
+  size_t m_nMaxChunks = 0;
+  int m_nCommandFd = -1;
+  int m_nReplyFd = -1;
+  int m_nPid = -1;
+};
+
+// Runs the terminal application headless on real time, with COM1 mapped to
+// strDevice; the scenario runs inside the dialog's modal loop, after which the
+// dialog ends with IDOK.
+void RunTerminal(const std::string& strDevice, const std::function<void(HWND)>& scenario);
+
+// Opens COM1 at 921600 baud; false (after saying why) when the open fails.
+bool OpenPort(HWND hDlg);
+size_t RecordLength(HWND hDlg);
+std::u16string_view RecordText(HWND hDlg);
+void ClearRecord(HWND hDlg);
+
+// Delivers timer ticks on real time until bDone() holds after a tick or the
+// deadline passes; onTick runs after each tick.
+void PumpTimers(const std::function<bool()>& bDone, int64_t nDeadlineNs,
+                const std::function<void()>& onTick = {});
+
+// One stream through the terminal's receive poll, from an empty record.
+struct SStreamRun {
+  uint64_t nSent = 0;
+  SRecordCheck check;
+  double fCpuSeconds = 0;    // this process, while the stream ran and was shown
+  double fWallSeconds = 0;   // over the same time
+  double fShownSeconds = 0;  // first byte written to last byte in the record
+  double fWriteSeconds = 0;  // first byte written to last byte written
+  double fMaxDelayMs = -1;   // a write's last byte reaching the pseudo-terminal to its showing
+  double fP99DelayMs = -1;
+  size_t nTicks = 0;
+};
+SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate);
+const char* KindName(EStreamKind kind);
+
+bool HasFlag(int argc, char** argv, std::string_view flag);
+
+}  // namespace bench
