@@ -170,6 +170,16 @@ TEST(TobrelPorts, LockedBothWaysAndReopenAppliesNewSettings)
     EXPECT_EQ(Open_Com(6, 2400, 5, 3, 1), TOBREL_OK);
     ASSERT_EQ(ReadLineSpeed(nOther, nBaud), 0);
     EXPECT_EQ(nBaud, 2400u);
+    // A pseudo-terminal keeps the stop-bit and stick-parity flags (not size or parity), so
+    // these show that an earlier open's bits do not survive the next.
+    ASSERT_EQ(tcgetattr(nOther, &tio), 0);
+    EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
+    EXPECT_NE(tio.c_cflag & CMSPAR, 0u);
+    EXPECT_EQ(Open_Com(6, 115200, 8, 0, 0), TOBREL_OK);
+    ASSERT_EQ(tcgetattr(nOther, &tio), 0);
+    EXPECT_EQ(tio.c_cflag & (CSTOPB | CMSPAR | PARENB | CRTSCTS), 0u);
+    EXPECT_EQ(tio.c_iflag & (IXON | ICRNL | INPCK | ISTRIP), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
 
     EXPECT_EQ(Close_Com(6), TOBREL_OK);
     EXPECT_EQ(flock(nOther, LOCK_EX | LOCK_NB), 0);
