@@ -1,0 +1,142 @@
+// Growth: the cost of one receive tick that brings 100 bytes, and the memory
+// per received byte, as the receive record grows to 64 MiB.
+//   bench_growth [--quick] [Google Benchmark flags]    --quick is the same run
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <thread>
+
+#include "BenchSupport.h"
+#include "Resource.h"
+#include "Tobrel.h"
+#include "Window.h"
+#include "resource.h"
+
+using namespace bench;
+
+namespace {
+
+constexpr uint8_t kPort = 1;
+constexpr uint64_t kTickBytes = 100;
+constexpr UINT_PTR kReceivePollTimer = 1;
+
+struct SSize {
+  bool bFilled = false;
+  size_t nLength = 0;  // when the ticks began
+  size_t nRecordBytes = 0;  // the record's storage
+  size_t nRssDelta = 0;     // over the process with an empty record
+  std::vector<double> vecTickUs;
+  uint64_t nFaults = 0;  // page faults during the ticks
+};
+
+uint64_t MinorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return static_cast<uint64_t>(usage.ru_minflt);
+}
+
+class CGrowth {
+ public:
+  CGrowth(HWND hDlg, CPtyPeer& peer) : m_hDlg(hDlg), m_peer(peer) {}
+
+  // The record is empty, the port's receive buffer already touched in full.
+  void TakeBaseline() { m_nBaselineRss = RssBytes(); }
+
+  void Tick(benchmark::State& state, uint64_t nMiB) {
+    SSize& size = m_sizes[nMiB];
+    if (!size.bFilled) {
+      size.bFilled = true;
+      FillTo(nMiB * kMiB);
+      size.nLength = RecordLength(m_hDlg);
+      size.nRecordBytes = GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).Capacity() * sizeof(char16_t);
+      size.nRssDelta = RssBytes() - std::min(RssBytes(), m_nBaselineRss);
+    }
+    for (auto _ : state) {
+      m_peer.StartStream(EStreamKind::NoLines, kTickBytes, 0);
+      while (!m_peer.StreamDone() || DataSizeInCom(kPort) < kTickBytes) std::this_thread::sleep_for(std::chrono::microseconds(20));
+      uint64_t nFaults = MinorFaults();
+      int64_t nStart = NowNs();
+      SendMessage(m_hDlg, WM_TIMER, kReceivePollTimer, 0);
+      int64_t nTime = NowNs() - nStart;
+      size.nFaults += MinorFaults() - nFaults;
+      state.SetIterationTime(static_cast<double>(nTime) * 1e-9);
+      size.vecTickUs.push_back(static_cast<double>(nTime) * 1e-3);
+    }
+    if (DataSizeInCom(kPort) != 0) state.SkipWithError("the tick left bytes waiting");
+  }
+
+  void Print() const {
+    CTable table("Growth: one receive tick bringing 100 bytes, and memory, headless",
+                 {"record MiB", "record units", "ticks", "p10 us", "median us", "p90 us", "mean us", "max us", "median / at 0",
+                  "faults per tick",
+                  "storage B per byte", "RSS delta B per byte"});
+    double fBase = 0;
+    for (const auto& [nMiB, size] : m_sizes) {
+      std::vector<double> vec = size.vecTickUs;
+      if (vec.empty()) continue;
+      std::sort(vec.begin(), vec.end());
+      double fMedian = vec[vec.size() / 2];
+      double fMean = 0;
+      for (double f : vec) fMean += f;
+      fMean /= static_cast<double>(vec.size());
+      if (nMiB == 0) fBase = fMedian;
+      double fLength = static_cast<double>(size.nLength);
+      table.AddRow({Number(nMiB), Number(size.nLength), Number(vec.size()), Fixed(vec[vec.size() / 10], 2),
+                    Fixed(fMedian, 2), Fixed(vec[vec.size() * 9 / 10], 2), Fixed(fMean, 2), Fixed(vec.back(), 1),
+                    fBase > 0 ? Fixed(fMedian / fBase, 2) : "-",
+                    Fixed(static_cast<double>(size.nFaults) / static_cast<double>(vec.size()), 3),
+                    size.nLength ? Fixed(static_cast<double>(size.nRecordBytes) / fLength, 3) : "-",
+                    size.nLength ? Fixed(static_cast<double>(size.nRssDelta) / fLength, 3) : "-"});
+    }
+    table.Print();
+    std::printf("To meet: a tick at 64 MiB at most 2x a tick at 0; the model at most 2.1 bytes per received byte.\n");
+  }
+
+ private:
+  void FillTo(uint64_t nTarget) {
+    size_t nHave = RecordLength(m_hDlg);
+    if (nHave >= nTarget) return;
+    m_peer.StartStream(EStreamKind::NoLines, nTarget - nHave, 0);
+    PumpTimers([&] { return RecordLength(m_hDlg) >= nTarget; }, NowNs() + int64_t{120} * 1000000000);
+  }
+
+  HWND m_hDlg;
+  CPtyPeer& m_peer;
+  size_t m_nBaselineRss = 0;
+  std::map<uint64_t, SSize> m_sizes;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<char*> vecArgs;
+  for (int i = 0; i < argc; ++i)
+    if (std::string_view(argv[i]) != "--quick") vecArgs.push_back(argv[i]);
+  int nArgs = static_cast<int>(vecArgs.size());
+  CPtyPeer peer(size_t{1} << 12);
+  benchmark::Initialize(&nArgs, vecArgs.data());
+  PrintMachine();
+  RunTerminal(peer.Slave(), [&](HWND hDlg) {
+    if (!OpenPort(hDlg)) return;
+    // Touches every page of the port's receive buffer, so the baseline holds it.
+    StreamThrough(hDlg, peer, EStreamKind::NoLines, 16 * kMiB, 0);
+    ClearRecord(hDlg);
+    CGrowth growth(hDlg, peer);
+    growth.TakeBaseline();
+    for (uint64_t nMiB : {0, 1, 16, 64}) {
+      benchmark::RegisterBenchmark(("receive tick, record " + Number(nMiB) + " MiB").c_str(),
+                                   [&growth, nMiB](benchmark::State& state) { growth.Tick(state, nMiB); })
+          ->UseManualTime()
+          ->Iterations(300)
+          ->Repetitions(3)
+          ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    growth.Print();
+  });
+  benchmark::Shutdown();
+  return 0;
+}
