@@ -1,0 +1,21 @@
+#include "ButtonWindow.h"
+
+#include "QtText.h"
+#include "QtView.h"
+#include "UserInput.h"
+#include "Window.h"
+
+namespace qtview {
+
+CButtonWindow::CButtonWindow(CQtView& view, HWND hWnd, QWidget* pParent)
+    : QPushButton(pParent), CViewWindow(view, hWnd) {
+  // Enter belongs to the dialog manager, which has no default button here.
+  setAutoDefault(false);
+  setDefault(false);
+  SetShownFocusPolicy(Qt::StrongFocus);
+  connect(this, &QPushButton::clicked, [this] { m_rView.Input(m_hWnd, [&] { win::input::Click(m_hWnd); }); });
+}
+
+void CButtonWindow::ShowText(size_t) { setText(ToQString(GetWindowTextShared(m_hWnd).View())); }
+
+}  // namespace qtview

@@ -1,0 +1,100 @@
+#include "ComboWindow.h"
+
+#include <QAbstractItemView>
+#include <QLineEdit>
+
+#include "QtText.h"
+#include "QtView.h"
+#include "UserInput.h"
+#include "Window.h"
+
+namespace qtview {
+
+namespace {
+
+QString ItemText(HWND hWnd, int nIndex) {
+  auto nLength = SendMessage(hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex), 0);
+  if (nLength < 0) return QString();
+  std::u16string text(static_cast<size_t>(nLength), u'\0');
+  SendMessage(hWnd, CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text.data()));
+  return ToQString(text);
+}
+
+}  // namespace
+
+CComboWindow::CComboWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QComboBox(pParent), CViewWindow(view, hWnd) {
+  setEditable(true);
+  setInsertPolicy(QComboBox::NoInsert);
+  setDuplicatesEnabled(true);
+  // The platform's field neither completes what is typed nor picks the item
+  // it happens to match when the person leaves it.
+  setCompleter(nullptr);
+  disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+  SetShownFocusPolicy(Qt::StrongFocus);
+  connect(this, &QComboBox::activated,
+          [this](int nIndex) { m_rView.Input(m_hWnd, [&] { win::input::Pick(m_hWnd, nIndex); }); });
+  connect(lineEdit(), &QLineEdit::textEdited,
+          [this](const QString& text) { m_rView.Input(m_hWnd, [&] { win::input::Edit(m_hWnd, ToU16(text)); }); });
+}
+
+void CComboWindow::ShowText(size_t) {
+  QString text = ToQString(GetWindowTextShared(m_hWnd).View());
+  if (text == lineEdit()->text()) return;
+  CQtView::CApplying applying(m_rView);
+  lineEdit()->setText(text);
+  // The platform shows a field's text set by code from its start.
+  lineEdit()->setCursorPosition(0);
+}
+
+void CComboWindow::ShowItems() {
+  int nCount = static_cast<int>(SendMessage(m_hWnd, CB_GETCOUNT, 0, 0));
+  {
+    CQtView::CApplying applying(m_rView);
+    // Items arrive one at a time; only a list that changed otherwise is rebuilt.
+    bool bPrefix = count() <= nCount;
+    for (int i = 0; bPrefix && i < count(); ++i) bPrefix = itemText(i) == ItemText(m_hWnd, i);
+    if (!bPrefix) clear();
+    for (int i = count(); i < nCount; ++i) addItem(ItemText(m_hWnd, i));
+  }
+  // Qt selects the first item added to an empty list; the platform does not.
+  ShowSelection();
+  ShowText(win::CWindowObserver::kReplaced);
+}
+
+void CComboWindow::ShowSelection() {
+  int nSel = static_cast<int>(SendMessage(m_hWnd, CB_GETCURSEL, 0, 0));
+  if (nSel == currentIndex()) return;
+  CQtView::CApplying applying(m_rView);
+  // Qt empties the field with the selection; the window keeps its text.
+  QString text = lineEdit()->text();
+  int nCursor = lineEdit()->cursorPosition();
+  setCurrentIndex(nSel);
+  if (nSel < 0) {
+    lineEdit()->setText(text);
+    lineEdit()->setCursorPosition(nCursor);
+  }
+}
+
+int CComboWindow::FieldHeight() const { return sizeHint().height(); }
+
+void CComboWindow::ShowGeometry() {
+  RECT r = GetWindowRect(m_hWnd);
+  int nHeight = static_cast<int>(r.bottom - r.top);
+  int nField = FieldHeight();
+  m_nListHeight = std::max(0, nHeight - nField);
+  setGeometry(static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left), nField);
+}
+
+void CComboWindow::showPopup() {
+  QComboBox::showPopup();
+  if (m_nListHeight <= 0) return;
+  QWidget* pPopup = view()->window();
+  QRect g = pPopup->geometry();
+  // Qt opens the list above the field when there is no room below it.
+  bool bAbove = g.top() < mapToGlobal(QPoint(0, 0)).y();
+  if (bAbove) g.setTop(g.bottom() + 1 - m_nListHeight);
+  else g.setHeight(m_nListHeight);
+  pPopup->setGeometry(g);
+}
+
+}  // namespace qtview

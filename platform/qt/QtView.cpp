@@ -1,0 +1,274 @@
+#include "QtView.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include "ButtonWindow.h"
+#include "ComboWindow.h"
+#include "DialogWindow.h"
+#include "EditWindow.h"
+#include "FontMetrics.h"
+#include "GroupBoxWindow.h"
+#include "RecordWindow.h"
+#include "StaticWindow.h"
+#include "UserInput.h"
+#include "Window.h"
+
+namespace qtview {
+
+CQtView::CQtView() {
+  m_fontDialog = DialogFont(u"System", 8);
+  win::SetFontMetricsProvider([this](std::u16string_view fontName, int nPointSize) {
+    // The dialog manager asks for its font's units just before it creates
+    // the dialog, so the dialog's widget gets the same font.
+    m_fontDialog = DialogFont(fontName, nPointSize);
+    return BaseUnits(m_fontDialog);
+  });
+  if (QScreen* pScreen = QGuiApplication::primaryScreen()) {
+    QSize size = pScreen->availableGeometry().size();
+    SetDesktopSize(SIZE{size.width(), size.height()});
+  }
+  win::SetModalHost(this);
+  win::AddWindowObserver(this);
+  m_timerPump.Rearm();
+}
+
+CQtView::~CQtView() {
+  win::RemoveWindowObserver(this);
+  win::SetModalHost(nullptr);
+  win::SetFontMetricsProvider(nullptr);
+  // Children go with their top-level widget.
+  for (auto& [hWnd, pWindow] : m_mapWindows)
+    if (!pWindow->Widget()->parentWidget()) delete pWindow;
+}
+
+QWidget* CQtView::Widget(HWND hWnd) const {
+  CViewWindow* pWindow = Find(hWnd);
+  return pWindow ? pWindow->Widget() : nullptr;
+}
+
+HWND CQtView::Window(const QObject* pObject) const { return m_mapObjects.value(pObject, nullptr); }
+
+CViewWindow* CQtView::Find(HWND hWnd) const {
+  auto it = m_mapWindows.find(hWnd);
+  return it == m_mapWindows.end() ? nullptr : it->second;
+}
+
+void CQtView::Watch(QObject* pObject, HWND hWnd) {
+  m_mapObjects.insert(pObject, hWnd);
+  pObject->installEventFilter(this);
+}
+
+void CQtView::OnWindowCreated(HWND hWnd) {
+  QWidget* pParent = nullptr;
+  if (HWND hParent = GetParent(hWnd)) {
+    pParent = Widget(hParent);
+    if (!pParent) return;
+  }
+  DWORD style = GetWindowStyle(hWnd);
+  CViewWindow* pWindow = nullptr;
+  switch (GetWindowClass(hWnd)) {
+    case WindowClass::Dialog:
+      pWindow = new CDialogWindow(*this, hWnd, m_fontDialog);
+      break;
+    case WindowClass::Button:
+      if ((style & BS_TYPEMASK) == BS_GROUPBOX) pWindow = new CGroupBoxWindow(*this, hWnd, pParent);
+      else pWindow = new CButtonWindow(*this, hWnd, pParent);
+      break;
+    case WindowClass::Static:
+      pWindow = new CStaticWindow(*this, hWnd, pParent);
+      break;
+    case WindowClass::Edit:
+      if (style & ES_MULTILINE) pWindow = new CRecordWindow(*this, hWnd, pParent);
+      else pWindow = new CEditWindow(*this, hWnd, pParent);
+      break;
+    case WindowClass::ComboBox:
+      pWindow = new CComboWindow(*this, hWnd, pParent);
+      break;
+  }
+  if (!pWindow) return;
+  m_mapWindows.emplace(hWnd, pWindow);
+  Watch(pWindow->Widget(), hWnd);
+  if (auto* pCombo = qobject_cast<QComboBox*>(pWindow->Widget())) Watch(pCombo->lineEdit(), hWnd);
+  CApplying applying(*this);
+  pWindow->ShowText(kReplaced);
+  pWindow->ShowItems();
+  pWindow->ShowSelection();
+  pWindow->ShowIcons();
+  pWindow->ShowGeometry();
+  pWindow->ShowVisibility();
+  pWindow->ShowEnabled();
+}
+
+void CQtView::OnWindowDestroyed(HWND hWnd) {
+  CViewWindow* pWindow = Find(hWnd);
+  if (!pWindow) return;
+  m_mapWindows.erase(hWnd);
+  QWidget* pWidget = pWindow->Widget();
+  for (auto it = m_mapObjects.begin(); it != m_mapObjects.end();) {
+    if (it.value() == hWnd) it = m_mapObjects.erase(it);
+    else ++it;
+  }
+  CApplying applying(*this);
+  pWidget->hide();
+  delete pWindow;
+}
+
+void CQtView::OnTextChanged(HWND hWnd, size_t nAppendedFrom) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowText(nAppendedFrom);
+}
+
+void CQtView::OnItemsChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowItems();
+}
+
+void CQtView::OnSelectionChanged(HWND hWnd) {
+  // The field's text follows in its own notice; a person's typing that
+  // dropped the selection keeps what was typed and where the caret is.
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowSelection();
+}
+
+void CQtView::OnVisibilityChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) {
+    CApplying applying(*this);
+    pWindow->ShowVisibility();
+  }
+}
+
+void CQtView::OnEnabledChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowEnabled();
+}
+
+void CQtView::OnGeometryChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowGeometry();
+}
+
+void CQtView::OnIconChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowIcons();
+}
+
+void CQtView::OnFocusChanged(HWND hOld, HWND hNew) {
+  if (hNew) {
+    ShowFocus(hNew);
+  } else if (QWidget* pOld = Widget(hOld); pOld && pOld->hasFocus()) {
+    CApplying applying(*this);
+    pOld->clearFocus();
+  }
+}
+
+void CQtView::ShowFocus(HWND hWnd) {
+  QWidget* pWidget = Widget(hWnd);
+  if (!pWidget || pWidget->focusPolicy() == Qt::NoFocus) return;
+  if (pWidget->hasFocus()) return;
+  CApplying applying(*this);
+  // On a window not yet shown this makes it the window's focus widget.
+  pWidget->setFocus(Qt::OtherFocusReason);
+  // The dialog manager selects the whole text of a field it moves the focus to.
+  if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget)) pEdit->selectAll();
+  else if (auto* pCombo = qobject_cast<QComboBox*>(pWidget)) pCombo->lineEdit()->selectAll();
+}
+
+void CQtView::OnTimersChanged() { m_timerPump.Rearm(); }
+
+bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
+  HWND hWnd = Window(pObject);
+  if (!hWnd) return false;
+  switch (pEvent->type()) {
+    case QEvent::KeyPress:
+      return HandleKey(hWnd, static_cast<QKeyEvent*>(pEvent));
+    case QEvent::FocusIn:
+      HandleFocusIn(hWnd, static_cast<QFocusEvent*>(pEvent)->reason());
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool CQtView::HandleKey(HWND hWnd, QKeyEvent* pEvent) {
+  UINT vk = 0;
+  bool bShift = pEvent->modifiers() & Qt::ShiftModifier;
+  switch (pEvent->key()) {
+    case Qt::Key_Tab:
+      vk = VK_TAB;
+      break;
+    case Qt::Key_Backtab:
+      vk = VK_TAB;
+      bShift = true;
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      vk = VK_RETURN;
+      break;
+    case Qt::Key_Escape:
+      vk = VK_ESCAPE;
+      break;
+    default:
+      return false;
+  }
+  if (pEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  // The dialog manager has these keys before any control does, a multi-line
+  // box included: without want-return it passes Enter on to the dialog.
+  HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
+  Input(hWnd, [&] { win::input::PressKey(hDlg, vk, bShift); });
+  return true;
+}
+
+void CQtView::HandleFocusIn(HWND hWnd, Qt::FocusReason reason) {
+  if (IsApplying()) return;
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
+    // Qt restores its own idea of the focus; the window system's wins.
+    if (HWND hFocus = GetFocus(); hFocus && hFocus != hWnd) QTimer::singleShot(0, this, [this] { ShowFocus(GetFocus()); });
+    return;
+  }
+  if (GetFocus() != hWnd) Input(hWnd, [&] { win::input::Focus(hWnd); });
+}
+
+void CQtView::QuitEndedLoops() {
+  for (const CModalRun& run : m_vecModalRuns)
+    if (IsDialogEnded(run.hDlg)) run.pLoop->quit();
+}
+
+void CQtView::RunModalLoop(HWND hDlg) {
+  auto* pDialog = dynamic_cast<CDialogWindow*>(Find(hDlg));
+  if (!pDialog) return;
+  const auto& children = GetChildren(hDlg);
+  {
+    CApplying applying(*this);
+    // The platform stacks the first control on top and tabs in the
+    // template's order.
+    QWidget* pPrevious = nullptr;
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+      if (QWidget* pWidget = Widget(*it)) pWidget->raise();
+    for (HWND hChild : children) {
+      CViewWindow* pChild = Find(hChild);
+      if (!pChild) continue;
+      pChild->ShowColors();
+      if (pPrevious) QWidget::setTabOrder(pPrevious, pChild->Widget());
+      pPrevious = pChild->Widget();
+    }
+    if (GetWindowStyle(hDlg) & WS_VISIBLE) {
+      pDialog->show();
+      pDialog->raise();
+      pDialog->activateWindow();
+    }
+  }
+  if (HWND hFocus = GetFocus()) ShowFocus(hFocus);
+
+  QEventLoop loop;
+  m_vecModalRuns.push_back({hDlg, &loop});
+  // Whatever ended the dialog, the loop ends before it waits again.
+  auto connection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                            [this] { QuitEndedLoops(); });
+  if (!IsDialogEnded(hDlg)) loop.exec();
+  disconnect(connection);
+  m_vecModalRuns.pop_back();
+}
+
+}  // namespace qtview

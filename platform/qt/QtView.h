@@ -1,0 +1,104 @@
+// The desktop view of the window system: a Qt widget for every window, kept
+// in step with it, and a person's clicks, picks, typing, keys and closing
+// turned into the window system's user input, so that the same routing and
+// handlers run as in the tests. It is also the modal host, and it runs the
+// window timers on real time.
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QObject>
+#include <unordered_map>
+
+#include "Dialog.h"
+#include "TimerPump.h"
+#include "WindowObserver.h"
+
+class QEventLoop;
+class QKeyEvent;
+
+namespace qtview {
+
+class CViewWindow;
+
+class CQtView final : public QObject, public win::CWindowObserver, public win::CModalHost {
+ public:
+  // Installs the view: observer, modal host, font metrics and desktop size.
+  // Needs a QApplication.
+  CQtView();
+  ~CQtView() override;
+
+  QWidget* Widget(HWND hWnd) const;
+  HWND Window(const QObject* pObject) const;
+
+  // A person's action on a window, unless it is the echo of a change the
+  // view is applying.
+  template <typename F>
+  void Input(HWND hWnd, F&& action);
+  // True while the view is applying a window system change to a widget.
+  bool IsApplying() const { return m_nApplying > 0; }
+  // True while a person's action on this window is being handed on.
+  bool IsFeeding(HWND hWnd) const { return m_hFeeding == hWnd; }
+
+  // A change to a widget that must not come back as a person's action.
+  class CApplying {
+   public:
+    explicit CApplying(CQtView& view) : m_rView(view) { ++m_rView.m_nApplying; }
+    ~CApplying() { --m_rView.m_nApplying; }
+    CApplying(const CApplying&) = delete;
+    CApplying& operator=(const CApplying&) = delete;
+
+   private:
+    CQtView& m_rView;
+  };
+
+  void RunModalLoop(HWND hDlg) override;
+
+  void OnWindowCreated(HWND hWnd) override;
+  void OnWindowDestroyed(HWND hWnd) override;
+  void OnTextChanged(HWND hWnd, size_t nAppendedFrom) override;
+  void OnItemsChanged(HWND hWnd) override;
+  void OnSelectionChanged(HWND hWnd) override;
+  void OnVisibilityChanged(HWND hWnd) override;
+  void OnEnabledChanged(HWND hWnd) override;
+  void OnGeometryChanged(HWND hWnd) override;
+  void OnIconChanged(HWND hWnd) override;
+  void OnFocusChanged(HWND hOld, HWND hNew) override;
+  void OnTimersChanged() override;
+
+ protected:
+  bool eventFilter(QObject* pObject, QEvent* pEvent) override;
+
+ private:
+  CViewWindow* Find(HWND hWnd) const;
+  void Watch(QObject* pObject, HWND hWnd);
+  bool HandleKey(HWND hWnd, QKeyEvent* pEvent);
+  void HandleFocusIn(HWND hWnd, Qt::FocusReason reason);
+  void ShowFocus(HWND hWnd);
+  void QuitEndedLoops();
+
+  std::unordered_map<HWND, CViewWindow*> m_mapWindows;
+  QHash<const QObject*, HWND> m_mapObjects;
+  // The font whose base units were asked for last: the next dialog's font.
+  QFont m_fontDialog;
+  CTimerPump m_timerPump;
+  int m_nApplying = 0;
+  HWND m_hFeeding = nullptr;
+  struct CModalRun {
+    HWND hDlg;
+    QEventLoop* pLoop;
+  };
+  std::vector<CModalRun> m_vecModalRuns;
+};
+
+template <typename F>
+void CQtView::Input(HWND hWnd, F&& action) {
+  if (IsApplying() || !Find(hWnd)) return;
+  HWND hSaved = m_hFeeding;
+  m_hFeeding = hWnd;
+  action();
+  m_hFeeding = hSaved;
+  QuitEndedLoops();
+}
+
+}  // namespace qtview

@@ -1,0 +1,29 @@
+#include "StaticWindow.h"
+
+#include "ControlColors.h"
+#include "QtText.h"
+#include "Window.h"
+
+namespace qtview {
+
+CStaticWindow::CStaticWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QLabel(pParent), CViewWindow(view, hWnd) {
+  setTextFormat(Qt::PlainText);
+  // The platform's left-aligned static text wraps at its right edge.
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setWordWrap(true);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void CStaticWindow::ShowText(size_t) { setText(ToQString(GetWindowTextShared(m_hWnd).View())); }
+
+void CStaticWindow::ShowColors() {
+  auto colors = StaticColors(m_hWnd, palette());
+  if (!colors) return;
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, ToQColor(colors->background));
+  pal.setColor(QPalette::WindowText, ToQColor(colors->text));
+  setPalette(pal);
+  setAutoFillBackground(true);
+}
+
+}  // namespace qtview

@@ -1,0 +1,46 @@
+// What every widget of the view does for its window: it shows what the
+// window system tells about the window. A person's actions go back through
+// the view (CQtView::Input).
+#pragma once
+
+#include <QWidget>
+#include <cstddef>
+
+#include "WinTypes.h"
+
+namespace qtview {
+
+class CQtView;
+
+class CViewWindow {
+ public:
+  CViewWindow(CQtView& view, HWND hWnd) : m_rView(view), m_hWnd(hWnd) {}
+  virtual ~CViewWindow() = default;
+  CViewWindow(const CViewWindow&) = delete;
+  CViewWindow& operator=(const CViewWindow&) = delete;
+
+  HWND Handle() const { return m_hWnd; }
+  virtual QWidget* Widget() = 0;
+
+  // nAppendedFrom is win::CWindowObserver::kReplaced or where new text starts.
+  virtual void ShowText(size_t /*nAppendedFrom*/) {}
+  virtual void ShowItems() {}
+  virtual void ShowSelection() {}
+  virtual void ShowIcons() {}
+  virtual void ShowColors() {}
+  virtual void ShowGeometry();
+  virtual void ShowVisibility();
+  virtual void ShowEnabled();
+
+ protected:
+  // The focus a control takes while it is shown.
+  void SetShownFocusPolicy(Qt::FocusPolicy policy);
+
+  CQtView& m_rView;
+  HWND m_hWnd;
+
+ private:
+  Qt::FocusPolicy m_shownFocusPolicy = Qt::NoFocus;
+};
+
+}  // namespace qtview

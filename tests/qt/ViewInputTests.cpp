@@ -1,0 +1,115 @@
+// A person's clicks, picks, typing and keys reach the handlers through the
+// window system's user input.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "FakeViewTest.h"
+#include "Window.h"
+#include "resource.h"
+
+namespace {
+
+using CViewInputTest = CFakeViewTest;
+
+TEST_F(CViewInputTest, PickingPortAndBaudRateAndClickingOpenComOpensThatPort) {
+  RunApp([&] {
+    PickItem(IDC_COMBO_PORT, 2);
+    PickItem(IDC_COMBO_BAUD, 2);
+    EXPECT_EQ(Selection(IDC_COMBO_PORT), 2);
+    EXPECT_EQ(Text(IDC_COMBO_PORT), u"COM3");
+    EXPECT_EQ(Text(IDC_COMBO_BAUD), u"9600");
+    ClickButton(IDC_BUTTON_OPEN);
+    auto calls = serial.Calls("Open_Com");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].args, (std::vector<int64_t>{3, 9600, 8, 0, 0}));
+    EXPECT_EQ(Widget<QLineEdit>(IDC_EDIT_STATUS)->text().toStdU16String(), fake::MessageFor(0));
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_BUTTON_OPEN);
+  });
+}
+
+TEST_F(CViewInputTest, PickingASlotSwitchesItAndASelectionByCodeStaysSilent) {
+  RunApp([&] {
+    PickItem(IDC_COMBO_SLOT, 2);
+    EXPECT_EQ(fake::Sdk().slots, (std::vector<uint8_t>{7, 3}));
+    SendMessage(Item(IDC_COMBO_SLOT), CB_SETCURSEL, 4, 0);
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_SLOT)->currentIndex(), 4);
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_SLOT)->currentText(), QStringLiteral("SLOT 5"));
+    EXPECT_EQ(fake::Sdk().slots.size(), 2u);
+  });
+}
+
+TEST_F(CViewInputTest, TypedTextIsWhatSendSends) {
+  RunApp([&] {
+    ClickButton(IDC_BUTTON_OPEN);
+    serial.calls.clear();
+    auto* pEdit = Widget<QLineEdit>(IDC_EDIT_SEND);
+    TypeInto(pEdit, QStringLiteral("hello"));
+    EXPECT_EQ(Text(IDC_EDIT_SEND), u"hello");
+    EXPECT_EQ(pEdit->text(), QStringLiteral("hello"));
+    EXPECT_EQ(pEdit->cursorPosition(), 5);
+    ClickButton(IDC_BUTTON_SEND);
+    auto calls = serial.Calls("Send_Binary");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].bytes, (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '\r'}));
+    EXPECT_EQ(Widget<QPlainTextEdit>(IDC_EDIT_SEND_RECORD)->toPlainText(), QStringLiteral("hello"));
+  });
+}
+
+TEST_F(CViewInputTest, TypingInAListsFieldLeavesItWithoutASelectionAndAddsNoItem) {
+  RunApp([&] {
+    auto* pCombo = Widget<QComboBox>(IDC_COMBO_BAUD);
+    TypeInto(pCombo->lineEdit(), QStringLiteral("1234"));
+    EXPECT_EQ(Text(IDC_COMBO_BAUD), u"1234");
+    EXPECT_EQ(Selection(IDC_COMBO_BAUD), -1);
+    EXPECT_EQ(pCombo->lineEdit()->text(), QStringLiteral("1234"));
+    EXPECT_EQ(pCombo->lineEdit()->cursorPosition(), 4);
+    QTest::keyClick(pCombo, Qt::Key_Tab);
+    EXPECT_EQ(pCombo->count(), 10);
+    EXPECT_EQ(Selection(IDC_COMBO_BAUD), -1);
+
+    // Typing an item's text does not pick it either.
+    TypeInto(pCombo->lineEdit(), QStringLiteral("9600"));
+    QTest::keyClick(pCombo, Qt::Key_Tab);
+    EXPECT_EQ(Selection(IDC_COMBO_BAUD), -1);
+    EXPECT_EQ(Text(IDC_COMBO_BAUD), u"9600");
+  });
+}
+
+TEST_F(CViewInputTest, EnterGivesOkEvenInARecordBoxAndEscapeGivesCancel) {
+  int nResult = RunDialog([&] {
+    auto* pRecord = Widget<QPlainTextEdit>(IDC_EDIT_RECEIVE_RECORD);
+    QTest::keyClick(pRecord, Qt::Key_Return);
+    EXPECT_EQ(pRecord->toPlainText(), QString());
+  });
+  EXPECT_EQ(nResult, IDOK);
+  nResult = RunDialog([&] { QTest::keyClick(Widget<QLineEdit>(IDC_EDIT_SEND), Qt::Key_Enter); });
+  EXPECT_EQ(nResult, IDOK);
+  nResult = RunDialog([&] { QTest::keyClick(Widget<QComboBox>(IDC_COMBO_PORT), Qt::Key_Escape); });
+  EXPECT_EQ(nResult, IDCANCEL);
+}
+
+TEST_F(CViewInputTest, ClosingTheWindowGivesCancelAndRemovesTheWidgets) {
+  QPointer<QWidget> pDialog;
+  int nResult = RunDialog([&] {
+    pDialog = Dialog();
+    ClickButton(IDC_BUTTON_OPEN);
+    EXPECT_FALSE(Dialog()->close());
+  });
+  EXPECT_EQ(nResult, IDCANCEL);
+  EXPECT_TRUE(pDialog.isNull());
+  EXPECT_EQ(serial.Count("Close_Com"), 0u);
+}
+
+TEST_F(CViewInputTest, AClickOnAFieldMovesTheWindowSystemsFocus) {
+  RunApp([&] {
+    QTest::mouseClick(Widget<QLineEdit>(IDC_EDIT_INTERVAL), Qt::LeftButton);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_EDIT_INTERVAL);
+    QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_BUTTON_SET);
+    EXPECT_EQ(IdOf(Dialog()->focusWidget()), IDC_BUTTON_SET);
+  });
+}
+
+}  // namespace

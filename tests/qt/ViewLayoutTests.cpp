@@ -1,0 +1,167 @@
+// What the dialog looks like on the desktop: geometry from dialog units,
+// colours, caption, icons, the hidden buttons, tab order and focus.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "ComboWindow.h"
+#include "FakeViewTest.h"
+#include "FontMetrics.h"
+#include "Window.h"
+#include "resource.h"
+
+namespace {
+
+using CViewLayoutTest = CFakeViewTest;
+
+QRect ToQRect(const RECT& r) {
+  return QRect(static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+               static_cast<int>(r.bottom - r.top));
+}
+
+TEST_F(CViewLayoutTest, EveryControlHasItsTemplateRectangleInTheDesktopFontsBaseUnits) {
+  RunApp([&] {
+    SIZE base = qtview::BaseUnits(qtview::DialogFont(u"System", 8));
+    EXPECT_GT(base.cx, 0);
+    EXPECT_GT(base.cy, 0);
+    // The window system was given the same units.
+    SIZE used = win::GetDialogBaseUnits(u"System", 8);
+    EXPECT_EQ(used.cx, base.cx);
+    EXPECT_EQ(used.cy, base.cy);
+
+    QRect dialog = ToQRect(win::MapDialogRect(GetDialogUnitRect(m_hDlg), base));
+    EXPECT_EQ(Dialog()->size(), dialog.size());
+
+    const auto& children = GetChildren(m_hDlg);
+    ASSERT_EQ(children.size(), 36u);
+    for (HWND h : children) {
+      SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(h) << " "
+                                      << QString::fromUtf16(GetWindowText(h).c_str()).toStdString());
+      QWidget* pWidget = m_pView->Widget(h);
+      ASSERT_NE(pWidget, nullptr);
+      EXPECT_EQ(pWidget->parentWidget(), Dialog());
+      QRect want = ToQRect(win::MapDialogRect(GetDialogUnitRect(h), base));
+      if (auto* pCombo = dynamic_cast<qtview::CComboWindow*>(pWidget)) {
+        // The field keeps the style's height; the dropped-down list has the rest.
+        EXPECT_EQ(pWidget->geometry().topLeft(), want.topLeft());
+        EXPECT_EQ(pWidget->width(), want.width());
+        EXPECT_EQ(pWidget->height(), pCombo->FieldHeight());
+        EXPECT_EQ(pCombo->FieldHeight() + pCombo->ListHeight(), want.height());
+      } else {
+        EXPECT_EQ(pWidget->geometry(), want);
+      }
+    }
+  });
+}
+
+TEST_F(CViewLayoutTest, ADroppedDownListUsesTheRestOfItsTemplateHeight) {
+  RunApp([&] {
+    for (int id : {IDC_COMBO_PORT, IDC_COMBO_STOPBITS, IDC_COMBO_TAIL}) {
+      SCOPED_TRACE(id);
+      auto* pCombo = Widget<qtview::CComboWindow>(id);
+      ASSERT_NE(pCombo, nullptr);
+      pCombo->showPopup();
+      QWidget* pPopup = pCombo->view()->window();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(pPopup));
+      RECT r = GetWindowRect(Item(id));
+      EXPECT_EQ(pPopup->height(), r.bottom - r.top - pCombo->FieldHeight());
+      // Styles let the list's border overlap the field's by a pixel.
+      EXPECT_NEAR(pPopup->geometry().top(), pCombo->mapToGlobal(QPoint(0, pCombo->height())).y(), 1);
+      pCombo->hidePopup();
+    }
+  });
+}
+
+TEST_F(CViewLayoutTest, ShowsTheCaptionBothIconsAndTheStartTexts) {
+  RunApp([&] {
+    EXPECT_EQ(Dialog()->windowTitle(), QStringLiteral("Quorvel V 1.2 Serial "));
+    EXPECT_TRUE(Dialog()->isVisible());
+    auto sizes = Dialog()->windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(32, 32)));
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_PORT)->currentText(), QStringLiteral("COM1"));
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_PORT)->count(), 10);
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_BAUD)->currentText(), QStringLiteral("115200"));
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_SLOT)->currentIndex(), 6);
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_SLOT)->count(), 8);
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_STOPBITS)->currentText(), QStringLiteral("1    Stop Bit"));
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_TAIL)->insertPolicy(), QComboBox::NoInsert);
+    EXPECT_TRUE(Widget<QComboBox>(IDC_COMBO_TAIL)->isEditable());
+    EXPECT_EQ(Widget<QLineEdit>(IDC_EDIT_SEND)->text(), QStringLiteral("$00M"));
+    EXPECT_EQ(Widget<QLineEdit>(IDC_EDIT_INTERVAL)->text(), QStringLiteral("100"));
+    EXPECT_EQ(Widget<QLineEdit>(IDC_EDIT_STATUS)->text(), QString());
+  });
+}
+
+TEST_F(CViewLayoutTest, HiddenButtonsAreNotShownAndTabSkipsThemInTemplateOrder) {
+  RunApp([&] {
+    for (int id : {IDC_BUTTON_SCAN, IDC_BUTTON_NAME_QUERY}) {
+      QWidget* pButton = m_pView->Widget(Item(id));
+      ASSERT_NE(pButton, nullptr);
+      EXPECT_FALSE(pButton->isVisible());
+      EXPECT_EQ(pButton->focusPolicy(), Qt::NoFocus);
+    }
+    // The list under the hidden button's rectangle stays reachable.
+    EXPECT_TRUE(Widget<QComboBox>(IDC_COMBO_BAUD)->isVisible());
+
+    ASSERT_EQ(Dialog()->focusWidget(), m_pView->Widget(Item(IDC_COMBO_PORT)));
+    std::vector<int> order;
+    for (int i = 0; i < 21; ++i) {
+      order.push_back(IdOf(Dialog()->focusWidget()));
+      QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(IdOf(Dialog()->focusWidget()), GetDlgCtrlID(GetFocus()));
+    }
+    EXPECT_EQ(order, (std::vector<int>{1000, 1001, 1002, 1003, 1004, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017,
+                                       1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025}));
+    EXPECT_EQ(IdOf(Dialog()->focusWidget()), 1000);
+    QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(IdOf(Dialog()->focusWidget()), 1025);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1025);
+  });
+}
+
+TEST_F(CViewLayoutTest, FocusStartsOnThePortList) {
+  RunApp([&] {
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_COMBO_PORT);
+    EXPECT_EQ(Dialog()->focusWidget(), m_pView->Widget(Item(IDC_COMBO_PORT)));
+    EXPECT_EQ(QApplication::focusWidget(), m_pView->Widget(Item(IDC_COMBO_PORT)));
+  });
+}
+
+TEST_F(CViewLayoutTest, TheDialogAndItsLabelsArePeachWhileFieldsStayWhite) {
+  RunApp([&] {
+    QImage image = Dialog()->grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    const QRgb peach = qRgb(255, 193, 164);
+    EXPECT_EQ(image.pixel(2, 2), peach);
+    EXPECT_EQ(image.pixel(image.width() - 3, image.height() - 3), peach);
+
+    // The label's last pixel lies past its text.
+    QWidget* pLabel = nullptr;
+    for (HWND h : GetChildren(m_hDlg))
+      if (GetWindowText(h) == u"COM Port:") pLabel = m_pView->Widget(h);
+    ASSERT_NE(pLabel, nullptr);
+    QImage label = pLabel->grab().toImage();
+    EXPECT_EQ(label.pixel(label.width() - 1, label.height() - 1), peach);
+    EXPECT_EQ(static_cast<QLabel*>(pLabel)->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+
+    QWidget* pStatus = m_pView->Widget(Item(IDC_EDIT_STATUS));
+    QImage status = pStatus->grab().toImage();
+    EXPECT_EQ(status.pixel(status.width() / 2, status.height() / 2), qRgb(255, 255, 255));
+  });
+}
+
+TEST_F(CViewLayoutTest, WritesAScreenshotOfTheDialogAfterStart) {
+  RunApp([&] {
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(Dialog()));
+    QImage image = Dialog()->grab().toImage();
+    EXPECT_TRUE(image.save(QStringLiteral(QUORVEL_SCREENSHOT), "PNG"));
+  });
+}
+
+}  // namespace
