@@ -39,9 +39,10 @@ int main(int argc, char** argv) {
   const std::u16string text = u"AUTO 0123456789";
   const std::string block = std::string(text.begin(), text.end()) + "\r\n";
   CPtyPeer peer(16);
+  CView& view = SetUpView(argc, argv);
   PrintMachine();
   CTable table("Auto-send: every " + Number(kPeriodMs) + " ms for " + Number(static_cast<uint64_t>(nSeconds)) +
-                   " s, a block of " + Number(block.size()) + " bytes, headless",
+                   " s, a block of " + Number(block.size()) + " bytes, " + view.Name(),
                {"ticks expected", "ticks delivered", "% delivered", "blocks accepted", "sends refused",
                 "bytes expected", "bytes on the wire", "mismatched", "CPU % of one core"});
   RunTerminal(peer.Slave(), [&](HWND hDlg) {

@@ -356,10 +356,14 @@ void CPtyPeer::Count(int nMasterFd, const SCommand& command) {
 void RunTerminal(const std::string& strDevice, const std::function<void(HWND)>& scenario) {
   setenv("QUORVEL_COM1", strDevice.c_str(), 1);
   unsetenv("QUORVEL_BACKPLANE");
-  CHost host(scenario);
-  win::SetModalHost(&host);
   // The application object is what AfxWinMain runs.
   static_cast<void>(&theApp);
+  View().Run(scenario);
+}
+
+void RunHeadless(const std::function<void(HWND)>& scenario) {
+  CHost host(scenario);
+  win::SetModalHost(&host);
   AfxWinMain();
   win::SetModalHost(nullptr);
 }
@@ -382,6 +386,10 @@ std::u16string_view RecordText(HWND hDlg) { return GetWindowTextShared(GetDlgIte
 void ClearRecord(HWND hDlg) { win::input::Click(GetDlgItem(hDlg, IDC_BUTTON_CLEAR_RECEIVE)); }
 
 void PumpTimers(const std::function<bool()>& bDone, int64_t nDeadlineNs, const std::function<void()>& onTick) {
+  while (View().RunEvents(nDeadlineNs)) {
+    if (onTick) onTick();
+    if (bDone() || NowNs() >= nDeadlineNs) return;
+  }
   for (;;) {
     while (win::DispatchDueTimer()) {
       if (onTick) onTick();
@@ -430,6 +438,8 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   run.fWallSeconds = static_cast<double>(nWall1 - nWall0) * 1e-9;
   run.fWriteSeconds = static_cast<double>(peer.StreamEndNs() - peer.StreamStartNs()) * 1e-9;
   run.nTicks = vecSamples.size();
+  for (size_t i = 1; i < vecSamples.size(); ++i)
+    run.fMaxGapMs = std::max(run.fMaxGapMs, static_cast<double>(vecSamples[i].first - vecSamples[i - 1].first) * 1e-6);
   auto full = std::find_if(vecSamples.begin(), vecSamples.end(), [&](const auto& s) { return s.second >= nCount; });
   if (full != vecSamples.end()) run.fShownSeconds = static_cast<double>(full->first - peer.StreamStartNs()) * 1e-9;
 

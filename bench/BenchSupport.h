@@ -107,10 +107,30 @@ class CPtyPeer {
   int m_nPid = -1;
 };
 
-// Runs the terminal application headless on real time, with COM1 mapped to
+// What shows the terminal: the headless window system alone, or a view whose
+// event loop runs the dialog and delivers its timer ticks.
+class CView {
+ public:
+  virtual ~CView() = default;
+  virtual const char* Name() const = 0;
+  // Runs AfxWinMain; scenario(hDlg) runs inside the dialog's modal loop.
+  virtual void Run(const std::function<void(HWND)>& scenario) = 0;
+  // Delivers whatever ticks and view work fall due before the deadline, or
+  // returns sooner; false when ticks are left to PumpTimers.
+  virtual bool RunEvents(int64_t nDeadlineNs) = 0;
+  // Finishes the view's work on what has changed.
+  virtual void Settle() = 0;
+};
+// The view each benchmark program is linked with, set up from its command line.
+CView& SetUpView(int& argc, char** argv);
+CView& View();
+
+// Runs the terminal application on real time, with COM1 mapped to
 // strDevice; the scenario runs inside the dialog's modal loop, after which the
 // dialog ends with IDOK.
 void RunTerminal(const std::string& strDevice, const std::function<void(HWND)>& scenario);
+// The modal run for a view that leaves the loop to the benchmark.
+void RunHeadless(const std::function<void(HWND)>& scenario);
 
 // Opens COM1 at 921600 baud; false (after saying why) when the open fails.
 bool OpenPort(HWND hDlg);
@@ -134,6 +154,7 @@ struct SStreamRun {
   double fMaxDelayMs = -1;   // a write's last byte reaching the pseudo-terminal to its showing
   double fP99DelayMs = -1;
   size_t nTicks = 0;
+  double fMaxGapMs = 0;      // the longest time between two ticks
 };
 SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate);
 const char* KindName(EStreamKind kind);

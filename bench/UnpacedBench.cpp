@@ -1,6 +1,7 @@
 // Unpaced: streams as fast as the pseudo-terminal carries them, through the
 // receive poll.
 //   bench_unpaced [--quick]    64 MiB of each kind; 8 MiB with --quick
+//   bench_unpaced_qt [--quick] the same with the Qt view offscreen
 #include <cstdio>
 
 #include "BenchSupport.h"
@@ -10,8 +11,9 @@ using namespace bench;
 int main(int argc, char** argv) {
   const uint64_t nCount = (HasFlag(argc, argv, "--quick") ? 8 : 64) * kMiB;
   CPtyPeer peer(static_cast<size_t>(nCount / 1024));
+  CView& view = SetUpView(argc, argv);
   PrintMachine();
-  CTable table("Unpaced: " + Number(nCount / kMiB) + " MiB as fast as the pseudo-terminal carries it, headless",
+  CTable table("Unpaced: " + Number(nCount / kMiB) + " MiB as fast as the pseudo-terminal carries it, " + std::string(view.Name()),
                {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "MiB/s into record", "MiB/s written",
                 "CPU s/MiB", "ticks", "max delay ms"});
   RunTerminal(peer.Slave(), [&](HWND hDlg) {
@@ -26,6 +28,6 @@ int main(int argc, char** argv) {
     }
   });
   table.Print();
-  std::printf("To meet: at least 50 MiB/s into the record headless, 0 bytes lost.\n");
+  std::printf("To meet: 0 bytes lost, at least 50 MiB/s into the record headless, 5 MiB/s with the Qt view.\n");
   return 0;
 }
