@@ -35,6 +35,10 @@ void CDialogWindow::ShowGeometry() {
   move(origin + QPoint(static_cast<int>(r.left), static_cast<int>(r.top)));
 }
 
+void CDialogWindow::ShowVisibility() {
+  if (testAttribute(Qt::WA_WState_ExplicitShowHide)) setVisible(GetWindowStyle(m_hWnd) & WS_VISIBLE);
+}
+
 void CDialogWindow::paintEvent(QPaintEvent*) {
   QColor background = palette().color(QPalette::Window);
   if (auto colors = DialogColors(m_hWnd, palette())) background = ToQColor(colors->background);

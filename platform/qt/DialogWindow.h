@@ -16,8 +16,8 @@ class CDialogWindow final : public QWidget, public CViewWindow {
   void ShowText(size_t nAppendedFrom) override;
   void ShowIcons() override;
   void ShowGeometry() override;
-  // Shown by the modal run, not as soon as the window has the style.
-  void ShowVisibility() override {}
+  // First shown by the modal run, not as soon as the window has the style.
+  void ShowVisibility() override;
 
  protected:
   void paintEvent(QPaintEvent* pEvent) override;

@@ -112,4 +112,31 @@ TEST_F(CViewInputTest, AClickOnAFieldMovesTheWindowSystemsFocus) {
   });
 }
 
+TEST_F(CViewInputTest, ChangesMadeByCodeReachTheWidgetsWithoutComingBack) {
+  RunApp([&] {
+    SetWindowText(Item(IDC_EDIT_SEND), u"abc");
+    EXPECT_EQ(Widget<QLineEdit>(IDC_EDIT_SEND)->text(), QStringLiteral("abc"));
+    EnableWindow(Item(IDC_BUTTON_OPEN), false);
+    EXPECT_FALSE(m_pView->Widget(Item(IDC_BUTTON_OPEN))->isEnabled());
+    ClickButton(IDC_BUTTON_OPEN);
+    EXPECT_EQ(serial.Count("Open_Com"), 0u);
+    EnableWindow(Item(IDC_BUTTON_OPEN), true);
+
+    ShowWindow(Item(IDC_BUTTON_SCAN), true);
+    QWidget* pScan = m_pView->Widget(Item(IDC_BUTTON_SCAN));
+    EXPECT_TRUE(pScan->isVisible());
+    EXPECT_EQ(pScan->focusPolicy(), Qt::StrongFocus);
+    ShowWindow(Item(IDC_BUTTON_SCAN), false);
+    EXPECT_FALSE(pScan->isVisible());
+    EXPECT_EQ(pScan->focusPolicy(), Qt::NoFocus);
+
+    // Text set by code is no person's edit: the slot list hears nothing.
+    SetWindowText(Item(IDC_COMBO_SLOT), u"SLOT 2");
+    EXPECT_EQ(Widget<QComboBox>(IDC_COMBO_SLOT)->currentText(), QStringLiteral("SLOT 2"));
+    EXPECT_EQ(Selection(IDC_COMBO_SLOT), 6);
+    EXPECT_EQ(fake::Sdk().slots.size(), 1u);
+    EXPECT_EQ(serial.calls.size(), 0u);
+  });
+}
+
 }  // namespace
