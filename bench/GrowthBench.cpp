@@ -98,11 +98,16 @@ class CGrowth {
   }
 
  private:
+  // In pieces a view can take within a tick or two, so the port's receive
+  // buffer never fills.
   void FillTo(uint64_t nTarget) {
-    size_t nHave = RecordLength(m_hDlg);
-    if (nHave >= nTarget) return;
-    m_peer.StartStream(EStreamKind::NoLines, nTarget - nHave, 0);
-    PumpTimers([&] { return RecordLength(m_hDlg) >= nTarget; }, NowNs() + int64_t{120} * 1000000000);
+    constexpr uint64_t kPiece = 4 * kMiB;
+    for (size_t nHave = RecordLength(m_hDlg); nHave < nTarget; nHave = RecordLength(m_hDlg)) {
+      uint64_t nGoal = std::min<uint64_t>(nTarget, nHave + kPiece);
+      m_peer.StartStream(EStreamKind::NoLines, nGoal - nHave, 0);
+      PumpTimers([&] { return RecordLength(m_hDlg) >= nGoal; }, NowNs() + int64_t{60} * 1000000000);
+      if (RecordLength(m_hDlg) < nGoal) return;
+    }
   }
 
   HWND m_hDlg;

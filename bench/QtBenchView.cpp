@@ -22,8 +22,9 @@ class CQtBenchView final : public CView {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     m_pApp = std::make_unique<QApplication>(argc, argv);
     m_pView = std::make_unique<qtview::CQtView>();
-    m_timerWake.setSingleShot(true);
-    m_timerWake.setTimerType(Qt::PreciseTimer);
+    m_pWake = std::make_unique<QTimer>();
+    m_pWake->setSingleShot(true);
+    m_pWake->setTimerType(Qt::PreciseTimer);
   }
 
   const char* Name() const override { return "Qt view offscreen"; }
@@ -36,11 +37,15 @@ class CQtBenchView final : public CView {
       EndDialog(hDlg, IDOK);
     });
     AfxWinMain();
+    // Qt ends before the process's static objects do.
+    m_pWake.reset();
+    m_pView.reset();
+    m_pApp.reset();
   }
 
   bool RunEvents(int64_t nDeadlineNs) override {
     int64_t nLeftMs = (nDeadlineNs - NowNs()) / 1000000;
-    m_timerWake.start(static_cast<int>(std::max<int64_t>(0, nLeftMs)));
+    m_pWake->start(static_cast<int>(std::max<int64_t>(0, nLeftMs)));
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return true;
   }
@@ -50,7 +55,7 @@ class CQtBenchView final : public CView {
  private:
   std::unique_ptr<QApplication> m_pApp;
   std::unique_ptr<qtview::CQtView> m_pView;
-  QTimer m_timerWake;
+  std::unique_ptr<QTimer> m_pWake;
 };
 
 CQtBenchView* g_pView = nullptr;
