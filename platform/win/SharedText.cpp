@@ -24,10 +24,10 @@ struct CSharedText::Storage {
 
   void Reserve(size_t nMin) {
     if (nMin <= m_nCapacity) return;
-    // Geometric growth keeps appends amortised constant; large blocks grow by
-    // a sixteenth, which keeps their slack small, and cheap since growing a
-    // large block remaps it.
-    size_t nGrown = m_nCapacity < (size_t{1} << 20) ? m_nCapacity * 2 : m_nCapacity + m_nCapacity / 16;
+    // Geometric growth keeps appends amortised constant; past 64 Ki units a
+    // block grows by a thirty-second, which keeps a record's slack under
+    // 3.2 % from there on, and cheap since growing a large block remaps it.
+    size_t nGrown = m_nCapacity < (size_t{1} << 16) ? m_nCapacity * 2 : m_nCapacity + m_nCapacity / 32;
     size_t nCapacity = std::max({nMin, nGrown, size_t{16}});
     auto* pData = static_cast<char16_t*>(std::realloc(m_pData, nCapacity * sizeof(char16_t)));
     if (!pData) throw std::bad_alloc();
