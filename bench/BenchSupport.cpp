@@ -152,7 +152,7 @@ void CTable::Print() const {
 
 SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount) {
   SRecordCheck check;
-  CStreamPattern pattern(kind);
+  CBenchPattern pattern(kind);
   uint64_t nCommon = std::min<uint64_t>(record.size(), nCount);
   for (uint64_t i = 0; i < nCommon; ++i)
     if (record[i] != Shown(pattern.Next())) ++check.nMismatched;
@@ -179,6 +179,7 @@ struct CPtyPeer::SCommand {
   EStreamKind kind = EStreamKind::Lines;
   uint64_t nCount = 0;
   uint64_t nRate = 0;
+  uint64_t nSeed = 0;
   int nQuietMs = 0;
   uint32_t nBlock = 0;
   char aBlock[256] = {};
@@ -229,13 +230,14 @@ void CPtyPeer::WaitReply() const {
   ReadAll(m_nReplyFd, &c, 1);
 }
 
-void CPtyPeer::StartStream(EStreamKind kind, uint64_t nCount, uint64_t nRate) {
+void CPtyPeer::StartStream(EStreamKind kind, uint64_t nCount, uint64_t nRate, uint64_t nSeed) {
   m_pShared->bDone = false;
   SCommand command;
   command.nOp = SCommand::Stream;
   command.kind = kind;
   command.nCount = nCount;
   command.nRate = nRate;
+  command.nSeed = nSeed;
   Send(command);
   // The peer generates the stream before it starts the clock.
   WaitReply();
@@ -284,7 +286,8 @@ void CPtyPeer::Stream(int nMasterFd, const SCommand& command) {
   constexpr int64_t kPacedStepNs = 2000000;
   constexpr size_t kUnpacedPiece = 64 * 1024;
   std::vector<uint8_t> vecData(command.nCount);
-  CStreamPattern(command.kind).Fill(vecData.data(), vecData.size());
+  CBenchPattern pattern(command.kind, command.nSeed);
+  for (uint8_t& byValue : vecData) byValue = pattern.Next();
   SShared& shared = *m_pShared;
   shared.nWritten = 0;
   shared.nChunks = 0;

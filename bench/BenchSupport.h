@@ -49,6 +49,24 @@ struct SRecordCheck {
   uint64_t nExtra = 0;       // in the record but never sent
   uint64_t nMismatched = 0;  // positions whose unit differs from the byte sent there
 };
+// The benchmarks' streams: CR LF lines of every other value, or every value
+// but CR and LF with no line break at all.
+class CBenchPattern {
+ public:
+  explicit CBenchPattern(EStreamKind kind, uint64_t nSeed = CStreamPattern::kDefaultSeed)
+      : m_kind(kind), m_pattern(kind, nSeed) {}
+  uint8_t Next() {
+    uint8_t byValue = m_pattern.Next();
+    // The simulator's unstructured stream still holds CR and LF bytes.
+    if (m_kind == EStreamKind::NoLines && (byValue == '\r' || byValue == '\n')) byValue |= 0x80;
+    return byValue;
+  }
+
+ private:
+  EStreamKind m_kind;
+  CStreamPattern m_pattern;
+};
+
 // Compares record units [nFrom, nFrom + nCount) with the stream's first nCount bytes.
 SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount);
 
@@ -73,7 +91,7 @@ class CPtyPeer {
 
   // Sends nCount bytes of the pattern at nRate bytes a second, or as fast as
   // the pseudo-terminal takes them when nRate is 0. Returns at once.
-  void StartStream(EStreamKind kind, uint64_t nCount, uint64_t nRate);
+  void StartStream(EStreamKind kind, uint64_t nCount, uint64_t nRate, uint64_t nSeed = CStreamPattern::kDefaultSeed);
   bool StreamDone() const;
   uint64_t Written() const;
   int64_t StreamStartNs() const;

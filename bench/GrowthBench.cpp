@@ -1,4 +1,4 @@
-// Growth: the cost of one receive tick that brings 100 bytes, and the memory
+// Growth: the cost of one receive tick that brings 100 bytes of CR LF lines, and the memory
 // per received byte, as the receive record grows to 64 MiB.
 //   bench_growth [--quick] [Google Benchmark flags]    --quick is the same run
 //   bench_growth_qt ...    the same with the Qt view offscreen, its work on each change counted
@@ -55,7 +55,7 @@ class CGrowth {
       size.nRssDelta = RssBytes() - std::min(RssBytes(), m_nBaselineRss);
     }
     for (auto _ : state) {
-      m_peer.StartStream(EStreamKind::NoLines, kTickBytes, 0);
+      m_peer.StartStream(EStreamKind::Lines, kTickBytes, 0, ++m_nSeed);
       // Spins rather than sleeps, so the tick does not start on a core just woken from idle.
       while (!m_peer.StreamDone() || DataSizeInCom(kPort) < kTickBytes) {
       }
@@ -105,7 +105,7 @@ class CGrowth {
     constexpr uint64_t kPiece = 4 * kMiB;
     for (size_t nHave = RecordLength(m_hDlg); nHave < nTarget; nHave = RecordLength(m_hDlg)) {
       uint64_t nGoal = std::min<uint64_t>(nTarget, nHave + kPiece);
-      m_peer.StartStream(EStreamKind::NoLines, nGoal - nHave, 0);
+      m_peer.StartStream(EStreamKind::Lines, nGoal - nHave, 0, ++m_nSeed);
       PumpTimers([&] { return RecordLength(m_hDlg) >= nGoal; }, NowNs() + int64_t{60} * 1000000000);
       if (RecordLength(m_hDlg) < nGoal) return;
     }
@@ -114,6 +114,8 @@ class CGrowth {
   HWND m_hDlg;
   CPtyPeer& m_peer;
   size_t m_nBaselineRss = 0;
+  // Every piece different, as a device's output is.
+  uint64_t m_nSeed = 0;
   std::map<uint64_t, SSize> m_sizes;
 };
 
