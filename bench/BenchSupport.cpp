@@ -443,8 +443,11 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   run.nTicks = vecSamples.size();
   for (size_t i = 1; i < vecSamples.size(); ++i)
     run.fMaxGapMs = std::max(run.fMaxGapMs, static_cast<double>(vecSamples[i].first - vecSamples[i - 1].first) * 1e-6);
-  auto full = std::find_if(vecSamples.begin(), vecSamples.end(), [&](const auto& s) { return s.second >= nCount; });
-  if (full != vecSamples.end()) run.fShownSeconds = static_cast<double>(full->first - peer.StreamStartNs()) * 1e-9;
+  if (!vecSamples.empty()) {
+    run.nShown = vecSamples.back().second;
+    auto last = std::find_if(vecSamples.begin(), vecSamples.end(), [&](const auto& s) { return s.second == run.nShown; });
+    run.fShownSeconds = static_cast<double>(last->first - peer.StreamStartNs()) * 1e-9;
+  }
 
   std::vector<double> vecDelays;
   size_t j = 0;

@@ -167,7 +167,8 @@ struct SStreamRun {
   SRecordCheck check;
   double fCpuSeconds = 0;    // this process, while the stream ran and was shown
   double fWallSeconds = 0;   // over the same time
-  double fShownSeconds = 0;  // first byte written to last byte in the record
+  uint64_t nShown = 0;       // units in the record at the end
+  double fShownSeconds = 0;  // first byte written to the record's last growth
   double fWriteSeconds = 0;  // first byte written to last byte written
   double fMaxDelayMs = -1;   // a write's last byte reaching the pseudo-terminal to its showing
   double fP99DelayMs = -1;

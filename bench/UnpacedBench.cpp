@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
       SStreamRun run = StreamThrough(hDlg, peer, kind, nCount, 0);
       double fMiB = static_cast<double>(run.nSent) / kMiB;
       table.AddRow({KindName(kind), Number(run.nSent), Number(run.check.nMissing), Number(run.check.nMismatched),
-                    Number(run.check.nExtra), run.fShownSeconds > 0 ? Fixed(fMiB / run.fShownSeconds, 1) : "-",
+                    Number(run.check.nExtra), run.fShownSeconds > 0 ? Fixed(static_cast<double>(run.nShown) / kMiB / run.fShownSeconds, 1) : "-",
                     Fixed(fMiB / run.fWriteSeconds, 1), Fixed(run.fCpuSeconds / fMiB, 4), Number(run.nTicks),
                     Fixed(run.fMaxDelayMs, 1)});
     }
