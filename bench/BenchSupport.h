@@ -3,7 +3,6 @@
 // by a separate process, and the terminal application run on real time.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>

@@ -3,6 +3,7 @@
 //   bench_growth [--quick] [Google Benchmark flags]    --quick is the same run
 //   bench_growth_qt ...    the same with the Qt view offscreen, its work on each change counted
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -28,6 +29,7 @@ struct SSize {
   size_t nLength = 0;  // when the ticks began
   size_t nRecordBytes = 0;  // the record's storage
   size_t nRssDelta = 0;     // over the process with an empty record
+  size_t nHeapFree = 0;     // freed by the allocator but still resident
   std::vector<double> vecTickUs;
   uint64_t nFaults = 0;  // page faults during the ticks
 };
@@ -53,6 +55,7 @@ class CGrowth {
       size.nLength = RecordLength(m_hDlg);
       size.nRecordBytes = GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).Capacity() * sizeof(char16_t);
       size.nRssDelta = RssBytes() - std::min(RssBytes(), m_nBaselineRss);
+      size.nHeapFree = mallinfo2().fordblks;
     }
     for (auto _ : state) {
       m_peer.StartStream(EStreamKind::Lines, kTickBytes, 0, ++m_nSeed);
@@ -75,7 +78,7 @@ class CGrowth {
     CTable table(std::string("Growth: one receive tick bringing 100 bytes, and memory, ") + View().Name(),
                  {"record MiB", "record units", "ticks", "p10 us", "median us", "p90 us", "mean us", "max us", "median / at 0",
                   "faults per tick",
-                  "storage B per byte", "RSS delta B per byte"});
+                  "storage B per byte", "RSS delta B per byte", "free heap MiB"});
     double fBase = 0;
     for (const auto& [nMiB, size] : m_sizes) {
       std::vector<double> vec = size.vecTickUs;
@@ -92,7 +95,8 @@ class CGrowth {
                     fBase > 0 ? Fixed(fMedian / fBase, 2) : "-",
                     Fixed(static_cast<double>(size.nFaults) / static_cast<double>(vec.size()), 3),
                     size.nLength ? Fixed(static_cast<double>(size.nRecordBytes) / fLength, 3) : "-",
-                    size.nLength ? Fixed(static_cast<double>(size.nRssDelta) / fLength, 3) : "-"});
+                    size.nLength ? Fixed(static_cast<double>(size.nRssDelta) / fLength, 3) : "-",
+                    Fixed(static_cast<double>(size.nHeapFree) / kMiB, 1)});
     }
     table.Print();
     std::printf("To meet: a tick at 64 MiB at most 2x a tick at 0; the model at most 2.1 bytes per received byte.\n");
