@@ -1,44 +1,14 @@
-// Runs the whole application headless on a virtual clock with the fake
-// libraries, and drives the dialog as a person does.
+// The terminal driven as a person does, with the fake serial library and SDK.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-
-#include "Clock.h"
-#include "Dialog.h"
 #include "FakeSerial.h"
-#include "WinTypes.h"
-#include "Window.h"
+#include "TerminalDriver.h"
 
-class CTerminalHarness : public ::testing::Test {
+class CTerminalHarness : public CTerminalDriver {
  protected:
   void SetUp() override;
-  void TearDown() override;
-
-  // Starts the application; the script runs inside the dialog's modal loop.
-  // A dialog still open when the script returns is ended with IDABORT.
-  void RunApp(const std::function<void()>& script);
-  // Runs a terminal dialog modally and answers how it ended.
-  int RunDialog(const std::function<void()>& script);
-
-  HWND Item(int id) const;
-  bool Click(int id);
-  bool Pick(int id, int nIndex);
-  bool Type(int id, std::u16string_view text);
-  std::u16string Text(int id) const;
-  int Selection(int id) const;
-  void Advance(int64_t nMs) { m_clock.Advance(nMs); }
   // Opens COM1 with the start settings and clears the fake's record of it.
   void OpenPort();
 
   fake::CFakeSerial& serial = fake::Serial();
-  HWND m_hDlg = nullptr;
-  win::CVirtualClock m_clock;
 };
-
-// UTF-16 from UTF-8 for ASCII test texts.
-std::u16string U16(std::string_view text);
-std::vector<uint8_t> Bytes(std::string_view text);

@@ -1,0 +1,60 @@
+#include "TerminalDriver.h"
+
+#include "TerminalApp.h"
+#include "TerminalDlg.h"
+#include "TerminalState.h"
+#include "UserInput.h"
+
+namespace {
+
+class CScriptHost final : public win::CModalHost {
+ public:
+  CScriptHost(HWND& hDlg, const std::function<void()>& script) : m_hDlg(hDlg), m_script(script) {}
+  void RunModalLoop(HWND hDlg) override {
+    m_hDlg = hDlg;
+    m_script();
+    if (!IsDialogEnded(hDlg)) EndDialog(hDlg, IDABORT);
+  }
+
+ private:
+  HWND& m_hDlg;
+  const std::function<void()>& m_script;
+};
+
+}  // namespace
+
+void CTerminalDriver::SetUp() {
+  g_terminalState = TerminalState{};
+  win::SetClock(&m_clock);
+}
+
+void CTerminalDriver::TearDown() {
+  win::SetModalHost(nullptr);
+  win::SetClock(nullptr);
+}
+
+void CTerminalDriver::RunApp(const std::function<void()>& script) {
+  CScriptHost host(m_hDlg, script);
+  win::SetModalHost(&host);
+  EXPECT_EQ(AfxWinMain(), 0);
+  win::SetModalHost(nullptr);
+}
+
+int CTerminalDriver::RunDialog(const std::function<void()>& script) {
+  CScriptHost host(m_hDlg, script);
+  win::SetModalHost(&host);
+  CTerminalDlg dlg;
+  auto nResult = static_cast<int>(dlg.DoModal());
+  win::SetModalHost(nullptr);
+  return nResult;
+}
+
+HWND CTerminalDriver::Item(int id) const { return GetDlgItem(m_hDlg, id); }
+bool CTerminalDriver::Click(int id) { return win::input::Click(Item(id)); }
+bool CTerminalDriver::Pick(int id, int nIndex) { return win::input::Pick(Item(id), nIndex); }
+bool CTerminalDriver::Type(int id, std::u16string_view text) { return win::input::Edit(Item(id), text); }
+std::u16string CTerminalDriver::Text(int id) const { return GetWindowText(Item(id)); }
+int CTerminalDriver::Selection(int id) const { return static_cast<int>(SendMessage(Item(id), CB_GETCURSEL, 0, 0)); }
+
+std::u16string U16(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+std::vector<uint8_t> Bytes(std::string_view text) { return std::vector<uint8_t>(text.begin(), text.end()); }
