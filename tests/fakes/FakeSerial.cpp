@@ -50,7 +50,7 @@ std::vector<uint8_t> TextBytes(const char* text) { return std::vector<uint8_t>(t
 
 void CopyReply(char* reply) {
   const auto& r = Serial().script.commandReply;
-  std::memcpy(reply, r.data(), std::min<size_t>(r.size(), 100));
+  std::copy_n(r.begin(), std::min<size_t>(r.size(), 100), reply);
 }
 
 }  // namespace
