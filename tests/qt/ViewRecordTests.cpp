@@ -37,9 +37,13 @@ TEST(QtRecordLineBreaks, CrLfLfAndCrEachBecomeOneBreak) {
 class CReceiveRecordTest : public CViewRecordTest {
  protected:
   QPlainTextEdit* Record() const { return Widget<QPlainTextEdit>(IDC_EDIT_RECEIVE_RECORD); }
+  // Until the record box shows all that arrived: it shows appends from its
+  // own event loop.
   void Receive(const std::string& text) {
     serial.Arrive(text);
     while (serial.Waiting() > 0) Advance(50);
+    auto* pRecord = Widget<qtview::CRecordWindow>(IDC_EDIT_RECEIVE_RECORD);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pRecord->HasPending(); }, 5000));
   }
 };
 
@@ -143,6 +147,22 @@ TEST_F(CReceiveRecordTest, ACrLfSplitAcrossTwoRefreshesIsOneLineBreak) {
     Receive("\r");
     Receive("\r");
     EXPECT_EQ(Record()->document()->blockCount(), 6);
+  });
+}
+
+TEST_F(CReceiveRecordTest, ALongTextWithoutLineBreaksShowsWholeInBoundedLines) {
+  RunApp([&] {
+    ClickButton(IDC_BUTTON_OPEN);
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += static_cast<char>('a' + i % 26);
+    Receive(text.substr(0, 30000));
+    Receive(text.substr(30000));
+    EXPECT_EQ(Text(IDC_EDIT_RECEIVE_RECORD), std::u16string(text.begin(), text.end()));
+    QTextDocument* pDocument = Record()->document();
+    EXPECT_GT(pDocument->blockCount(), 100000 / qtview::CRecordWindow::kMaxBlock);
+    for (QTextBlock block = pDocument->begin(); block.isValid(); block = block.next())
+      EXPECT_LE(block.length() - 1, qtview::CRecordWindow::kMaxBlock);
+    EXPECT_EQ(Record()->toPlainText().remove(u'\n'), QString::fromStdString(text));
   });
 }
 
