@@ -122,8 +122,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
-BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  (void)lParam;
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult) {
   const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(message, HIWORD(wParam), LOWORD(wParam));
   if (!pEntry) return FALSE;
   switch (pEntry->nSig) {

@@ -49,12 +49,6 @@ RECT MapDialogRect(const RECT& dlu, SIZE base) {
   return RECT{x, y, x + cx, y + cy};
 }
 
-SIZE GetDialogBaseUnits(HWND hDlg) {
-  RECT dlu = GetDialogUnitRect(hDlg), px = GetWindowRect(hDlg);
-  long ncx = dlu.right - dlu.left, ncy = dlu.bottom - dlu.top;
-  return SIZE{ncx ? (px.right - px.left) * 4 / ncx : 0, ncy ? (px.bottom - px.top) * 8 / ncy : 0};
-}
-
 void SetModalHost(CModalHost* pHost) { g_pModalHost = pHost; }
 
 }  // namespace win

@@ -17,7 +17,6 @@ void SetFontMetricsProvider(FontMetricsProvider provider);
 SIZE GetDialogBaseUnits(std::u16string_view fontName, int pointSize);
 // Dialog units to pixels, truncating as the platform does.
 RECT MapDialogRect(const RECT& dlu, SIZE baseUnits);
-SIZE GetDialogBaseUnits(HWND hDlg);
 
 // Runs a modal dialog's message loop until the dialog has ended. The desktop
 // view runs it in its event loop; tests run a script in it.
