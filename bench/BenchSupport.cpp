@@ -21,7 +21,6 @@
 #include <new>
 
 #include "Dialog.h"
-#include "TerminalApp.h"
 #include "TerminalState.h"
 #include "Timer.h"
 #include "UserInput.h"
@@ -64,18 +63,6 @@ void ReadAll(int nFd, void* pData, size_t nCount) {
     nCount -= static_cast<size_t>(n);
   }
 }
-
-class CHost final : public win::CModalHost {
- public:
-  explicit CHost(const std::function<void(HWND)>& scenario) : m_scenario(scenario) {}
-  void RunModalLoop(HWND hDlg) override {
-    m_scenario(hDlg);
-    EndDialog(hDlg, IDOK);
-  }
-
- private:
-  const std::function<void(HWND)>& m_scenario;
-};
 
 }  // namespace
 
@@ -360,13 +347,11 @@ void CPtyPeer::Count(int nMasterFd, const SCommand& command) {
 void RunTerminal(const std::string& strDevice, const std::function<void(HWND)>& scenario) {
   setenv("QUORVEL_COM1", strDevice.c_str(), 1);
   unsetenv("QUORVEL_BACKPLANE");
-  // The application object is what AfxWinMain runs.
-  static_cast<void>(&theApp);
   View().Run(scenario);
 }
 
 void RunHeadless(const std::function<void(HWND)>& scenario) {
-  CHost host(scenario);
+  win::CScriptModalHost host(scenario, IDOK);
   win::SetModalHost(&host);
   AfxWinMain();
   win::SetModalHost(nullptr);

@@ -51,6 +51,11 @@ RECT MapDialogRect(const RECT& dlu, SIZE base) {
 
 void SetModalHost(CModalHost* pHost) { g_pModalHost = pHost; }
 
+void CScriptModalHost::RunModalLoop(HWND hDlg) {
+  m_script(hDlg);
+  if (!IsDialogEnded(hDlg)) EndDialog(hDlg, m_nResult);
+}
+
 }  // namespace win
 
 HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData) {

@@ -27,6 +27,19 @@ class CModalHost {
 };
 void SetModalHost(CModalHost* pHost);
 
+// A modal loop that is a script: the script drives the dialog, and a dialog
+// still open when it returns is ended with nResult.
+class CScriptModalHost final : public CModalHost {
+ public:
+  CScriptModalHost(std::function<void(HWND)> script, int nResult)
+      : m_script(std::move(script)), m_nResult(nResult) {}
+  void RunModalLoop(HWND hDlg) override;
+
+ private:
+  std::function<void(HWND)> m_script;
+  int m_nResult;
+};
+
 }  // namespace win
 
 // Creates the dialog and its controls in template order, hidden where the

@@ -7,19 +7,14 @@
 
 namespace {
 
-class CScriptHost final : public win::CModalHost {
- public:
-  CScriptHost(HWND& hDlg, const std::function<void()>& script) : m_hDlg(hDlg), m_script(script) {}
-  void RunModalLoop(HWND hDlg) override {
-    m_hDlg = hDlg;
-    m_script();
-    if (!IsDialogEnded(hDlg)) EndDialog(hDlg, IDABORT);
-  }
-
- private:
-  HWND& m_hDlg;
-  const std::function<void()>& m_script;
-};
+win::CScriptModalHost MakeHost(HWND& hDlg, const std::function<void()>& script) {
+  return win::CScriptModalHost(
+      [&](HWND h) {
+        hDlg = h;
+        script();
+      },
+      IDABORT);
+}
 
 }  // namespace
 
@@ -34,14 +29,14 @@ void CTerminalDriver::TearDown() {
 }
 
 void CTerminalDriver::RunApp(const std::function<void()>& script) {
-  CScriptHost host(m_hDlg, script);
+  auto host = MakeHost(m_hDlg, script);
   win::SetModalHost(&host);
   EXPECT_EQ(AfxWinMain(), 0);
   win::SetModalHost(nullptr);
 }
 
 int CTerminalDriver::RunDialog(const std::function<void()>& script) {
-  CScriptHost host(m_hDlg, script);
+  auto host = MakeHost(m_hDlg, script);
   win::SetModalHost(&host);
   CTerminalDlg dlg;
   auto nResult = static_cast<int>(dlg.DoModal());
