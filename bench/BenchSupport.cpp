@@ -20,6 +20,7 @@
 #include <fstream>
 #include <new>
 
+#include "CWinApp.h"
 #include "Dialog.h"
 #include "TerminalState.h"
 #include "Timer.h"
