@@ -121,7 +121,8 @@ void CTable::Print() const {
   std::vector<size_t> vecWidths(m_vecHeads.size());
   for (size_t i = 0; i < m_vecHeads.size(); ++i) vecWidths[i] = m_vecHeads[i].size();
   for (const auto& row : m_vecRows)
-    for (size_t i = 0; i < row.size() && i < vecWidths.size(); ++i) vecWidths[i] = std::max(vecWidths[i], row[i].size());
+    for (size_t i = 0; i < row.size() && i < vecWidths.size(); ++i)
+      vecWidths[i] = std::max(vecWidths[i], row[i].size());
   auto printRow = [&](const std::vector<std::string>& row) {
     std::string strLine = "|";
     for (size_t i = 0; i < vecWidths.size(); ++i) {
@@ -264,9 +265,12 @@ void CPtyPeer::Serve(int nMasterFd) {
   for (;;) {
     SCommand command;
     ReadAll(m_nCommandFd, &command, sizeof command);
-    if (command.nOp == SCommand::Stream) Stream(nMasterFd, command);
-    else if (command.nOp == SCommand::Count) Count(nMasterFd, command);
-    else if (command.nOp == SCommand::Quit) _exit(0);
+    if (command.nOp == SCommand::Stream)
+      Stream(nMasterFd, command);
+    else if (command.nOp == SCommand::Count)
+      Count(nMasterFd, command);
+    else if (command.nOp == SCommand::Quit)
+      _exit(0);
   }
 }
 
@@ -371,7 +375,9 @@ bool OpenPort(HWND hDlg) {
 
 size_t RecordLength(HWND hDlg) { return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).Length(); }
 
-std::u16string_view RecordText(HWND hDlg) { return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).View(); }
+std::u16string_view RecordText(HWND hDlg) {
+  return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).View();
+}
 
 void ClearRecord(HWND hDlg) { win::input::Click(GetDlgItem(hDlg, IDC_BUTTON_CLEAR_RECEIVE)); }
 
@@ -432,7 +438,8 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
     run.fMaxGapMs = std::max(run.fMaxGapMs, static_cast<double>(vecSamples[i].first - vecSamples[i - 1].first) * 1e-6);
   if (!vecSamples.empty()) {
     run.nShown = vecSamples.back().second;
-    auto last = std::find_if(vecSamples.begin(), vecSamples.end(), [&](const auto& s) { return s.second == run.nShown; });
+    auto last =
+        std::find_if(vecSamples.begin(), vecSamples.end(), [&](const auto& s) { return s.second == run.nShown; });
     run.fShownSeconds = static_cast<double>(last->first - peer.StreamStartNs()) * 1e-9;
   }
 

@@ -157,8 +157,7 @@ void ClearRecord(HWND hDlg);
 
 // Delivers timer ticks on real time until bDone() holds after a tick or the
 // deadline passes; onTick runs after each tick.
-void PumpTimers(const std::function<bool()>& bDone, int64_t nDeadlineNs,
-                const std::function<void()>& onTick = {});
+void PumpTimers(const std::function<bool()>& bDone, int64_t nDeadlineNs, const std::function<void()>& onTick = {});
 
 // One stream through the terminal's receive poll, from an empty record.
 struct SStreamRun {
@@ -172,7 +171,7 @@ struct SStreamRun {
   double fMaxDelayMs = -1;   // a write's last byte reaching the pseudo-terminal to its showing
   double fP99DelayMs = -1;
   size_t nTicks = 0;
-  double fMaxGapMs = 0;      // the longest time between two ticks
+  double fMaxGapMs = 0;  // the longest time between two ticks
 };
 SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate);
 const char* KindName(EStreamKind kind);

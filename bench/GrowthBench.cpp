@@ -26,7 +26,7 @@ constexpr UINT_PTR kReceivePollTimer = 1;
 
 struct SSize {
   bool bFilled = false;
-  size_t nLength = 0;  // when the ticks began
+  size_t nLength = 0;       // when the ticks began
   size_t nRecordBytes = 0;  // the record's storage
   size_t nRssDelta = 0;     // over the process with an empty record
   size_t nHeapFree = 0;     // freed by the allocator but still resident
@@ -53,7 +53,8 @@ class CGrowth {
       size.bFilled = true;
       FillTo(nMiB * kMiB);
       size.nLength = RecordLength(m_hDlg);
-      size.nRecordBytes = GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).Capacity() * sizeof(char16_t);
+      size.nRecordBytes =
+          GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).Capacity() * sizeof(char16_t);
       size.nRssDelta = RssBytes() - std::min(RssBytes(), m_nBaselineRss);
       size.nHeapFree = mallinfo2().fordblks;
     }
@@ -76,9 +77,8 @@ class CGrowth {
 
   void Print() const {
     CTable table(std::string("Growth: one receive tick bringing 100 bytes, and memory, ") + View().Name(),
-                 {"record MiB", "record units", "ticks", "p10 us", "median us", "p90 us", "mean us", "max us", "median / at 0",
-                  "faults per tick",
-                  "storage B per byte", "RSS delta B per byte", "free heap MiB"});
+                 {"record MiB", "record units", "ticks", "p10 us", "median us", "p90 us", "mean us", "max us",
+                  "median / at 0", "faults per tick", "storage B per byte", "RSS delta B per byte", "free heap MiB"});
     double fBase = 0;
     for (const auto& [nMiB, size] : m_sizes) {
       std::vector<double> vec = size.vecTickUs;

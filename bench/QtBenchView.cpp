@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
-
 #include <cstdlib>
 #include <memory>
 

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   CPtyPeer peer(static_cast<size_t>(nCount / 1024));
   CView& view = SetUpView(argc, argv);
   PrintMachine();
-  CTable table("Unpaced: " + Number(nCount / kMiB) + " MiB as fast as the pseudo-terminal carries it, " + std::string(view.Name()),
+  CTable table("Unpaced: " + Number(nCount / kMiB) + " MiB as fast as the pseudo-terminal carries it, " +
+                   std::string(view.Name()),
                {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "MiB/s into record", "MiB/s written",
                 "CPU s/MiB", "ticks", "max delay ms"});
   RunTerminal(peer.Slave(), [&](HWND hDlg) {
@@ -22,7 +23,8 @@ int main(int argc, char** argv) {
       SStreamRun run = StreamThrough(hDlg, peer, kind, nCount, 0);
       double fMiB = static_cast<double>(run.nSent) / kMiB;
       table.AddRow({KindName(kind), Number(run.nSent), Number(run.check.nMissing), Number(run.check.nMismatched),
-                    Number(run.check.nExtra), run.fShownSeconds > 0 ? Fixed(static_cast<double>(run.nShown) / kMiB / run.fShownSeconds, 1) : "-",
+                    Number(run.check.nExtra),
+                    run.fShownSeconds > 0 ? Fixed(static_cast<double>(run.nShown) / kMiB / run.fShownSeconds, 1) : "-",
                     Fixed(fMiB / run.fWriteSeconds, 1), Fixed(run.fCpuSeconds / fMiB, 4), Number(run.nTicks),
                     Fixed(run.fMaxDelayMs, 1)});
     }

@@ -7,5 +7,4 @@ extern "C" {
 
 // Switches the controller's backplane to module slot 1 to 8.
 uint32_t ChangeSlotToKestra(uint8_t slot);
-
 }

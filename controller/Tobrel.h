@@ -13,9 +13,8 @@ uint32_t DataSizeInCom(uint8_t port);
 uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed);
 uint32_t Send_Cmd(uint8_t port, const char* command, uint8_t checksum, uint8_t reserved);
 uint32_t Receive_Cmd(uint8_t port, char* reply, uint16_t timeout, uint8_t checksum, uint32_t* elapsed);
-uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* reply, uint16_t timeout,
-                          uint8_t checksum, uint32_t* elapsed, uint8_t reserved);
+uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* reply, uint16_t timeout, uint8_t checksum,
+                          uint32_t* elapsed, uint8_t reserved);
 // NUL-terminated UTF-16 text; valid until the next call from the same thread.
 const char16_t* GetSerialErrorMessage(uint32_t result);
-
 }

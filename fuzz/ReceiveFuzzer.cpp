@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
       i += nLength;
       clock.Advance(50);
       Check(fake::Serial().Waiting() == 0, "a tick reads everything waiting");
-      Check(GetWindowText(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)) == expected, "the record gains the block less its tail");
+      Check(GetWindowText(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)) == expected,
+            "the record gains the block less its tail");
     }
   });
   return 0;

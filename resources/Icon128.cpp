@@ -1,9 +1,8 @@
 // Icon group 128: the application's icon, 32 x 32 and 16 x 16, 16 colours.
 #include "Resource.h"
-#include "resource.h"
-
 #include "icons/quorvel16.xpm"
 #include "icons/quorvel32.xpm"
+#include "resource.h"
 
 namespace win {
 

@@ -2,7 +2,7 @@
 # Sourced; expects $top to be the checkout.
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev clang-format)
 
 ensure_packages() {
   local missing=()
@@ -29,4 +29,17 @@ build() {
   done
   cmake -S "$top" -B "$dir" -G Ninja "${opts[@]}" >/dev/null
   cmake --build "$dir" "${target[@]}"
+}
+
+# check_format: every C++ file of the checkout matches .clang-format.
+check_format() {
+  local bad
+  bad=$(cd "$top" && git ls-files '*.cpp' '*.h' | while read -r f; do
+    clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || echo "$f"
+  done)
+  if [ -n "$bad" ]; then
+    echo "These files do not match .clang-format (run clang-format -i on them):" >&2
+    echo "$bad" >&2
+    return 1
+  fi
 }

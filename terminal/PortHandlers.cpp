@@ -53,7 +53,8 @@ void CTerminalDlg::OnBnClickedOpenCom() {
   }
   st.portNumber = *port;
 
-  uint32_t nResult = Open_Com(st.portNumber, *baud, *dataBits, static_cast<int8_t>(nParity), static_cast<int8_t>(nStopBits));
+  uint32_t nResult =
+      Open_Com(st.portNumber, *baud, *dataBits, static_cast<int8_t>(nParity), static_cast<int8_t>(nStopBits));
   st.lastResult = nResult;
   m_strStatus = GetSerialErrorMessage(nResult);
   if (nResult == 0) SetTimer(kReceivePollTimer, kReceivePollPeriod, nullptr);

@@ -15,11 +15,16 @@ constexpr size_t kMaxBlock = sizeof(TerminalState::sendBytes) - 1;
 
 std::string_view Terminator(int nIndex) {
   switch (nIndex) {
-    case 1: return "\r";
-    case 2: return "\n";
-    case 3: return "\n\r";
-    case 4: return "\r\n";
-    default: return "";
+    case 1:
+      return "\r";
+    case 2:
+      return "\n";
+    case 3:
+      return "\n\r";
+    case 4:
+      return "\r\n";
+    default:
+      return "";
   }
 }
 

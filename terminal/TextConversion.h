@@ -22,6 +22,6 @@ constexpr char16_t WidenReceived(uint8_t byte) { return byte == 0 ? u'\u2400' : 
 int32_t ParseInterval(std::u16string_view text);
 
 // Values typed into a list's field.
-std::optional<uint8_t> ParsePortText(std::u16string_view text);      // "COM1" to "COM10"
-std::optional<uint32_t> ParseBaudText(std::u16string_view text);     // a positive number
-std::optional<int8_t> ParseDataBitsText(std::u16string_view text);   // 5 to 8
+std::optional<uint8_t> ParsePortText(std::u16string_view text);     // "COM1" to "COM10"
+std::optional<uint32_t> ParseBaudText(std::u16string_view text);    // a positive number
+std::optional<int8_t> ParseDataBitsText(std::u16string_view text);  // 5 to 8

@@ -12,21 +12,21 @@
 #include <string>
 
 class CSimBus {
-public:
-    // The terminal switches to slot 7 at start; so does the bus.
-    static constexpr uint8_t kStartSlot = 7;
+ public:
+  // The terminal switches to slot 7 at start; so does the bus.
+  static constexpr uint8_t kStartSlot = 7;
 
-    void SetActiveSlot(uint8_t nSlot);
-    uint8_t ActiveSlot() const { return m_nActiveSlot; }
+  void SetActiveSlot(uint8_t nSlot);
+  uint8_t ActiveSlot() const { return m_nActiveSlot; }
 
-    // The module name at a two-digit hex address of the active slot, or nullptr.
-    const char* ModuleAt(const std::string& strAddress) const;
+  // The module name at a two-digit hex address of the active slot, or nullptr.
+  const char* ModuleAt(const std::string& strAddress) const;
 
-    // The bytes to send back for one command line (without its CR): "$AAM" gives "!AA" and
-    // the name, "@AA" and hex digits give ">", both CR-ended; any other line comes back
-    // followed by CR LF. Empty: no answer.
-    std::string Answer(const std::string& strLine) const;
+  // The bytes to send back for one command line (without its CR): "$AAM" gives "!AA" and
+  // the name, "@AA" and hex digits give ">", both CR-ended; any other line comes back
+  // followed by CR LF. Empty: no answer.
+  std::string Answer(const std::string& strLine) const;
 
-private:
-    uint8_t m_nActiveSlot = kStartSlot;
+ private:
+  uint8_t m_nActiveSlot = kStartSlot;
 };

@@ -11,56 +11,46 @@
 enum class EStreamKind { Lines, NoLines };
 
 class CStreamPattern {
-public:
-    static constexpr uint64_t kDefaultSeed = 1;
-    static constexpr size_t kMaxLine = 80;
+ public:
+  static constexpr uint64_t kDefaultSeed = 1;
+  static constexpr size_t kMaxLine = 80;
 
-    explicit CStreamPattern(EStreamKind kind, uint64_t nSeed = kDefaultSeed)
-        : m_kind(kind), m_nState(nSeed)
-    {
+  explicit CStreamPattern(EStreamKind kind, uint64_t nSeed = kDefaultSeed) : m_kind(kind), m_nState(nSeed) {}
+
+  uint8_t Next() {
+    if (m_kind == EStreamKind::NoLines) return static_cast<uint8_t>(Random() >> 56);
+    if (m_nEnding == 2) {
+      m_nEnding = 1;
+      return '\r';
     }
-
-    uint8_t Next()
-    {
-        if (m_kind == EStreamKind::NoLines)
-            return static_cast<uint8_t>(Random() >> 56);
-        if (m_nEnding == 2) {
-            m_nEnding = 1;
-            return '\r';
-        }
-        if (m_nEnding == 1) {
-            m_nEnding = 0;
-            return '\n';
-        }
-        if (m_nLineLeft == 0)
-            m_nLineLeft = 1 + static_cast<size_t>(Random() % kMaxLine);
-        uint8_t byValue = 0;
-        do {
-            byValue = static_cast<uint8_t>(Random() >> 56);
-        } while (byValue == '\r' || byValue == '\n');
-        if (--m_nLineLeft == 0)
-            m_nEnding = 2;
-        return byValue;
+    if (m_nEnding == 1) {
+      m_nEnding = 0;
+      return '\n';
     }
+    if (m_nLineLeft == 0) m_nLineLeft = 1 + static_cast<size_t>(Random() % kMaxLine);
+    uint8_t byValue = 0;
+    do {
+      byValue = static_cast<uint8_t>(Random() >> 56);
+    } while (byValue == '\r' || byValue == '\n');
+    if (--m_nLineLeft == 0) m_nEnding = 2;
+    return byValue;
+  }
 
-    void Fill(uint8_t* pOut, size_t nCount)
-    {
-        for (size_t i = 0; i < nCount; ++i)
-            pOut[i] = Next();
-    }
+  void Fill(uint8_t* pOut, size_t nCount) {
+    for (size_t i = 0; i < nCount; ++i) pOut[i] = Next();
+  }
 
-private:
-    // splitmix64: fast, and every seed gives a full-period stream.
-    uint64_t Random()
-    {
-        uint64_t z = (m_nState += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
+ private:
+  // splitmix64: fast, and every seed gives a full-period stream.
+  uint64_t Random() {
+    uint64_t z = (m_nState += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
 
-    EStreamKind m_kind;
-    uint64_t m_nState;
-    size_t m_nLineLeft = 0;
-    int m_nEnding = 0;   // 2: CR then LF due, 1: LF due
+  EStreamKind m_kind;
+  uint64_t m_nState;
+  size_t m_nLineLeft = 0;
+  int m_nEnding = 0;  // 2: CR then LF due, 1: LF due
 };

@@ -24,7 +24,7 @@ std::unordered_map<HWND, std::unique_ptr<CWnd>> g_temporaryWrappers;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
-  ON_WM_TIMER()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CWnd::~CWnd() {
@@ -75,9 +75,7 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
 
 void CWnd::SetWindowText(std::u16string_view text) { ::SetWindowText(m_hWnd, text); }
 
-void CWnd::GetWindowText(CString& rString) const {
-  rString = ::GetWindowTextShared(m_hWnd).View();
-}
+void CWnd::GetWindowText(CString& rString) const { rString = ::GetWindowTextShared(m_hWnd).View(); }
 
 int CWnd::GetWindowText(char16_t* lpszStringBuf, int nMaxCount) const {
   return ::GetWindowText(m_hWnd, lpszStringBuf, nMaxCount);

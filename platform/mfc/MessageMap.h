@@ -31,23 +31,23 @@ struct AFX_MSGMAP {
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                    \
- protected:                                      \
-  static const AFX_MSGMAP* GetThisMessageMap();  \
+#define DECLARE_MESSAGE_MAP()                   \
+ protected:                                     \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                     \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
   const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
     using ThisClass = theClass;                                                     \
     using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY entries[] = {
-#define END_MESSAGE_MAP()                                                       \
-  { 0, 0, 0, 0, AfxSig_end, nullptr, nullptr }                                           \
-  }                                                                             \
-  ;                                                                             \
+#define END_MESSAGE_MAP()                                                               \
+  { 0, 0, 0, 0, AfxSig_end, nullptr, nullptr }                                          \
+  }                                                                                     \
+  ;                                                                                     \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &entries[0]}; \
-  return &messageMap;                                                           \
+  return &messageMap;                                                                   \
   }
 
 #define AFX_VV(memberFxn) static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(&ThisClass::memberFxn))
@@ -58,6 +58,11 @@ struct AFX_MSGMAP {
   {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_vv, AFX_VV(memberFxn), nullptr},
 #define ON_CBN_SELCHANGE(id, memberFxn) \
   {WM_COMMAND, CBN_SELCHANGE, static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_vv, AFX_VV(memberFxn), nullptr},
-#define ON_WM_TIMER()                 \
-  {WM_TIMER, 0, 0, 0, AfxSig_vw, nullptr, \
+#define ON_WM_TIMER() \
+  {WM_TIMER,          \
+   0,                 \
+   0,                 \
+   0,                 \
+   AfxSig_vw,         \
+   nullptr,           \
    static_cast<AFX_PMSGW>(static_cast<void (ThisClass::*)(UINT_PTR)>(&ThisClass::OnTimer))},

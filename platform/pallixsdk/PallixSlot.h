@@ -8,6 +8,6 @@ uint8_t Pallix_CurrentSlot();
 
 // Results of ChangeSlotToKestra.
 enum EPallixResult : uint32_t {
-    PALLIX_OK = 0,
-    PALLIX_ERR_SLOT = 1,   // not 1 to 8: ignored, the previous slot stays
+  PALLIX_OK = 0,
+  PALLIX_ERR_SLOT = 1,  // not 1 to 8: ignored, the previous slot stays
 };

@@ -92,8 +92,10 @@ void CComboWindow::showPopup() {
   QRect g = pPopup->geometry();
   // Qt opens the list above the field when there is no room below it.
   bool bAbove = g.top() < mapToGlobal(QPoint(0, 0)).y();
-  if (bAbove) g.setTop(g.bottom() + 1 - m_nListHeight);
-  else g.setHeight(m_nListHeight);
+  if (bAbove)
+    g.setTop(g.bottom() + 1 - m_nListHeight);
+  else
+    g.setHeight(m_nListHeight);
   pPopup->setGeometry(g);
 }
 

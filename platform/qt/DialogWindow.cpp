@@ -23,7 +23,9 @@ CDialogWindow::CDialogWindow(CQtView& view, HWND hWnd, const QFont& font)
 
 void CDialogWindow::ShowText(size_t) { setWindowTitle(ToQString(GetWindowTextShared(m_hWnd).View())); }
 
-void CDialogWindow::ShowIcons() { setWindowIcon(WindowIcon(GetWindowIcon(m_hWnd, ICON_BIG), GetWindowIcon(m_hWnd, ICON_SMALL))); }
+void CDialogWindow::ShowIcons() {
+  setWindowIcon(WindowIcon(GetWindowIcon(m_hWnd, ICON_BIG), GetWindowIcon(m_hWnd, ICON_SMALL)));
+}
 
 void CDialogWindow::ShowGeometry() {
   // The window system's desktop is the screen's available area; its rectangle

@@ -79,15 +79,19 @@ void CQtView::OnWindowCreated(HWND hWnd) {
       pWindow = new CDialogWindow(*this, hWnd, m_fontDialog);
       break;
     case WindowClass::Button:
-      if ((style & BS_TYPEMASK) == BS_GROUPBOX) pWindow = new CGroupBoxWindow(*this, hWnd, pParent);
-      else pWindow = new CButtonWindow(*this, hWnd, pParent);
+      if ((style & BS_TYPEMASK) == BS_GROUPBOX)
+        pWindow = new CGroupBoxWindow(*this, hWnd, pParent);
+      else
+        pWindow = new CButtonWindow(*this, hWnd, pParent);
       break;
     case WindowClass::Static:
       pWindow = new CStaticWindow(*this, hWnd, pParent);
       break;
     case WindowClass::Edit:
-      if (style & ES_MULTILINE) pWindow = new CRecordWindow(*this, hWnd, pParent);
-      else pWindow = new CEditWindow(*this, hWnd, pParent);
+      if (style & ES_MULTILINE)
+        pWindow = new CRecordWindow(*this, hWnd, pParent);
+      else
+        pWindow = new CEditWindow(*this, hWnd, pParent);
       break;
     case WindowClass::ComboBox:
       pWindow = new CComboWindow(*this, hWnd, pParent);
@@ -113,8 +117,10 @@ void CQtView::OnWindowDestroyed(HWND hWnd) {
   m_mapWindows.erase(hWnd);
   QWidget* pWidget = pWindow->Widget();
   for (auto it = m_mapObjects.begin(); it != m_mapObjects.end();) {
-    if (it.value() == hWnd) it = m_mapObjects.erase(it);
-    else ++it;
+    if (it.value() == hWnd)
+      it = m_mapObjects.erase(it);
+    else
+      ++it;
   }
   CApplying applying(*this);
   pWidget->hide();
@@ -171,8 +177,10 @@ void CQtView::ShowFocus(HWND hWnd) {
   // On a window not yet shown this makes it the window's focus widget.
   pWidget->setFocus(Qt::OtherFocusReason);
   // The dialog manager selects the whole text of a field it moves the focus to.
-  if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget)) pEdit->selectAll();
-  else if (auto* pCombo = qobject_cast<QComboBox*>(pWidget)) pCombo->lineEdit()->selectAll();
+  if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
+    pEdit->selectAll();
+  else if (auto* pCombo = qobject_cast<QComboBox*>(pWidget))
+    pCombo->lineEdit()->selectAll();
 }
 
 void CQtView::OnTimersChanged() { m_timerPump.Rearm(); }
@@ -224,7 +232,8 @@ void CQtView::HandleFocusIn(HWND hWnd, Qt::FocusReason reason) {
   if (IsApplying()) return;
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
     // Qt restores its own idea of the focus; the window system's wins.
-    if (HWND hFocus = GetFocus(); hFocus && hFocus != hWnd) QTimer::singleShot(0, this, [this] { ShowFocus(GetFocus()); });
+    if (HWND hFocus = GetFocus(); hFocus && hFocus != hWnd)
+      QTimer::singleShot(0, this, [this] { ShowFocus(GetFocus()); });
     return;
   }
   if (GetFocus() != hWnd) Input(hWnd, [&] { win::input::Focus(hWnd); });

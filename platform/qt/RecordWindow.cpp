@@ -1,10 +1,9 @@
 #include "RecordWindow.h"
 
-#include <algorithm>
-
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "QtText.h"
 #include "QtView.h"

@@ -10,10 +10,10 @@ constexpr size_t kReplyCapacity = 100;
 constexpr size_t kReplyMaxLength = kReplyCapacity - 1;
 
 struct SCommandReply {
-    char szText[kReplyCapacity];   // always NUL-terminated
-    size_t nLength;                // characters in szText, at most kReplyMaxLength
-    bool bComplete;                // the ending CR was seen
-    bool bTruncated;               // characters past kReplyMaxLength were dropped
+  char szText[kReplyCapacity];  // always NUL-terminated
+  size_t nLength;               // characters in szText, at most kReplyMaxLength
+  bool bComplete;               // the ending CR was seen
+  bool bTruncated;              // characters past kReplyMaxLength were dropped
 };
 
 void ClearCommandReply(SCommandReply& reply);

@@ -1,13 +1,5 @@
 #include "Port.h"
 
-#include "Console.h"
-#include "LineSpeed.h"
-#include "Messages.h"
-#include "PortMap.h"
-#include "TobrelResults.h"
-
-#include "Tobrel.h"
-
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -20,267 +12,237 @@
 #include <array>
 #include <cerrno>
 
+#include "Console.h"
+#include "LineSpeed.h"
+#include "Messages.h"
+#include "PortMap.h"
+#include "Tobrel.h"
+#include "TobrelResults.h"
+
 namespace {
 
 std::mutex g_mtxTable;
 std::array<std::shared_ptr<CPort>, kLastPort + 1> g_apPorts;
 
 // Unix98 pseudo-terminal slaves, and the old BSD ones.
-bool IsPseudoTerminal(dev_t nDevice)
-{
-    const unsigned nMajor = major(nDevice);
-    return (nMajor >= 136 && nMajor <= 143) || nMajor == 3;
+bool IsPseudoTerminal(dev_t nDevice) {
+  const unsigned nMajor = major(nDevice);
+  return (nMajor >= 136 && nMajor <= 143) || nMajor == 3;
 }
 
-std::string GroupName(gid_t nGid)
-{
-    group grp {};
-    group* pFound = nullptr;
-    char szBuffer[1024];
-    if (getgrgid_r(nGid, &grp, szBuffer, sizeof szBuffer, &pFound) == 0 && pFound != nullptr)
-        return pFound->gr_name;
-    return "gid " + std::to_string(nGid);
+std::string GroupName(gid_t nGid) {
+  group grp{};
+  group* pFound = nullptr;
+  char szBuffer[1024];
+  if (getgrgid_r(nGid, &grp, szBuffer, sizeof szBuffer, &pFound) == 0 && pFound != nullptr) return pFound->gr_name;
+  return "gid " + std::to_string(nGid);
 }
 
-std::string AdapterHint(uint8_t nPort)
-{
-    return "Set " + PortVariable(nPort) + " to the device of your adapter, for example /dev/ttyUSB0.";
+std::string AdapterHint(uint8_t nPort) {
+  return "Set " + PortVariable(nPort) + " to the device of your adapter, for example /dev/ttyUSB0.";
 }
 
-uint32_t ReportPortNumber(uint8_t nPort)
-{
-    if (nPort == 0)
-        return Report(TOBREL_ERR_PORT_NUMBER, "Port 0 is not a port: choose COM1 to COM10.");
-    return Report(TOBREL_ERR_PORT_NUMBER, PortName(nPort) + " does not exist: choose COM1 to COM10.");
+uint32_t ReportPortNumber(uint8_t nPort) {
+  if (nPort == 0) return Report(TOBREL_ERR_PORT_NUMBER, "Port 0 is not a port: choose COM1 to COM10.");
+  return Report(TOBREL_ERR_PORT_NUMBER, PortName(nPort) + " does not exist: choose COM1 to COM10.");
 }
 
-std::string Value(int8_t nValue)
-{
-    return std::to_string(static_cast<int>(nValue));
-}
+std::string Value(int8_t nValue) { return std::to_string(static_cast<int>(nValue)); }
 
-uint32_t ReportSettingsError(uint32_t nCode, uint8_t nPort, const SLineSettings& settings)
-{
-    const std::string strPrefix = PortPrefix(nPort);
-    switch (nCode) {
+uint32_t ReportSettingsError(uint32_t nCode, uint8_t nPort, const SLineSettings& settings) {
+  const std::string strPrefix = PortPrefix(nPort);
+  switch (nCode) {
     case TOBREL_ERR_BAUD:
-        return Report(nCode, strPrefix + "No baud rate chosen (0): pick one of 2400 to 921600.");
+      return Report(nCode, strPrefix + "No baud rate chosen (0): pick one of 2400 to 921600.");
     case TOBREL_ERR_DATA_BITS:
-        if (settings.nDataBits < 0)
-            return Report(nCode, strPrefix + "No data bits chosen: pick one of 5, 6, 7 or 8.");
-        return Report(nCode, strPrefix + Value(settings.nDataBits)
-                                 + " data bits are not valid: pick one of 5, 6, 7 or 8.");
+      if (settings.nDataBits < 0) return Report(nCode, strPrefix + "No data bits chosen: pick one of 5, 6, 7 or 8.");
+      return Report(nCode,
+                    strPrefix + Value(settings.nDataBits) + " data bits are not valid: pick one of 5, 6, 7 or 8.");
     case TOBREL_ERR_PARITY:
-        if (settings.nParity < 0)
-            return Report(nCode, strPrefix + "No parity chosen: pick one of none, odd, even or space.");
-        return Report(nCode, strPrefix + "Parity " + Value(settings.nParity)
-                                 + " is not valid: pick one of none, odd, even or space.");
+      if (settings.nParity < 0)
+        return Report(nCode, strPrefix + "No parity chosen: pick one of none, odd, even or space.");
+      return Report(nCode, strPrefix + "Parity " + Value(settings.nParity) +
+                               " is not valid: pick one of none, odd, even or space.");
     case TOBREL_ERR_STOP_BITS:
-        if (settings.nStopBits < 0)
-            return Report(nCode, strPrefix + "No stop bits chosen: pick one of 1, 1.5 or 2.");
-        return Report(nCode, strPrefix + "Stop bits " + Value(settings.nStopBits)
-                                 + " are not valid: pick one of 1, 1.5 or 2.");
+      if (settings.nStopBits < 0) return Report(nCode, strPrefix + "No stop bits chosen: pick one of 1, 1.5 or 2.");
+      return Report(nCode,
+                    strPrefix + "Stop bits " + Value(settings.nStopBits) + " are not valid: pick one of 1, 1.5 or 2.");
     case TOBREL_ERR_STOP_BITS_UNSUPPORTED:
-        return Report(nCode, strPrefix + "1.5 stop bits are not supported with " + Value(settings.nDataBits)
-                                 + " data bits: they need 5 data bits. Pick 1 or 2 stop bits.");
+      return Report(nCode, strPrefix + "1.5 stop bits are not supported with " + Value(settings.nDataBits) +
+                               " data bits: they need 5 data bits. Pick 1 or 2 stop bits.");
     default:
-        return Report(nCode, strPrefix + "2 stop bits are not supported with 5 data bits, which use 1.5. "
-                                         "Pick 1 or 1.5 stop bits.");
-    }
+      return Report(nCode, strPrefix +
+                               "2 stop bits are not supported with 5 data bits, which use 1.5. "
+                               "Pick 1 or 1.5 stop bits.");
+  }
 }
 
 }  // namespace
 
-CPort::CPort(uint8_t nPort)
-    : m_nPort(nPort)
-{
-}
+CPort::CPort(uint8_t nPort) : m_nPort(nPort) {}
 
-CPort::~CPort()
-{
-    Close();
-}
+CPort::~CPort() { Close(); }
 
-uint32_t CPort::ReportOpenError(int nErrno) const
-{
-    const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
-    switch (nErrno) {
+uint32_t CPort::ReportOpenError(int nErrno) const {
+  const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
+  switch (nErrno) {
     case ENOENT:
     case ENOTDIR:
-        return Report(TOBREL_ERR_NO_DEVICE, strWhere + " does not exist. " + AdapterHint(m_nPort));
+      return Report(TOBREL_ERR_NO_DEVICE, strWhere + " does not exist. " + AdapterHint(m_nPort));
     case ENXIO:
     case ENODEV:
     case EIO:
-        return Report(TOBREL_ERR_NO_HARDWARE, strWhere + " exists but no serial hardware answers behind it ("
-                                                  + SystemError(nErrno) + "). " + AdapterHint(m_nPort));
+      return Report(TOBREL_ERR_NO_HARDWARE, strWhere + " exists but no serial hardware answers behind it (" +
+                                                SystemError(nErrno) + "). " + AdapterHint(m_nPort));
     case EACCES:
     case EPERM: {
-        struct stat st {};
-        const std::string strGroup = stat(m_strDevice.c_str(), &st) == 0 ? GroupName(st.st_gid) : "dialout";
-        return Report(TOBREL_ERR_PERMISSION, PortPrefix(m_nPort) + "permission denied for " + m_strDevice
-                                                 + ". Join the group that owns it (" + strGroup
-                                                 + "): sudo usermod -aG " + strGroup
-                                                 + " $USER, then log in again.");
+      struct stat st {};
+      const std::string strGroup = stat(m_strDevice.c_str(), &st) == 0 ? GroupName(st.st_gid) : "dialout";
+      return Report(TOBREL_ERR_PERMISSION, PortPrefix(m_nPort) + "permission denied for " + m_strDevice +
+                                               ". Join the group that owns it (" + strGroup + "): sudo usermod -aG " +
+                                               strGroup + " $USER, then log in again.");
     }
     case EBUSY:
     case EWOULDBLOCK:
-        return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by another program. "
-                                                    "Close that program or choose another port.");
+      return Report(TOBREL_ERR_IN_USE, strWhere +
+                                           " is in use by another program. "
+                                           "Close that program or choose another port.");
     case ENOTTY:
     case EINVAL:
-        return Report(TOBREL_ERR_NOT_A_TTY, strWhere + " is not a serial port. " + AdapterHint(m_nPort));
+      return Report(TOBREL_ERR_NOT_A_TTY, strWhere + " is not a serial port. " + AdapterHint(m_nPort));
     default:
-        return Report(TOBREL_ERR_OPEN_COM, strWhere + " could not be opened: " + SystemError(nErrno) + ".");
-    }
+      return Report(TOBREL_ERR_OPEN_COM, strWhere + " could not be opened: " + SystemError(nErrno) + ".");
+  }
 }
 
-uint32_t CPort::Open(const std::string& strDevice, const SLineFlags& flags)
-{
-    Close();
-    m_strDevice = strDevice;
+uint32_t CPort::Open(const std::string& strDevice, const SLineFlags& flags) {
+  Close();
+  m_strDevice = strDevice;
 
-    struct stat st {};
-    if (stat(strDevice.c_str(), &st) != 0)
-        return ReportOpenError(errno);
-    if (!S_ISCHR(st.st_mode))
-        return ReportOpenError(ENOTTY);
-    if (IsSystemConsole(st.st_rdev))
-        return Report(TOBREL_ERR_CONSOLE, PortPrefix(m_nPort) + strDevice
-                                              + " is the system console, which a test terminal must not "
-                                                "take over. Set " + PortVariable(m_nPort)
-                                              + " to another device.");
+  struct stat st {};
+  if (stat(strDevice.c_str(), &st) != 0) return ReportOpenError(errno);
+  if (!S_ISCHR(st.st_mode)) return ReportOpenError(ENOTTY);
+  if (IsSystemConsole(st.st_rdev))
+    return Report(TOBREL_ERR_CONSOLE, PortPrefix(m_nPort) + strDevice +
+                                          " is the system console, which a test terminal must not "
+                                          "take over. Set " +
+                                          PortVariable(m_nPort) + " to another device.");
 
-    m_nFd = open(strDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_nFd < 0)
-        return ReportOpenError(errno);
-    termios tio {};
-    uint32_t nResult = TOBREL_OK;
-    if (tcgetattr(m_nFd, &tio) != 0)
-        nResult = ReportOpenError(errno);
-    else if (flock(m_nFd, LOCK_EX | LOCK_NB) != 0)
-        nResult = ReportOpenError(errno);
-    if (nResult == TOBREL_OK) {
-        if (fstat(m_nFd, &st) == 0)
-            m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
-        nResult = Apply(flags);
-    }
-    if (nResult == TOBREL_OK) {
-        m_ring.Reset();
-        if (const int nError = m_receiver.Start(m_nFd, m_ring); nError != 0)
-            nResult = Report(TOBREL_ERR_OPEN_COM, PortPrefix(m_nPort) + "could not start reading " + strDevice
-                                                      + ": " + SystemError(nError) + ".");
-    }
-    if (nResult != TOBREL_OK) {
-        close(m_nFd);
-        m_nFd = -1;
-    }
-    return nResult;
+  m_nFd = open(strDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (m_nFd < 0) return ReportOpenError(errno);
+  termios tio{};
+  uint32_t nResult = TOBREL_OK;
+  if (tcgetattr(m_nFd, &tio) != 0)
+    nResult = ReportOpenError(errno);
+  else if (flock(m_nFd, LOCK_EX | LOCK_NB) != 0)
+    nResult = ReportOpenError(errno);
+  if (nResult == TOBREL_OK) {
+    if (fstat(m_nFd, &st) == 0) m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
+    nResult = Apply(flags);
+  }
+  if (nResult == TOBREL_OK) {
+    m_ring.Reset();
+    if (const int nError = m_receiver.Start(m_nFd, m_ring); nError != 0)
+      nResult = Report(TOBREL_ERR_OPEN_COM,
+                       PortPrefix(m_nPort) + "could not start reading " + strDevice + ": " + SystemError(nError) + ".");
+  }
+  if (nResult != TOBREL_OK) {
+    close(m_nFd);
+    m_nFd = -1;
+  }
+  return nResult;
 }
 
-uint32_t CPort::Apply(const SLineFlags& flags)
-{
-    // Not while a send is under way: it reads the line timing from m_flags.
-    std::lock_guard lock(m_mtxIo);
-    const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
-    termios tio {};
-    if (tcgetattr(m_nFd, &tio) != 0)
-        return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " refused the settings: " + SystemError(errno) + ".");
-    cfmakeraw(&tio);
-    tio.c_cflag = (tio.c_cflag & ~kOwnedCflag) | flags.nCflag;
-    tio.c_cc[VMIN] = 1;
-    tio.c_cc[VTIME] = 0;
-    cfsetispeed(&tio, flags.nSpeed);
-    cfsetospeed(&tio, flags.nSpeed);
-    if (tcsetattr(m_nFd, TCSANOW, &tio) != 0)
-        return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " refused the settings ("
-                                                       + DescribeSettings(flags.nCflag, flags.nBaud)
-                                                       + "): " + SystemError(errno) + ".");
-    if (flags.bCustomSpeed) {
-        if (const int nError = SetLineSpeed(m_nFd, flags.nBaud); nError != 0)
-            return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not take " + std::to_string(flags.nBaud)
-                                                           + " baud: " + SystemError(nError) + ".");
-    }
-    // A pseudo-terminal has no line: it keeps no parity or character size worth comparing.
-    if (!m_bPseudoTerminal) {
-        uint32_t nBaudRead = 0;
-        if (tcgetattr(m_nFd, &tio) != 0 || ReadLineSpeed(m_nFd, nBaudRead) != 0)
-            return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not tell its settings: "
-                                                           + SystemError(errno) + ".");
-        const std::string strMismatch = DescribeMismatch(flags, tio.c_cflag, nBaudRead);
-        if (!strMismatch.empty())
-            return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " did not take the settings: " + strMismatch
-                                                           + ". Pick settings that the adapter supports.");
-    }
-    m_flags = flags;
-    return TOBREL_OK;
+uint32_t CPort::Apply(const SLineFlags& flags) {
+  // Not while a send is under way: it reads the line timing from m_flags.
+  std::lock_guard lock(m_mtxIo);
+  const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
+  termios tio{};
+  if (tcgetattr(m_nFd, &tio) != 0)
+    return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " refused the settings: " + SystemError(errno) + ".");
+  cfmakeraw(&tio);
+  tio.c_cflag = (tio.c_cflag & ~kOwnedCflag) | flags.nCflag;
+  tio.c_cc[VMIN] = 1;
+  tio.c_cc[VTIME] = 0;
+  cfsetispeed(&tio, flags.nSpeed);
+  cfsetospeed(&tio, flags.nSpeed);
+  if (tcsetattr(m_nFd, TCSANOW, &tio) != 0)
+    return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " refused the settings (" +
+                                                   DescribeSettings(flags.nCflag, flags.nBaud) +
+                                                   "): " + SystemError(errno) + ".");
+  if (flags.bCustomSpeed) {
+    if (const int nError = SetLineSpeed(m_nFd, flags.nBaud); nError != 0)
+      return Report(TOBREL_ERR_SETTINGS_REFUSED,
+                    strWhere + " does not take " + std::to_string(flags.nBaud) + " baud: " + SystemError(nError) + ".");
+  }
+  // A pseudo-terminal has no line: it keeps no parity or character size worth comparing.
+  if (!m_bPseudoTerminal) {
+    uint32_t nBaudRead = 0;
+    if (tcgetattr(m_nFd, &tio) != 0 || ReadLineSpeed(m_nFd, nBaudRead) != 0)
+      return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not tell its settings: " + SystemError(errno) + ".");
+    const std::string strMismatch = DescribeMismatch(flags, tio.c_cflag, nBaudRead);
+    if (!strMismatch.empty())
+      return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " did not take the settings: " + strMismatch +
+                                                     ". Pick settings that the adapter supports.");
+  }
+  m_flags = flags;
+  return TOBREL_OK;
 }
 
-bool CPort::IsHungUp() const
-{
-    pollfd pfd{m_nFd, 0, 0};
-    return m_nFd < 0 || (poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)));
+bool CPort::IsHungUp() const {
+  pollfd pfd{m_nFd, 0, 0};
+  return m_nFd < 0 || (poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)));
 }
 
-void CPort::Close()
-{
-    std::lock_guard lock(m_mtxIo);
-    m_receiver.Stop();
-    if (m_nFd >= 0) {
-        flock(m_nFd, LOCK_UN);
-        close(m_nFd);
-        m_nFd = -1;
-    }
+void CPort::Close() {
+  std::lock_guard lock(m_mtxIo);
+  m_receiver.Stop();
+  if (m_nFd >= 0) {
+    flock(m_nFd, LOCK_UN);
+    close(m_nFd);
+    m_nFd = -1;
+  }
 }
 
-uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort)
-{
-    if (!IsValidPort(nPort))
-        return ReportPortNumber(nPort);
-    {
-        std::lock_guard lock(g_mtxTable);
-        pPort = g_apPorts[nPort];
-    }
-    if (!pPort)
-        return Report(TOBREL_ERR_NOT_OPEN, PortName(nPort) + " is not open. Open it first.");
-    return TOBREL_OK;
-}
-
-extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits)
-{
-    if (!IsValidPort(port))
-        return ReportPortNumber(port);
-    const SLineSettings settings{baudRate, dataBits, parity, stopBits};
-    SLineFlags flags {};
-    if (const uint32_t nResult = MapLineSettings(settings, flags); nResult != TOBREL_OK)
-        return ReportSettingsError(nResult, port, settings);
-
-    const std::string strDevice = PortDevice(port);
+uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort) {
+  if (!IsValidPort(nPort)) return ReportPortNumber(nPort);
+  {
     std::lock_guard lock(g_mtxTable);
-    std::shared_ptr<CPort>& pPort = g_apPorts[port];
-    if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && pPort->Device() == strDevice)
-        return pPort->Apply(flags);
-    // A device that went away, or a port mapped elsewhere now, is opened afresh.
-    if (pPort) {
-        pPort->Close();
-        pPort.reset();
-    }
-    auto pNew = std::make_shared<CPort>(port);
-    const uint32_t nResult = pNew->Open(strDevice, flags);
-    if (nResult == TOBREL_OK)
-        pPort = std::move(pNew);
-    return nResult;
+    pPort = g_apPorts[nPort];
+  }
+  if (!pPort) return Report(TOBREL_ERR_NOT_OPEN, PortName(nPort) + " is not open. Open it first.");
+  return TOBREL_OK;
 }
 
-extern "C" uint32_t Close_Com(uint8_t port)
-{
-    std::shared_ptr<CPort> pPort;
-    if (const uint32_t nResult = LookUpPort(port, pPort); nResult != TOBREL_OK)
-        return nResult;
-    {
-        std::lock_guard lock(g_mtxTable);
-        if (g_apPorts[port] == pPort)
-            g_apPorts[port].reset();
-    }
+extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
+  if (!IsValidPort(port)) return ReportPortNumber(port);
+  const SLineSettings settings{baudRate, dataBits, parity, stopBits};
+  SLineFlags flags{};
+  if (const uint32_t nResult = MapLineSettings(settings, flags); nResult != TOBREL_OK)
+    return ReportSettingsError(nResult, port, settings);
+
+  const std::string strDevice = PortDevice(port);
+  std::lock_guard lock(g_mtxTable);
+  std::shared_ptr<CPort>& pPort = g_apPorts[port];
+  if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && pPort->Device() == strDevice) return pPort->Apply(flags);
+  // A device that went away, or a port mapped elsewhere now, is opened afresh.
+  if (pPort) {
     pPort->Close();
-    return TOBREL_OK;
+    pPort.reset();
+  }
+  auto pNew = std::make_shared<CPort>(port);
+  const uint32_t nResult = pNew->Open(strDevice, flags);
+  if (nResult == TOBREL_OK) pPort = std::move(pNew);
+  return nResult;
+}
+
+extern "C" uint32_t Close_Com(uint8_t port) {
+  std::shared_ptr<CPort> pPort;
+  if (const uint32_t nResult = LookUpPort(port, pPort); nResult != TOBREL_OK) return nResult;
+  {
+    std::lock_guard lock(g_mtxTable);
+    if (g_apPorts[port] == pPort) g_apPorts[port].reset();
+  }
+  pPort->Close();
+  return TOBREL_OK;
 }

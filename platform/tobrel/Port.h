@@ -2,51 +2,51 @@
 // table of the open ports that the C functions look them up in.
 #pragma once
 
-#include "Receiver.h"
-#include "RingBuffer.h"
-#include "Settings.h"
-
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "Receiver.h"
+#include "RingBuffer.h"
+#include "Settings.h"
+
 class CPort {
-public:
-    explicit CPort(uint8_t nPort);
-    CPort(const CPort&) = delete;
-    CPort& operator=(const CPort&) = delete;
-    ~CPort();
+ public:
+  explicit CPort(uint8_t nPort);
+  CPort(const CPort&) = delete;
+  CPort& operator=(const CPort&) = delete;
+  ~CPort();
 
-    // Opens strDevice afresh with the given settings; TOBREL_OK or a reported failure.
-    uint32_t Open(const std::string& strDevice, const SLineFlags& flags);
-    // New settings for the open device.
-    uint32_t Apply(const SLineFlags& flags);
-    // Stops the reader, releases the lock and closes the device. Harmless twice.
-    void Close();
+  // Opens strDevice afresh with the given settings; TOBREL_OK or a reported failure.
+  uint32_t Open(const std::string& strDevice, const SLineFlags& flags);
+  // New settings for the open device.
+  uint32_t Apply(const SLineFlags& flags);
+  // Stops the reader, releases the lock and closes the device. Harmless twice.
+  void Close();
 
-    uint8_t Number() const { return m_nPort; }
-    int Fd() const { return m_nFd; }
-    const std::string& Device() const { return m_strDevice; }
-    const SLineFlags& Flags() const { return m_flags; }
-    bool IsGone() const { return m_ring.IsGone(); }
-    // The device hung up, even if the reader has not seen it yet.
-    bool IsHungUp() const;
-    CRingBuffer& Ring() { return m_ring; }
-    // Held while the device is written, so that Close cannot pull it away underneath.
-    std::mutex& IoMutex() { return m_mtxIo; }
+  uint8_t Number() const { return m_nPort; }
+  int Fd() const { return m_nFd; }
+  const std::string& Device() const { return m_strDevice; }
+  const SLineFlags& Flags() const { return m_flags; }
+  bool IsGone() const { return m_ring.IsGone(); }
+  // The device hung up, even if the reader has not seen it yet.
+  bool IsHungUp() const;
+  CRingBuffer& Ring() { return m_ring; }
+  // Held while the device is written, so that Close cannot pull it away underneath.
+  std::mutex& IoMutex() { return m_mtxIo; }
 
-private:
-    uint32_t ReportOpenError(int nErrno) const;
+ private:
+  uint32_t ReportOpenError(int nErrno) const;
 
-    uint8_t m_nPort;
-    int m_nFd = -1;
-    bool m_bPseudoTerminal = false;
-    std::string m_strDevice;
-    SLineFlags m_flags{};
-    CRingBuffer m_ring;
-    CReceiver m_receiver;
-    std::mutex m_mtxIo;
+  uint8_t m_nPort;
+  int m_nFd = -1;
+  bool m_bPseudoTerminal = false;
+  std::string m_strDevice;
+  SLineFlags m_flags{};
+  CRingBuffer m_ring;
+  CReceiver m_receiver;
+  std::mutex m_mtxIo;
 };
 
 // TOBREL_OK and the open port, or TOBREL_ERR_PORT_NUMBER / TOBREL_ERR_NOT_OPEN (reported).

@@ -1,65 +1,58 @@
 // DataSizeInCom and Receive_Binary: the caller's side of the receive buffer.
+#include <chrono>
+
 #include "Messages.h"
 #include "Port.h"
-#include "TobrelResults.h"
-
 #include "Tobrel.h"
-
-#include <chrono>
+#include "TobrelResults.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-uint32_t ElapsedMs(Clock::time_point start)
-{
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+uint32_t ElapsedMs(Clock::time_point start) {
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 }  // namespace
 
-extern "C" uint32_t DataSizeInCom(uint8_t port)
-{
-    std::shared_ptr<CPort> pPort;
-    if (LookUpPort(port, pPort) != TOBREL_OK)
-        return 0;
-    return static_cast<uint32_t>(pPort->Ring().Size());
+extern "C" uint32_t DataSizeInCom(uint8_t port) {
+  std::shared_ptr<CPort> pPort;
+  if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
+  return static_cast<uint32_t>(pPort->Ring().Size());
 }
 
-extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed)
-{
-    const auto start = Clock::now();
-    const auto finish = [&](uint32_t nResult) {
-        if (elapsed != nullptr)
-            *elapsed = ElapsedMs(start);
-        return static_cast<uint16_t>(nResult);
-    };
-    std::shared_ptr<CPort> pPort;
-    if (const uint32_t nResult = LookUpPort(port, pPort); nResult != TOBREL_OK)
-        return finish(nResult);
-    if (buffer == nullptr && count != 0)
-        return finish(Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no buffer was given to receive into."));
+extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {
+  const auto start = Clock::now();
+  const auto finish = [&](uint32_t nResult) {
+    if (elapsed != nullptr) *elapsed = ElapsedMs(start);
+    return static_cast<uint16_t>(nResult);
+  };
+  std::shared_ptr<CPort> pPort;
+  if (const uint32_t nResult = LookUpPort(port, pPort); nResult != TOBREL_OK) return finish(nResult);
+  if (buffer == nullptr && count != 0)
+    return finish(Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no buffer was given to receive into."));
 
-    CRingBuffer& ring = pPort->Ring();
-    // Lost bytes are told once, before the next delivery; the bytes stay for the next call.
-    if (const uint64_t nLost = ring.TakeLost(); nLost != 0)
-        return finish(Report(TOBREL_ERR_OVERFLOW, PortPrefix(port) + "the receive buffer (16 MiB) filled up and "
-                                                      + std::to_string(nLost)
-                                                      + " bytes were lost. Read the port more often."));
+  CRingBuffer& ring = pPort->Ring();
+  // Lost bytes are told once, before the next delivery; the bytes stay for the next call.
+  if (const uint64_t nLost = ring.TakeLost(); nLost != 0)
+    return finish(Report(TOBREL_ERR_OVERFLOW, PortPrefix(port) + "the receive buffer (16 MiB) filled up and " +
+                                                  std::to_string(nLost) +
+                                                  " bytes were lost. Read the port more often."));
 
-    switch (ring.WaitFor(count, start + std::chrono::milliseconds(timeout))) {
+  switch (ring.WaitFor(count, start + std::chrono::milliseconds(timeout))) {
     case CRingBuffer::EWait::Ready:
-        ring.Take(buffer, count);
-        return finish(TOBREL_OK);
+      ring.Take(buffer, count);
+      return finish(TOBREL_OK);
     case CRingBuffer::EWait::Gone:
-        return finish(Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port) + pPort->Device() + " has disconnected after "
-                                                          + std::to_string(ring.Size()) + " of the "
-                                                          + std::to_string(count) + " bytes asked for. Plug it in "
-                                                          "again, then open the port again."));
+      return finish(Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port) + pPort->Device() + " has disconnected after " +
+                                                        std::to_string(ring.Size()) + " of the " +
+                                                        std::to_string(count) +
+                                                        " bytes asked for. Plug it in "
+                                                        "again, then open the port again."));
     default:
-        return finish(Report(TOBREL_ERR_RECEIVE_TIMEOUT, PortPrefix(port) + std::to_string(count)
-                                                             + " bytes asked for, " + std::to_string(ring.Size())
-                                                             + " arrived within " + std::to_string(timeout)
-                                                             + " ms; they stay buffered."));
-    }
+      return finish(Report(TOBREL_ERR_RECEIVE_TIMEOUT, PortPrefix(port) + std::to_string(count) + " bytes asked for, " +
+                                                           std::to_string(ring.Size()) + " arrived within " +
+                                                           std::to_string(timeout) + " ms; they stay buffered."));
+  }
 }

@@ -16,74 +16,62 @@ constexpr size_t kReadChunk = 64 * 1024;
 
 }  // namespace
 
-CReceiver::~CReceiver()
-{
-    Stop();
+CReceiver::~CReceiver() { Stop(); }
+
+int CReceiver::Start(int nFd, CRingBuffer& ring) {
+  m_nStopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (m_nStopFd < 0) return errno;
+  try {
+    m_thread = std::thread(&CReceiver::Run, this, nFd, std::ref(ring));
+  } catch (const std::system_error& error) {
+    close(m_nStopFd);
+    m_nStopFd = -1;
+    return error.code().value();
+  }
+  return 0;
 }
 
-int CReceiver::Start(int nFd, CRingBuffer& ring)
-{
-    m_nStopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_nStopFd < 0)
-        return errno;
-    try {
-        m_thread = std::thread(&CReceiver::Run, this, nFd, std::ref(ring));
-    } catch (const std::system_error& error) {
-        close(m_nStopFd);
-        m_nStopFd = -1;
-        return error.code().value();
+void CReceiver::Stop() {
+  if (m_thread.joinable()) {
+    const uint64_t nOne = 1;
+    while (write(m_nStopFd, &nOne, sizeof nOne) < 0 && errno == EINTR) {
     }
-    return 0;
+    m_thread.join();
+  }
+  if (m_nStopFd >= 0) {
+    close(m_nStopFd);
+    m_nStopFd = -1;
+  }
 }
 
-void CReceiver::Stop()
-{
-    if (m_thread.joinable()) {
-        const uint64_t nOne = 1;
-        while (write(m_nStopFd, &nOne, sizeof nOne) < 0 && errno == EINTR) {
-        }
-        m_thread.join();
+void CReceiver::Run(int nFd, CRingBuffer& ring) {
+  std::vector<uint8_t> vecScratch(kReadChunk);
+  pollfd afd[2] = {{nFd, POLLIN, 0}, {m_nStopFd, POLLIN, 0}};
+  for (;;) {
+    if (poll(afd, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
     }
-    if (m_nStopFd >= 0) {
-        close(m_nStopFd);
-        m_nStopFd = -1;
+    if (afd[1].revents != 0) return;
+    if (afd[0].revents & POLLNVAL) break;
+    if (afd[0].revents == 0) continue;
+    // Also on POLLHUP and POLLERR: read tells whether bytes remain or the device is gone.
+    size_t nFree = 0;
+    uint8_t* pArea = ring.FreeArea(nFree);
+    const bool bFull = pArea == nullptr;
+    const ssize_t nRead =
+        bFull ? read(nFd, vecScratch.data(), kReadChunk) : read(nFd, pArea, std::min(nFree, kReadChunk));
+    if (nRead > 0) {
+      if (bFull)
+        ring.CountLost(static_cast<size_t>(nRead));
+      else
+        ring.Commit(static_cast<size_t>(nRead));
+      continue;
     }
-}
-
-void CReceiver::Run(int nFd, CRingBuffer& ring)
-{
-    std::vector<uint8_t> vecScratch(kReadChunk);
-    pollfd afd[2] = {{nFd, POLLIN, 0}, {m_nStopFd, POLLIN, 0}};
-    for (;;) {
-        if (poll(afd, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        if (afd[1].revents != 0)
-            return;
-        if (afd[0].revents & POLLNVAL)
-            break;
-        if (afd[0].revents == 0)
-            continue;
-        // Also on POLLHUP and POLLERR: read tells whether bytes remain or the device is gone.
-        size_t nFree = 0;
-        uint8_t* pArea = ring.FreeArea(nFree);
-        const bool bFull = pArea == nullptr;
-        const ssize_t nRead = bFull ? read(nFd, vecScratch.data(), kReadChunk)
-                                    : read(nFd, pArea, std::min(nFree, kReadChunk));
-        if (nRead > 0) {
-            if (bFull)
-                ring.CountLost(static_cast<size_t>(nRead));
-            else
-                ring.Commit(static_cast<size_t>(nRead));
-            continue;
-        }
-        const bool bHangUp = afd[0].revents & (POLLHUP | POLLERR);
-        if (nRead < 0 && (errno == EAGAIN || errno == EINTR) && !bHangUp)
-            continue;
-        // End of file (hung up, adapter pulled) or EIO (pseudo-terminal's other side closed).
-        break;
-    }
-    ring.MarkGone();
+    const bool bHangUp = afd[0].revents & (POLLHUP | POLLERR);
+    if (nRead < 0 && (errno == EAGAIN || errno == EINTR) && !bHangUp) continue;
+    // End of file (hung up, adapter pulled) or EIO (pseudo-terminal's other side closed).
+    break;
+  }
+  ring.MarkGone();
 }

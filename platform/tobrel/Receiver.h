@@ -3,24 +3,24 @@
 // itself keeps only about 4 KiB).
 #pragma once
 
-#include "RingBuffer.h"
-
 #include <thread>
 
+#include "RingBuffer.h"
+
 class CReceiver {
-public:
-    CReceiver() = default;
-    CReceiver(const CReceiver&) = delete;
-    CReceiver& operator=(const CReceiver&) = delete;
-    ~CReceiver();
+ public:
+  CReceiver() = default;
+  CReceiver(const CReceiver&) = delete;
+  CReceiver& operator=(const CReceiver&) = delete;
+  ~CReceiver();
 
-    // 0 or an errno value. nFd must stay open until Stop().
-    int Start(int nFd, CRingBuffer& ring);
-    void Stop();
+  // 0 or an errno value. nFd must stay open until Stop().
+  int Start(int nFd, CRingBuffer& ring);
+  void Stop();
 
-private:
-    void Run(int nFd, CRingBuffer& ring);
+ private:
+  void Run(int nFd, CRingBuffer& ring);
 
-    std::thread m_thread;
-    int m_nStopFd = -1;
+  std::thread m_thread;
+  int m_nStopFd = -1;
 };

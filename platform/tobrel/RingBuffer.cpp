@@ -4,101 +4,83 @@
 #include <cstring>
 #include <utility>
 
-CRingBuffer::CRingBuffer()
-    : m_pData(new uint8_t[kCapacity])
-{
+CRingBuffer::CRingBuffer() : m_pData(new uint8_t[kCapacity]) {}
+
+uint8_t* CRingBuffer::FreeArea(size_t& nSize) {
+  std::lock_guard lock(m_mtx);
+  const size_t nFree = kCapacity - static_cast<size_t>(m_nTail - m_nHead);
+  const size_t nOffset = static_cast<size_t>(m_nTail % kCapacity);
+  nSize = std::min(nFree, kCapacity - nOffset);
+  return nSize == 0 ? nullptr : m_pData.get() + nOffset;
 }
 
-uint8_t* CRingBuffer::FreeArea(size_t& nSize)
-{
+void CRingBuffer::Commit(size_t nCount) {
+  {
     std::lock_guard lock(m_mtx);
-    const size_t nFree = kCapacity - static_cast<size_t>(m_nTail - m_nHead);
-    const size_t nOffset = static_cast<size_t>(m_nTail % kCapacity);
-    nSize = std::min(nFree, kCapacity - nOffset);
-    return nSize == 0 ? nullptr : m_pData.get() + nOffset;
+    m_nTail += nCount;
+  }
+  m_cvData.notify_all();
 }
 
-void CRingBuffer::Commit(size_t nCount)
-{
-    {
-        std::lock_guard lock(m_mtx);
-        m_nTail += nCount;
-    }
-    m_cvData.notify_all();
+void CRingBuffer::CountLost(size_t nCount) {
+  std::lock_guard lock(m_mtx);
+  m_nLost += nCount;
 }
 
-void CRingBuffer::CountLost(size_t nCount)
-{
+void CRingBuffer::MarkGone() {
+  {
     std::lock_guard lock(m_mtx);
-    m_nLost += nCount;
+    m_bGone = true;
+  }
+  m_cvData.notify_all();
 }
 
-void CRingBuffer::MarkGone()
-{
-    {
-        std::lock_guard lock(m_mtx);
-        m_bGone = true;
-    }
-    m_cvData.notify_all();
+void CRingBuffer::Reset() {
+  std::lock_guard lock(m_mtx);
+  m_nHead = m_nTail = m_nLost = 0;
+  m_bGone = false;
 }
 
-void CRingBuffer::Reset()
-{
-    std::lock_guard lock(m_mtx);
-    m_nHead = m_nTail = m_nLost = 0;
-    m_bGone = false;
+size_t CRingBuffer::Size() const {
+  std::lock_guard lock(m_mtx);
+  return static_cast<size_t>(m_nTail - m_nHead);
 }
 
-size_t CRingBuffer::Size() const
-{
-    std::lock_guard lock(m_mtx);
-    return static_cast<size_t>(m_nTail - m_nHead);
+bool CRingBuffer::IsGone() const {
+  std::lock_guard lock(m_mtx);
+  return m_bGone;
 }
 
-bool CRingBuffer::IsGone() const
-{
-    std::lock_guard lock(m_mtx);
-    return m_bGone;
+uint64_t CRingBuffer::TakeLost() {
+  std::lock_guard lock(m_mtx);
+  return std::exchange(m_nLost, 0);
 }
 
-uint64_t CRingBuffer::TakeLost()
-{
-    std::lock_guard lock(m_mtx);
-    return std::exchange(m_nLost, 0);
+CRingBuffer::EWait CRingBuffer::WaitFor(size_t nCount, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock lock(m_mtx);
+  const bool bReady = m_cvData.wait_until(lock, deadline, [&] { return m_nTail - m_nHead >= nCount || m_bGone; });
+  if (m_nTail - m_nHead >= nCount) return EWait::Ready;
+  return bReady ? EWait::Gone : EWait::Timeout;
 }
 
-CRingBuffer::EWait CRingBuffer::WaitFor(size_t nCount, std::chrono::steady_clock::time_point deadline)
-{
-    std::unique_lock lock(m_mtx);
-    const bool bReady = m_cvData.wait_until(lock, deadline, [&] { return m_nTail - m_nHead >= nCount || m_bGone; });
-    if (m_nTail - m_nHead >= nCount)
-        return EWait::Ready;
-    return bReady ? EWait::Gone : EWait::Timeout;
+void CRingBuffer::CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const {
+  const size_t nOffset = static_cast<size_t>(nFrom % kCapacity);
+  const size_t nFirst = std::min(nCount, kCapacity - nOffset);
+  std::memcpy(pOut, m_pData.get() + nOffset, nFirst);
+  std::memcpy(pOut + nFirst, m_pData.get(), nCount - nFirst);
 }
 
-void CRingBuffer::CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const
-{
-    const size_t nOffset = static_cast<size_t>(nFrom % kCapacity);
-    const size_t nFirst = std::min(nCount, kCapacity - nOffset);
-    std::memcpy(pOut, m_pData.get() + nOffset, nFirst);
-    std::memcpy(pOut + nFirst, m_pData.get(), nCount - nFirst);
+bool CRingBuffer::Peek(uint8_t* pOut, size_t nCount) const {
+  std::lock_guard lock(m_mtx);
+  if (m_nTail - m_nHead < nCount) return false;
+  CopyOut(m_nHead, pOut, nCount);
+  return true;
 }
 
-bool CRingBuffer::Peek(uint8_t* pOut, size_t nCount) const
-{
-    std::lock_guard lock(m_mtx);
-    if (m_nTail - m_nHead < nCount)
-        return false;
-    CopyOut(m_nHead, pOut, nCount);
-    return true;
-}
-
-size_t CRingBuffer::Take(uint8_t* pOut, size_t nCount)
-{
-    std::lock_guard lock(m_mtx);
-    nCount = std::min(nCount, static_cast<size_t>(m_nTail - m_nHead));
-    if (pOut != nullptr)
-        CopyOut(m_nHead, pOut, nCount);
-    m_nHead += nCount;
-    return nCount;
+size_t CRingBuffer::Take(uint8_t* pOut, size_t nCount) {
+  std::lock_guard lock(m_mtx);
+  nCount = std::min(nCount, static_cast<size_t>(m_nTail - m_nHead));
+  if (pOut != nullptr) CopyOut(m_nHead, pOut, nCount);
+  m_nHead += nCount;
+  return nCount;
 }

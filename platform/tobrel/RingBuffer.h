@@ -11,45 +11,45 @@
 #include <mutex>
 
 class CRingBuffer {
-public:
-    static constexpr size_t kCapacity = size_t{16} << 20;
+ public:
+  static constexpr size_t kCapacity = size_t{16} << 20;
 
-    CRingBuffer();
+  CRingBuffer();
 
-    // Producer side, for the one reader thread: a free contiguous area (nullptr, 0 when full),
-    // filled outside the lock and then committed.
-    uint8_t* FreeArea(size_t& nSize);
-    void Commit(size_t nCount);
-    void CountLost(size_t nCount);
-    // The device went away: waiters stop waiting for more.
-    void MarkGone();
+  // Producer side, for the one reader thread: a free contiguous area (nullptr, 0 when full),
+  // filled outside the lock and then committed.
+  uint8_t* FreeArea(size_t& nSize);
+  void Commit(size_t nCount);
+  void CountLost(size_t nCount);
+  // The device went away: waiters stop waiting for more.
+  void MarkGone();
 
-    // Empties the buffer for a fresh open; no reader may run.
-    void Reset();
+  // Empties the buffer for a fresh open; no reader may run.
+  void Reset();
 
-    size_t Size() const;
-    bool IsGone() const;
-    // Bytes lost since the last call, and clears the count.
-    uint64_t TakeLost();
+  size_t Size() const;
+  bool IsGone() const;
+  // Bytes lost since the last call, and clears the count.
+  uint64_t TakeLost();
 
-    enum class EWait { Ready, Timeout, Gone };
-    // Waits until at least nCount bytes are buffered, up to the deadline.
-    EWait WaitFor(size_t nCount, std::chrono::steady_clock::time_point deadline);
+  enum class EWait { Ready, Timeout, Gone };
+  // Waits until at least nCount bytes are buffered, up to the deadline.
+  EWait WaitFor(size_t nCount, std::chrono::steady_clock::time_point deadline);
 
-    // Copies the oldest nCount bytes into pOut without taking them; false when fewer are
-    // buffered.
-    bool Peek(uint8_t* pOut, size_t nCount) const;
-    // Takes nCount bytes (at most the fill) into pOut, or drops them when pOut is null.
-    size_t Take(uint8_t* pOut, size_t nCount);
+  // Copies the oldest nCount bytes into pOut without taking them; false when fewer are
+  // buffered.
+  bool Peek(uint8_t* pOut, size_t nCount) const;
+  // Takes nCount bytes (at most the fill) into pOut, or drops them when pOut is null.
+  size_t Take(uint8_t* pOut, size_t nCount);
 
-private:
-    void CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const;
+ private:
+  void CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const;
 
-    std::unique_ptr<uint8_t[]> m_pData;
-    mutable std::mutex m_mtx;
-    std::condition_variable m_cvData;
-    uint64_t m_nHead = 0;   // total bytes taken
-    uint64_t m_nTail = 0;   // total bytes committed
-    uint64_t m_nLost = 0;
-    bool m_bGone = false;
+  std::unique_ptr<uint8_t[]> m_pData;
+  mutable std::mutex m_mtx;
+  std::condition_variable m_cvData;
+  uint64_t m_nHead = 0;  // total bytes taken
+  uint64_t m_nTail = 0;  // total bytes committed
+  uint64_t m_nLost = 0;
+  bool m_bGone = false;
 };

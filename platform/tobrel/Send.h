@@ -1,9 +1,9 @@
 // Writing to an open port.
 #pragma once
 
-#include "Port.h"
-
 #include <cstdint>
+
+#include "Port.h"
 
 // Writes all nCount bytes, waiting as long as the line needs at its baud rate plus a margin.
 // TOBREL_OK only when every byte was handed to the device.

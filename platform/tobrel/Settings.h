@@ -2,16 +2,16 @@
 // so the mapping can be checked without hardware.
 #pragma once
 
+#include <termios.h>
+
 #include <cstdint>
 #include <string>
 
-#include <termios.h>
-
 struct SLineSettings {
-    uint32_t nBaud;
-    int8_t nDataBits;   // 5 to 8
-    int8_t nParity;     // 0 none, 1 odd, 2 even, 3 space
-    int8_t nStopBits;   // 0 one, 1 one and a half (5 data bits only), 2 two (not with 5 data bits)
+  uint32_t nBaud;
+  int8_t nDataBits;  // 5 to 8
+  int8_t nParity;    // 0 none, 1 odd, 2 even, 3 space
+  int8_t nStopBits;  // 0 one, 1 one and a half (5 data bits only), 2 two (not with 5 data bits)
 };
 
 // Bits of c_cflag that the settings own: each open clears them before setting its own,
@@ -21,11 +21,11 @@ constexpr tcflag_t kOwnedCflag = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRT
 constexpr tcflag_t kComparedCflag = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
 
 struct SLineFlags {
-    tcflag_t nCflag;          // within kOwnedCflag
-    speed_t nSpeed;           // the Bxxx constant; B38400 as a placeholder when bCustomSpeed
-    bool bCustomSpeed;        // no Bxxx constant: set through termios2 with BOTHER
-    uint32_t nBaud;
-    uint32_t nBitsPerChar;    // start, data, parity and stop bits, 1.5 counted as 2
+  tcflag_t nCflag;    // within kOwnedCflag
+  speed_t nSpeed;     // the Bxxx constant; B38400 as a placeholder when bCustomSpeed
+  bool bCustomSpeed;  // no Bxxx constant: set through termios2 with BOTHER
+  uint32_t nBaud;
+  uint32_t nBitsPerChar;  // start, data, parity and stop bits, 1.5 counted as 2
 };
 
 // TOBREL_OK and the flags, or the result code naming the missing or wrong setting.

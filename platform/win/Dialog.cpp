@@ -27,9 +27,7 @@ class CRealTimeHost final : public win::CModalHost {
   }
 };
 
-bool IsTabStop(HWND h) {
-  return (GetWindowStyle(h) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h);
-}
+bool IsTabStop(HWND h) { return (GetWindowStyle(h) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h); }
 
 }  // namespace
 

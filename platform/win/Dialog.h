@@ -31,8 +31,7 @@ void SetModalHost(CModalHost* pHost);
 // still open when it returns is ended with nResult.
 class CScriptModalHost final : public CModalHost {
  public:
-  CScriptModalHost(std::function<void(HWND)> script, int nResult)
-      : m_script(std::move(script)), m_nResult(nResult) {}
+  CScriptModalHost(std::function<void(HWND)> script, int nResult) : m_script(std::move(script)), m_nResult(nResult) {}
   void RunModalLoop(HWND hDlg) override;
 
  private:

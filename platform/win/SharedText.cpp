@@ -49,7 +49,8 @@ bool CSharedText::SharesStorageWith(const CSharedText& other) const {
 }
 
 bool CSharedText::Holds(std::u16string_view text) const {
-  return m_pStorage && text.data() >= m_pStorage->m_pData && text.data() < m_pStorage->m_pData + m_pStorage->m_nCapacity;
+  return m_pStorage && text.data() >= m_pStorage->m_pData &&
+         text.data() < m_pStorage->m_pData + m_pStorage->m_nCapacity;
 }
 
 // Gives this view a block of its own holding its current text.

@@ -238,10 +238,13 @@ void SetWindowTextShared(HWND hWnd, const win::CSharedText& text) {
 int GetWindowTextLength(HWND hWnd) { return static_cast<int>(SendMessage(hWnd, WM_GETTEXTLENGTH, 0, 0)); }
 
 int GetWindowText(HWND hWnd, char16_t* buffer, int nMaxCount) {
-  return static_cast<int>(SendMessage(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(buffer)));
+  return static_cast<int>(
+      SendMessage(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(buffer)));
 }
 
-std::u16string GetWindowText(HWND hWnd) { return IsWindow(hWnd) ? std::u16string(hWnd->text.View()) : std::u16string(); }
+std::u16string GetWindowText(HWND hWnd) {
+  return IsWindow(hWnd) ? std::u16string(hWnd->text.View()) : std::u16string();
+}
 
 const win::CSharedText& GetWindowTextShared(HWND hWnd) { return hWnd->text; }
 

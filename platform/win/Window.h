@@ -16,8 +16,8 @@ struct CreateParams {
   int id = 0;
   std::u16string_view text;
   HWND parent = nullptr;
-  RECT dluRect;    // position and size in dialog units, for controls of a dialog
-  RECT pixelRect;  // position and size in pixels, relative to the parent
+  RECT dluRect;            // position and size in dialog units, for controls of a dialog
+  RECT pixelRect;          // position and size in pixels, relative to the parent
   WNDPROC proc = nullptr;  // window procedure; the class's default when null
   void* userData = nullptr;
 };

@@ -123,5 +123,4 @@ uint32_t ChangeSlotToKestra(uint8_t slot) {
   fake::Sdk().slots.push_back(slot);
   return 0;
 }
-
 }

@@ -35,7 +35,9 @@ struct CFakeSerial {
   CSerialScript script;
 
   void Reset() { *this = CFakeSerial(); }
-  void Arrive(const std::vector<uint8_t>& bytes) { script.incoming.insert(script.incoming.end(), bytes.begin(), bytes.end()); }
+  void Arrive(const std::vector<uint8_t>& bytes) {
+    script.incoming.insert(script.incoming.end(), bytes.begin(), bytes.end());
+  }
   void Arrive(const std::string& text) { script.incoming.insert(script.incoming.end(), text.begin(), text.end()); }
   size_t Waiting() const { return script.incoming.size() - script.nIncomingRead; }
   size_t Count(const std::string& name) const;

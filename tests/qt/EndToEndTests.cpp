@@ -1,15 +1,14 @@
 // The desktop view on the real serial library and SDK, against the simulated
 // controller on a pseudo-terminal.
-#include <QComboBox>
-#include <QPlainTextEdit>
-#include <QTest>
-
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -28,8 +27,8 @@ class CSimulator {
   CSimulator() {
     char szTemplate[] = "/tmp/quorvel-view-XXXXXX";
     if (const char* pszDir = mkdtemp(szTemplate)) m_strDir = pszDir;
-    std::vector<std::string> args{QUORVEL_SIM_PATH, "--link", Link(), "--backplane", Backplane(),
-                                  "--ready-file", m_strDir + "/ready"};
+    std::vector<std::string> args{QUORVEL_SIM_PATH, "--link",           Link(), "--backplane", Backplane(),
+                                  "--ready-file",   m_strDir + "/ready"};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -116,8 +116,8 @@ TEST_F(CViewLayoutTest, HiddenButtonsAreNotShownAndTabSkipsThemInTemplateOrder) 
       QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Tab);
       EXPECT_EQ(IdOf(Dialog()->focusWidget()), GetDlgCtrlID(GetFocus()));
     }
-    EXPECT_EQ(order, (std::vector<int>{1000, 1001, 1002, 1003, 1004, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017,
-                                       1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025}));
+    EXPECT_EQ(order, (std::vector<int>{1000, 1001, 1002, 1003, 1004, 1010, 1011, 1012, 1013, 1014, 1015,
+                                       1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025}));
     EXPECT_EQ(IdOf(Dialog()->focusWidget()), 1000);
     QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(IdOf(Dialog()->focusWidget()), 1025);

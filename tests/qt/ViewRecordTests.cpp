@@ -69,12 +69,12 @@ TEST_F(CReceiveRecordTest, AnAppendInsertsOnlyTheNewTextAndKeepsScrollPositionAn
 
     int nChanges = 0, nAt = -1, nRemoved = -1;
     int nEnd = pRecord->document()->characterCount() - 1;
-    auto connection = QObject::connect(pRecord->document(), &QTextDocument::contentsChange,
-                                       [&](int nPos, int nRem, int) {
-                                         ++nChanges;
-                                         nAt = nPos;
-                                         nRemoved = nRem;
-                                       });
+    auto connection =
+        QObject::connect(pRecord->document(), &QTextDocument::contentsChange, [&](int nPos, int nRem, int) {
+          ++nChanges;
+          nAt = nPos;
+          nRemoved = nRem;
+        });
     Receive("more\r\n");
     QObject::disconnect(connection);
     EXPECT_EQ(nChanges, 1);

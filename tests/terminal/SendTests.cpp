@@ -22,8 +22,11 @@ TEST_F(CSendTest, SendsTheTextWithEachTerminatorAndRecordsTheTextAlone) {
     // The byte after the block is zero and is not sent.
     EXPECT_EQ(g_terminalState.sendBytes[5], 0);
 
-    const std::pair<int, ByteList> terminators[] = {
-        {0, {'A', 'B'}}, {1, {'A', 'B', 0x0D}}, {2, {'A', 'B', 0x0A}}, {3, {'A', 'B', 0x0A, 0x0D}}, {4, {'A', 'B', 0x0D, 0x0A}}};
+    const std::pair<int, ByteList> terminators[] = {{0, {'A', 'B'}},
+                                                    {1, {'A', 'B', 0x0D}},
+                                                    {2, {'A', 'B', 0x0A}},
+                                                    {3, {'A', 'B', 0x0A, 0x0D}},
+                                                    {4, {'A', 'B', 0x0D, 0x0A}}};
     Type(IDC_EDIT_SEND, u"AB");
     Click(IDC_BUTTON_CLEAR_SEND);
     EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"");

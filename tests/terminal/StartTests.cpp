@@ -121,9 +121,10 @@ TEST_F(CStartTest, TemplateHasItsControlsInTabOrderWithStylesAndContents) {
     }
 
     using L = std::vector<std::u16string>;
-    EXPECT_EQ(Items(Item(1000)), (L{u"COM1", u"COM2", u"COM3", u"COM4", u"COM5", u"COM6", u"COM7", u"COM8", u"COM9", u"COM10"}));
-    EXPECT_EQ(Items(Item(1001)), (L{u"2400", u"4800", u"9600", u"19200", u"38400", u"57600", u"115200", u"230400",
-                                   u"460800", u"921600"}));
+    EXPECT_EQ(Items(Item(1000)),
+              (L{u"COM1", u"COM2", u"COM3", u"COM4", u"COM5", u"COM6", u"COM7", u"COM8", u"COM9", u"COM10"}));
+    EXPECT_EQ(Items(Item(1001)),
+              (L{u"2400", u"4800", u"9600", u"19200", u"38400", u"57600", u"115200", u"230400", u"460800", u"921600"}));
     EXPECT_EQ(Items(Item(1002)), (L{u"Non Parity", u"Odd Parity", u"Even Parity", u"Space Parity"}));
     EXPECT_EQ(Items(Item(1003)), (L{u"5", u"6", u"7", u"8"}));
     EXPECT_EQ(Items(Item(1004)), (L{u"1    Stop Bit", u"1.5 Stop Bit", u"2    Stop Bit"}));
@@ -277,8 +278,8 @@ TEST_F(CStartTest, TabMovesThroughVisibleTabStopsAndSkipsTheHiddenButtons) {
       order.push_back(GetDlgCtrlID(GetFocus()));
       win::input::PressKey(m_hDlg, VK_TAB);
     } while (GetFocus() != hFirst && order.size() < 40);
-    EXPECT_EQ(order, (std::vector<int>{1000, 1001, 1002, 1003, 1004, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017,
-                                       1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025}));
+    EXPECT_EQ(order, (std::vector<int>{1000, 1001, 1002, 1003, 1004, 1010, 1011, 1012, 1013, 1014, 1015,
+                                       1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025}));
     win::input::PressKey(m_hDlg, VK_TAB, true);
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1025);
   });

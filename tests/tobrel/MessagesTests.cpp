@@ -1,56 +1,75 @@
-#include "Messages.h"
-#include "TobrelResults.h"
-
-#include "Tobrel.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 #include <thread>
 
-TEST(TobrelMessages, EveryCodeHasItsOwnTextAndUnknownCodesShowTheCode)
-{
-    EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_OK)), u"OK");
-    EXPECT_EQ(std::u16string(GetSerialErrorMessage(0x1234)), u"Unknown result 0x1234 (4660)");
-    EXPECT_EQ(std::u16string(GetSerialErrorMessage(0xFFFFFFFF)), u"Unknown result 0xFFFFFFFF (4294967295)");
+#include "Messages.h"
+#include "Tobrel.h"
+#include "TobrelResults.h"
 
-    const uint32_t aCodes[] = {
-        TOBREL_ERR_PORT_NUMBER, TOBREL_ERR_NOT_OPEN, TOBREL_ERR_IN_USE, TOBREL_ERR_NO_DEVICE,
-        TOBREL_ERR_NO_HARDWARE, TOBREL_ERR_PERMISSION, TOBREL_ERR_CONSOLE, TOBREL_ERR_NOT_A_TTY,
-        TOBREL_ERR_BAUD, TOBREL_ERR_DATA_BITS, TOBREL_ERR_PARITY, TOBREL_ERR_STOP_BITS,
-        TOBREL_ERR_STOP_BITS_UNSUPPORTED, TOBREL_ERR_TWO_STOP_FIVE_DATA, TOBREL_ERR_SETTINGS_REFUSED,
-        TOBREL_ERR_SEND_TIMEOUT, TOBREL_ERR_PARTIAL_WRITE, TOBREL_ERR_DISCONNECTED, TOBREL_ERR_SEND_FAILED,
-        TOBREL_ERR_NO_BUFFER, TOBREL_ERR_RECEIVE_TIMEOUT, TOBREL_ERR_OVERFLOW, TOBREL_ERR_REPLY_TIMEOUT,
-        TOBREL_ERR_REPLY_TRUNCATED, TOBREL_ERR_CHECKSUM, TOBREL_ERR_OPEN_COM,
-    };
-    std::set<uint32_t> setCodes;
-    std::set<std::u16string> setTexts;
-    for (uint32_t nCode : aCodes) {
-        EXPECT_LT(nCode, 0x10000u);
-        setCodes.insert(nCode);
-        const std::u16string strText = GetSerialErrorMessage(nCode);
-        EXPECT_EQ(strText.find(u"Unknown"), std::u16string::npos) << nCode;
-        setTexts.insert(strText);
-    }
-    EXPECT_EQ(setCodes.size(), std::size(aCodes));
-    EXPECT_EQ(setTexts.size(), std::size(aCodes));
-    EXPECT_EQ(TOBREL_ERR_OPEN_COM, 0xFFFDu);
+TEST(TobrelMessages, EveryCodeHasItsOwnTextAndUnknownCodesShowTheCode) {
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_OK)), u"OK");
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(0x1234)), u"Unknown result 0x1234 (4660)");
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(0xFFFFFFFF)), u"Unknown result 0xFFFFFFFF (4294967295)");
+
+  const uint32_t aCodes[] = {
+      TOBREL_ERR_PORT_NUMBER,
+      TOBREL_ERR_NOT_OPEN,
+      TOBREL_ERR_IN_USE,
+      TOBREL_ERR_NO_DEVICE,
+      TOBREL_ERR_NO_HARDWARE,
+      TOBREL_ERR_PERMISSION,
+      TOBREL_ERR_CONSOLE,
+      TOBREL_ERR_NOT_A_TTY,
+      TOBREL_ERR_BAUD,
+      TOBREL_ERR_DATA_BITS,
+      TOBREL_ERR_PARITY,
+      TOBREL_ERR_STOP_BITS,
+      TOBREL_ERR_STOP_BITS_UNSUPPORTED,
+      TOBREL_ERR_TWO_STOP_FIVE_DATA,
+      TOBREL_ERR_SETTINGS_REFUSED,
+      TOBREL_ERR_SEND_TIMEOUT,
+      TOBREL_ERR_PARTIAL_WRITE,
+      TOBREL_ERR_DISCONNECTED,
+      TOBREL_ERR_SEND_FAILED,
+      TOBREL_ERR_NO_BUFFER,
+      TOBREL_ERR_RECEIVE_TIMEOUT,
+      TOBREL_ERR_OVERFLOW,
+      TOBREL_ERR_REPLY_TIMEOUT,
+      TOBREL_ERR_REPLY_TRUNCATED,
+      TOBREL_ERR_CHECKSUM,
+      TOBREL_ERR_OPEN_COM,
+  };
+  std::set<uint32_t> setCodes;
+  std::set<std::u16string> setTexts;
+  for (uint32_t nCode : aCodes) {
+    EXPECT_LT(nCode, 0x10000u);
+    setCodes.insert(nCode);
+    const std::u16string strText = GetSerialErrorMessage(nCode);
+    EXPECT_EQ(strText.find(u"Unknown"), std::u16string::npos) << nCode;
+    setTexts.insert(strText);
+  }
+  EXPECT_EQ(setCodes.size(), std::size(aCodes));
+  EXPECT_EQ(setTexts.size(), std::size(aCodes));
+  EXPECT_EQ(TOBREL_ERR_OPEN_COM, 0xFFFDu);
 }
 
-TEST(TobrelMessages, DetailsOfTheLatestFailureAndOneBufferPerThread)
-{
-    EXPECT_EQ(Report(TOBREL_ERR_CHECKSUM, "COM9: the reply \"x\" has no valid checksum."), TOBREL_ERR_CHECKSUM);
-    EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_ERR_CHECKSUM)), u"COM9: the reply \"x\" has no valid checksum.");
+TEST(TobrelMessages, DetailsOfTheLatestFailureAndOneBufferPerThread) {
+  EXPECT_EQ(Report(TOBREL_ERR_CHECKSUM, "COM9: the reply \"x\" has no valid checksum."), TOBREL_ERR_CHECKSUM);
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_ERR_CHECKSUM)),
+            u"COM9: the reply \"x\" has no valid checksum.");
 
-    const char16_t* pMain = GetSerialErrorMessage(TOBREL_OK);
-    std::u16string strOther;
-    std::thread([&] { strOther = GetSerialErrorMessage(0x42); }).join();
-    EXPECT_EQ(strOther, u"Unknown result 0x42 (66)");
-    EXPECT_EQ(std::u16string(pMain), u"OK");
+  const char16_t* pMain = GetSerialErrorMessage(TOBREL_OK);
+  std::u16string strOther;
+  std::thread([&] { strOther = GetSerialErrorMessage(0x42); }).join();
+  EXPECT_EQ(strOther, u"Unknown result 0x42 (66)");
+  EXPECT_EQ(std::u16string(pMain), u"OK");
 
-    EXPECT_EQ(WidenUtf8("/dev/t\xC3\xA9st"), u"/dev/t\u00E9st");
-    EXPECT_EQ(WidenUtf8("\xF0\x9F\x94\x8C"), u"\U0001F50C");
-    EXPECT_EQ(WidenUtf8("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
-    EXPECT_EQ(WidenUtf8("\xED\xA0\x80"), u"\uFFFD");
+  EXPECT_EQ(WidenUtf8("/dev/t\xC3\xA9st"), u"/dev/t\u00E9st");
+  EXPECT_EQ(WidenUtf8("\xF0\x9F\x94\x8C"), u"\U0001F50C");
+  EXPECT_EQ(WidenUtf8("a\xFF"
+                      "b\xC3"),
+            u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(WidenUtf8("\xED\xA0\x80"), u"\uFFFD");
 }

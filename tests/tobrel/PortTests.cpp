@@ -1,15 +1,6 @@
 // Opening, locking, mapping and refusing ports.
-#include "Console.h"
-#include "LineSpeed.h"
-#include "PortMap.h"
-#include "PseudoTerminal.h"
-#include "TobrelResults.h"
-
-#include "Tobrel.h"
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -20,169 +11,169 @@
 #include <cstring>
 #include <fstream>
 
+#include "Console.h"
+#include "LineSpeed.h"
+#include "PortMap.h"
+#include "PseudoTerminal.h"
+#include "Tobrel.h"
+#include "TobrelResults.h"
+
 namespace {
 
-int OpenSlave(const std::string& strPath)
-{
-    return open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-}
+int OpenSlave(const std::string& strPath) { return open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }
 
 }  // namespace
 
-TEST(TobrelPorts, NumbersOutsideOneToTenAndPortsNotOpen)
-{
-    EXPECT_EQ(Open_Com(0, 115200, 8, 0, 0), TOBREL_ERR_PORT_NUMBER);
-    EXPECT_NE(MessageOf(TOBREL_ERR_PORT_NUMBER).find("Port 0 is not a port"), std::string::npos);
-    EXPECT_EQ(Open_Com(11, 115200, 8, 0, 0), TOBREL_ERR_PORT_NUMBER);
-    EXPECT_NE(MessageOf(TOBREL_ERR_PORT_NUMBER).find("COM11"), std::string::npos);
-    EXPECT_EQ(Close_Com(0), TOBREL_ERR_PORT_NUMBER);
-    EXPECT_EQ(Close_Com(255), TOBREL_ERR_PORT_NUMBER);
+TEST(TobrelPorts, NumbersOutsideOneToTenAndPortsNotOpen) {
+  EXPECT_EQ(Open_Com(0, 115200, 8, 0, 0), TOBREL_ERR_PORT_NUMBER);
+  EXPECT_NE(MessageOf(TOBREL_ERR_PORT_NUMBER).find("Port 0 is not a port"), std::string::npos);
+  EXPECT_EQ(Open_Com(11, 115200, 8, 0, 0), TOBREL_ERR_PORT_NUMBER);
+  EXPECT_NE(MessageOf(TOBREL_ERR_PORT_NUMBER).find("COM11"), std::string::npos);
+  EXPECT_EQ(Close_Com(0), TOBREL_ERR_PORT_NUMBER);
+  EXPECT_EQ(Close_Com(255), TOBREL_ERR_PORT_NUMBER);
 
-    // The terminal calls everything for a port it never opened.
-    uint8_t abyData[16] = {1, 2, 3};
-    char szReply[100];
-    std::memset(szReply, 'z', sizeof szReply);
-    uint32_t nElapsed = 12345;
-    EXPECT_EQ(Close_Com(2), TOBREL_ERR_NOT_OPEN);
-    EXPECT_NE(MessageOf(TOBREL_ERR_NOT_OPEN).find("COM2 is not open"), std::string::npos);
-    EXPECT_EQ(Send_Binary(2, abyData, 3, 0), TOBREL_ERR_NOT_OPEN);
-    EXPECT_EQ(DataSizeInCom(2), 0u);
-    EXPECT_EQ(DataSizeInCom(0), 0u);
-    EXPECT_EQ(Receive_Binary(2, abyData, 100, 3, &nElapsed), TOBREL_ERR_NOT_OPEN);
-    EXPECT_EQ(Send_Cmd(2, "$00M", 0, 0), TOBREL_ERR_NOT_OPEN);
-    EXPECT_EQ(Receive_Cmd(2, szReply, 100, 0, &nElapsed), TOBREL_ERR_NOT_OPEN);
-    EXPECT_STREQ(szReply, "");
-    EXPECT_LT(nElapsed, 12345u);
-    std::memset(szReply, 'z', sizeof szReply);
-    EXPECT_EQ(Send_Receive_Cmd(0, "@01FF", szReply, 100, 0, &nElapsed, 0), TOBREL_ERR_PORT_NUMBER);
-    EXPECT_STREQ(szReply, "");
-    EXPECT_EQ(Receive_Cmd(2, nullptr, 100, 0, nullptr), TOBREL_ERR_NO_BUFFER);
+  // The terminal calls everything for a port it never opened.
+  uint8_t abyData[16] = {1, 2, 3};
+  char szReply[100];
+  std::memset(szReply, 'z', sizeof szReply);
+  uint32_t nElapsed = 12345;
+  EXPECT_EQ(Close_Com(2), TOBREL_ERR_NOT_OPEN);
+  EXPECT_NE(MessageOf(TOBREL_ERR_NOT_OPEN).find("COM2 is not open"), std::string::npos);
+  EXPECT_EQ(Send_Binary(2, abyData, 3, 0), TOBREL_ERR_NOT_OPEN);
+  EXPECT_EQ(DataSizeInCom(2), 0u);
+  EXPECT_EQ(DataSizeInCom(0), 0u);
+  EXPECT_EQ(Receive_Binary(2, abyData, 100, 3, &nElapsed), TOBREL_ERR_NOT_OPEN);
+  EXPECT_EQ(Send_Cmd(2, "$00M", 0, 0), TOBREL_ERR_NOT_OPEN);
+  EXPECT_EQ(Receive_Cmd(2, szReply, 100, 0, &nElapsed), TOBREL_ERR_NOT_OPEN);
+  EXPECT_STREQ(szReply, "");
+  EXPECT_LT(nElapsed, 12345u);
+  std::memset(szReply, 'z', sizeof szReply);
+  EXPECT_EQ(Send_Receive_Cmd(0, "@01FF", szReply, 100, 0, &nElapsed, 0), TOBREL_ERR_PORT_NUMBER);
+  EXPECT_STREQ(szReply, "");
+  EXPECT_EQ(Receive_Cmd(2, nullptr, 100, 0, nullptr), TOBREL_ERR_NO_BUFFER);
 }
 
-TEST(TobrelPorts, MappingAndMissingDevices)
-{
-    unsetenv("QUORVEL_COM9");
-    EXPECT_EQ(PortDevice(9), "/dev/ttyS8");
-    MapPortTo(9, "");
-    EXPECT_EQ(PortDevice(9), "/dev/ttyS8");
-    MapPortTo(9, "/dev/ttyUSB7");
-    EXPECT_EQ(PortDevice(9), "/dev/ttyUSB7");
-    EXPECT_EQ(PortVariable(10), "QUORVEL_COM10");
+TEST(TobrelPorts, MappingAndMissingDevices) {
+  unsetenv("QUORVEL_COM9");
+  EXPECT_EQ(PortDevice(9), "/dev/ttyS8");
+  MapPortTo(9, "");
+  EXPECT_EQ(PortDevice(9), "/dev/ttyS8");
+  MapPortTo(9, "/dev/ttyUSB7");
+  EXPECT_EQ(PortDevice(9), "/dev/ttyUSB7");
+  EXPECT_EQ(PortVariable(10), "QUORVEL_COM10");
 
-    CTempDir dir;
-    const std::string strMissing = dir.File("nothing-here");
-    MapPortTo(3, strMissing);
-    EXPECT_EQ(Open_Com(3, 115200, 8, 0, 0), TOBREL_ERR_NO_DEVICE);
-    const std::string strText = MessageOf(TOBREL_ERR_NO_DEVICE);
-    EXPECT_EQ(strText, "COM3: " + strMissing + " does not exist. Set QUORVEL_COM3 to the device of your adapter, "
-                       "for example /dev/ttyUSB0.");
-    EXPECT_EQ(DataSizeInCom(3), 0u);
+  CTempDir dir;
+  const std::string strMissing = dir.File("nothing-here");
+  MapPortTo(3, strMissing);
+  EXPECT_EQ(Open_Com(3, 115200, 8, 0, 0), TOBREL_ERR_NO_DEVICE);
+  const std::string strText = MessageOf(TOBREL_ERR_NO_DEVICE);
+  EXPECT_EQ(strText, "COM3: " + strMissing +
+                         " does not exist. Set QUORVEL_COM3 to the device of your adapter, "
+                         "for example /dev/ttyUSB0.");
+  EXPECT_EQ(DataSizeInCom(3), 0u);
 
-    // Console and things that are not serial ports are refused before anything is opened.
-    MapPortTo(4, "/dev/console");
-    EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_CONSOLE);
-    EXPECT_NE(MessageOf(TOBREL_ERR_CONSOLE).find("/dev/console is the system console"), std::string::npos);
-    MapPortTo(4, "/dev/null");
-    EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_NOT_A_TTY);
-    EXPECT_NE(MessageOf(TOBREL_ERR_NOT_A_TTY).find("/dev/null is not a serial port"), std::string::npos);
-    std::ofstream(dir.File("plain")) << "x";
-    MapPortTo(4, dir.File("plain"));
-    EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_NOT_A_TTY);
-    EXPECT_EQ(Close_Com(4), TOBREL_ERR_NOT_OPEN);
+  // Console and things that are not serial ports are refused before anything is opened.
+  MapPortTo(4, "/dev/console");
+  EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_CONSOLE);
+  EXPECT_NE(MessageOf(TOBREL_ERR_CONSOLE).find("/dev/console is the system console"), std::string::npos);
+  MapPortTo(4, "/dev/null");
+  EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_NOT_A_TTY);
+  EXPECT_NE(MessageOf(TOBREL_ERR_NOT_A_TTY).find("/dev/null is not a serial port"), std::string::npos);
+  std::ofstream(dir.File("plain")) << "x";
+  MapPortTo(4, dir.File("plain"));
+  EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_NOT_A_TTY);
+  EXPECT_EQ(Close_Com(4), TOBREL_ERR_NOT_OPEN);
 }
 
-TEST(TobrelPorts, ConsoleIsRecognisedWithoutOpeningIt)
-{
-    struct stat st {};
-    ASSERT_EQ(stat("/dev/console", &st), 0);
-    EXPECT_TRUE(IsSystemConsole(st.st_rdev));
-    // Whatever the kernel lists as its active consoles, by number only.
-    std::ifstream active("/sys/class/tty/console/active");
-    std::string strName;
-    while (active >> strName) {
-        std::ifstream number("/sys/class/tty/" + strName + "/dev");
-        unsigned nMajor = 0;
-        unsigned nMinor = 0;
-        char chColon = 0;
-        if (number >> nMajor >> chColon >> nMinor) {
-            EXPECT_TRUE(IsSystemConsole(makedev(nMajor, nMinor))) << strName;
-        }
+TEST(TobrelPorts, ConsoleIsRecognisedWithoutOpeningIt) {
+  struct stat st {};
+  ASSERT_EQ(stat("/dev/console", &st), 0);
+  EXPECT_TRUE(IsSystemConsole(st.st_rdev));
+  // Whatever the kernel lists as its active consoles, by number only.
+  std::ifstream active("/sys/class/tty/console/active");
+  std::string strName;
+  while (active >> strName) {
+    std::ifstream number("/sys/class/tty/" + strName + "/dev");
+    unsigned nMajor = 0;
+    unsigned nMinor = 0;
+    char chColon = 0;
+    if (number >> nMajor >> chColon >> nMinor) {
+      EXPECT_TRUE(IsSystemConsole(makedev(nMajor, nMinor))) << strName;
     }
-    CPseudoTerminal pty;
-    ASSERT_EQ(stat(pty.Slave().c_str(), &st), 0);
-    EXPECT_FALSE(IsSystemConsole(st.st_rdev));
+  }
+  CPseudoTerminal pty;
+  ASSERT_EQ(stat(pty.Slave().c_str(), &st), 0);
+  EXPECT_FALSE(IsSystemConsole(st.st_rdev));
 }
 
-TEST(TobrelPorts, WrongSettingsLeaveThePortClosed)
-{
-    CTempDir dir;
-    CPseudoTerminal pty;
-    pty.MapPort(5, dir.File("com5"));
-    EXPECT_EQ(Open_Com(5, 115200, 8, -1, 0), TOBREL_ERR_PARITY);
-    EXPECT_EQ(MessageOf(TOBREL_ERR_PARITY), "COM5: No parity chosen: pick one of none, odd, even or space.");
-    EXPECT_EQ(Open_Com(5, 115200, 8, 0, -1), TOBREL_ERR_STOP_BITS);
-    EXPECT_NE(MessageOf(TOBREL_ERR_STOP_BITS).find("No stop bits chosen"), std::string::npos);
-    EXPECT_EQ(Open_Com(5, 115200, 8, 0, 1), TOBREL_ERR_STOP_BITS_UNSUPPORTED);
-    EXPECT_NE(MessageOf(TOBREL_ERR_STOP_BITS_UNSUPPORTED).find("not supported with 8 data bits"), std::string::npos);
-    EXPECT_EQ(Open_Com(5, 115200, 5, 0, 2), TOBREL_ERR_TWO_STOP_FIVE_DATA);
-    EXPECT_EQ(Open_Com(5, 0, 8, 0, 0), TOBREL_ERR_BAUD);
-    EXPECT_EQ(Open_Com(5, 115200, -1, 0, 0), TOBREL_ERR_DATA_BITS);
-    EXPECT_EQ(Close_Com(5), TOBREL_ERR_NOT_OPEN);
+TEST(TobrelPorts, WrongSettingsLeaveThePortClosed) {
+  CTempDir dir;
+  CPseudoTerminal pty;
+  pty.MapPort(5, dir.File("com5"));
+  EXPECT_EQ(Open_Com(5, 115200, 8, -1, 0), TOBREL_ERR_PARITY);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_PARITY), "COM5: No parity chosen: pick one of none, odd, even or space.");
+  EXPECT_EQ(Open_Com(5, 115200, 8, 0, -1), TOBREL_ERR_STOP_BITS);
+  EXPECT_NE(MessageOf(TOBREL_ERR_STOP_BITS).find("No stop bits chosen"), std::string::npos);
+  EXPECT_EQ(Open_Com(5, 115200, 8, 0, 1), TOBREL_ERR_STOP_BITS_UNSUPPORTED);
+  EXPECT_NE(MessageOf(TOBREL_ERR_STOP_BITS_UNSUPPORTED).find("not supported with 8 data bits"), std::string::npos);
+  EXPECT_EQ(Open_Com(5, 115200, 5, 0, 2), TOBREL_ERR_TWO_STOP_FIVE_DATA);
+  EXPECT_EQ(Open_Com(5, 0, 8, 0, 0), TOBREL_ERR_BAUD);
+  EXPECT_EQ(Open_Com(5, 115200, -1, 0, 0), TOBREL_ERR_DATA_BITS);
+  EXPECT_EQ(Close_Com(5), TOBREL_ERR_NOT_OPEN);
 }
 
-TEST(TobrelPorts, LockedBothWaysAndReopenAppliesNewSettings)
-{
-    CTempDir dir;
-    CPseudoTerminal pty;
-    pty.MapPort(6, dir.File("com6"));
+TEST(TobrelPorts, LockedBothWaysAndReopenAppliesNewSettings) {
+  CTempDir dir;
+  CPseudoTerminal pty;
+  pty.MapPort(6, dir.File("com6"));
 
-    // Another program holds the port.
-    const int nOther = OpenSlave(pty.Slave());
-    ASSERT_GE(nOther, 0);
-    ASSERT_EQ(flock(nOther, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(Open_Com(6, 9600, 8, 0, 0), TOBREL_ERR_IN_USE);
-    EXPECT_NE(MessageOf(TOBREL_ERR_IN_USE).find("is in use by another program"), std::string::npos);
-    flock(nOther, LOCK_UN);
+  // Another program holds the port.
+  const int nOther = OpenSlave(pty.Slave());
+  ASSERT_GE(nOther, 0);
+  ASSERT_EQ(flock(nOther, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(Open_Com(6, 9600, 8, 0, 0), TOBREL_ERR_IN_USE);
+  EXPECT_NE(MessageOf(TOBREL_ERR_IN_USE).find("is in use by another program"), std::string::npos);
+  flock(nOther, LOCK_UN);
 
-    // And it cannot take the port from us.
-    ASSERT_EQ(Open_Com(6, 9600, 8, 0, 0), TOBREL_OK);
-    EXPECT_NE(flock(nOther, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(errno, EWOULDBLOCK);
+  // And it cannot take the port from us.
+  ASSERT_EQ(Open_Com(6, 9600, 8, 0, 0), TOBREL_OK);
+  EXPECT_NE(flock(nOther, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(errno, EWOULDBLOCK);
 
-    termios tio {};
-    ASSERT_EQ(tcgetattr(nOther, &tio), 0);
-    EXPECT_EQ(cfgetospeed(&tio), speed_t{B9600});
-    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
-    EXPECT_NE(tio.c_cflag & CREAD, 0u);
-    EXPECT_NE(tio.c_cflag & CLOCAL, 0u);
+  termios tio{};
+  ASSERT_EQ(tcgetattr(nOther, &tio), 0);
+  EXPECT_EQ(cfgetospeed(&tio), speed_t{B9600});
+  EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
+  EXPECT_NE(tio.c_cflag & CREAD, 0u);
+  EXPECT_NE(tio.c_cflag & CLOCAL, 0u);
 
-    // Open again while open: the new settings, still 0, still locked.
-    EXPECT_EQ(Open_Com(6, 921600, 7, 2, 2), TOBREL_OK);
-    ASSERT_EQ(tcgetattr(nOther, &tio), 0);
-    EXPECT_EQ(cfgetospeed(&tio), speed_t{B921600});
-    EXPECT_NE(flock(nOther, LOCK_EX | LOCK_NB), 0);
+  // Open again while open: the new settings, still 0, still locked.
+  EXPECT_EQ(Open_Com(6, 921600, 7, 2, 2), TOBREL_OK);
+  ASSERT_EQ(tcgetattr(nOther, &tio), 0);
+  EXPECT_EQ(cfgetospeed(&tio), speed_t{B921600});
+  EXPECT_NE(flock(nOther, LOCK_EX | LOCK_NB), 0);
 
-    // A rate without a Bxxx constant.
-    EXPECT_EQ(Open_Com(6, 250000, 8, 0, 0), TOBREL_OK);
-    uint32_t nBaud = 0;
-    ASSERT_EQ(ReadLineSpeed(nOther, nBaud), 0);
-    EXPECT_EQ(nBaud, 250000u);
-    EXPECT_EQ(Open_Com(6, 2400, 5, 3, 1), TOBREL_OK);
-    ASSERT_EQ(ReadLineSpeed(nOther, nBaud), 0);
-    EXPECT_EQ(nBaud, 2400u);
-    // A pseudo-terminal keeps the stop-bit and stick-parity flags (not size or parity), so
-    // these show that an earlier open's bits do not survive the next.
-    ASSERT_EQ(tcgetattr(nOther, &tio), 0);
-    EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
-    EXPECT_NE(tio.c_cflag & CMSPAR, 0u);
-    EXPECT_EQ(Open_Com(6, 115200, 8, 0, 0), TOBREL_OK);
-    ASSERT_EQ(tcgetattr(nOther, &tio), 0);
-    EXPECT_EQ(tio.c_cflag & (CSTOPB | CMSPAR | PARENB | CRTSCTS), 0u);
-    EXPECT_EQ(tio.c_iflag & (IXON | ICRNL | INPCK | ISTRIP), 0u);
-    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+  // A rate without a Bxxx constant.
+  EXPECT_EQ(Open_Com(6, 250000, 8, 0, 0), TOBREL_OK);
+  uint32_t nBaud = 0;
+  ASSERT_EQ(ReadLineSpeed(nOther, nBaud), 0);
+  EXPECT_EQ(nBaud, 250000u);
+  EXPECT_EQ(Open_Com(6, 2400, 5, 3, 1), TOBREL_OK);
+  ASSERT_EQ(ReadLineSpeed(nOther, nBaud), 0);
+  EXPECT_EQ(nBaud, 2400u);
+  // A pseudo-terminal keeps the stop-bit and stick-parity flags (not size or parity), so
+  // these show that an earlier open's bits do not survive the next.
+  ASSERT_EQ(tcgetattr(nOther, &tio), 0);
+  EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
+  EXPECT_NE(tio.c_cflag & CMSPAR, 0u);
+  EXPECT_EQ(Open_Com(6, 115200, 8, 0, 0), TOBREL_OK);
+  ASSERT_EQ(tcgetattr(nOther, &tio), 0);
+  EXPECT_EQ(tio.c_cflag & (CSTOPB | CMSPAR | PARENB | CRTSCTS), 0u);
+  EXPECT_EQ(tio.c_iflag & (IXON | ICRNL | INPCK | ISTRIP), 0u);
+  EXPECT_EQ(tio.c_oflag & OPOST, 0u);
 
-    EXPECT_EQ(Close_Com(6), TOBREL_OK);
-    EXPECT_EQ(flock(nOther, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(Close_Com(6), TOBREL_ERR_NOT_OPEN);
-    close(nOther);
+  EXPECT_EQ(Close_Com(6), TOBREL_OK);
+  EXPECT_EQ(flock(nOther, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(Close_Com(6), TOBREL_ERR_NOT_OPEN);
+  close(nOther);
 }

@@ -24,9 +24,18 @@ class CWindowSystemTest : public ::testing::Test {
   void SetUp() override {
     win::SetClock(&m_clock);
     CMessageLog::messages.clear();
-    win::DialogTemplate tmpl{WS_POPUP | WS_VISIBLE, 0, 0, 0, 100, 100, u"test", u"System", 8,
-                             {{WindowClass::ComboBox, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, 10, nullptr, 0, 0, 50, 50},
-                              {WindowClass::Edit, WS_VISIBLE | WS_TABSTOP, 11, nullptr, 0, 60, 50, 10}}};
+    win::DialogTemplate tmpl{
+        WS_POPUP | WS_VISIBLE,
+        0,
+        0,
+        0,
+        100,
+        100,
+        u"test",
+        u"System",
+        8,
+        {{WindowClass::ComboBox, WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN, 10, nullptr, 0, 0, 50, 50},
+         {WindowClass::Edit, WS_VISIBLE | WS_TABSTOP, 11, nullptr, 0, 60, 50, 10}}};
     m_hDlg = CreateDialogIndirect(tmpl, nullptr, CMessageLog::Proc, nullptr);
     m_hCombo = GetDlgItem(m_hDlg, 10);
     for (const char16_t* item : {u"one", u"two", u"three"})
@@ -37,8 +46,8 @@ class CWindowSystemTest : public ::testing::Test {
     win::SetClock(nullptr);
   }
   size_t Ticks(WPARAM id) const {
-    return static_cast<size_t>(std::count(CMessageLog::messages.begin(), CMessageLog::messages.end(),
-                                          std::pair<UINT, WPARAM>{WM_TIMER, id}));
+    return static_cast<size_t>(
+        std::count(CMessageLog::messages.begin(), CMessageLog::messages.end(), std::pair<UINT, WPARAM>{WM_TIMER, id}));
   }
 
   win::CVirtualClock m_clock;
