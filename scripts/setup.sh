@@ -34,7 +34,7 @@ build() {
 # check_format: every C++ file of the checkout matches .clang-format.
 check_format() {
   local bad
-  bad=$(cd "$top" && git ls-files '*.cpp' '*.h' | while read -r f; do
+  bad=$(cd "$top" && git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | while read -r f; do
     clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || echo "$f"
   done)
   if [ -n "$bad" ]; then
