@@ -1,8 +1,11 @@
 #include "TerminalApp.h"
 
+#include "ModuleResources.h"
 #include "TerminalDlg.h"
 
 CTerminalApp theApp;
+
+CTerminalApp::CTerminalApp() { resources::RegisterModuleResources(); }
 
 BOOL CTerminalApp::InitInstance() {
   // Light peach (red in the low byte) behind black text.
