@@ -1,7 +1,10 @@
 // Opening, locking, mapping and refusing ports.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
@@ -178,4 +181,72 @@ TEST(TobrelPorts, LockedBothWaysAndReopenAppliesNewSettings) {
   EXPECT_EQ(flock(nOther, LOCK_EX | LOCK_NB), 0);
   EXPECT_EQ(Close_Com(6), TOBREL_ERR_NOT_OPEN);
   close(nOther);
+}
+
+TEST(TobrelPorts, PermissionDeniedSaysWhoMayUseTheDevice) {
+  CPseudoTerminal pty;
+  MapPortTo(6, pty.Slave());
+  const auto openAsNobody = [] {
+    return RunInChild([] {
+      if (!BecomeNobody()) return std::string("still root");
+      return Open_Com(6, 115200, 8, 0, 0) == TOBREL_ERR_PERMISSION ? MessageOf(TOBREL_ERR_PERMISSION) : "opened";
+    });
+  };
+  const bool bRoot = geteuid() == 0;
+  // Only its owner may use it.
+  if (bRoot) {
+    ASSERT_EQ(chown(pty.Slave().c_str(), 0, 0), 0);
+  }
+  ASSERT_EQ(chmod(pty.Slave().c_str(), bRoot ? 0600 : 0000), 0);
+  const std::string strOwner = bRoot ? "root" : getpwuid(geteuid())->pw_name;
+  EXPECT_EQ(openAsNobody(), "COM6: " + pty.Slave() + ": permission denied. Nobody but its owner (" + strOwner +
+                                ") may use it. An administrator grants access with a udev rule setting "
+                                "GROUP=\"dialout\", MODE=\"0660\" for it.");
+
+  // Its group may: join the group.
+  const group* pDialout = getgrnam("dialout");
+  if (!bRoot || pDialout == nullptr) GTEST_SKIP() << "giving a device to group dialout needs root and the group";
+  ASSERT_EQ(chown(pty.Slave().c_str(), 0, pDialout->gr_gid), 0);
+  ASSERT_EQ(chmod(pty.Slave().c_str(), 0660), 0);
+  EXPECT_EQ(openAsNobody(), "COM6: " + pty.Slave() +
+                                ": permission denied. Members of its group dialout may use it: join it with sudo "
+                                "usermod -aG dialout $USER, then log out and in again.");
+}
+
+TEST(TobrelPorts, TheProgramsOwnTerminalAndVirtualConsolesAreRefusedUntouched) {
+  CPseudoTerminal pty;
+  const std::string strSlave = pty.Slave();
+  // A program started from a terminal has it as its controlling terminal.
+  const std::string strSaid = RunInChild([&] {
+    if (setsid() < 0) return std::string("no session");
+    const int nFd = open(strSlave.c_str(), O_RDWR);
+    termios tioBefore{};
+    if (nFd < 0 || ioctl(nFd, TIOCSCTTY, 0) != 0 || tcgetattr(nFd, &tioBefore) != 0) return std::string("no terminal");
+    std::string strOut;
+    for (const std::string& strDevice : {std::string("/dev/tty"), strSlave}) {
+      MapPortTo(1, strDevice);
+      if (Open_Com(1, 2400, 7, 2, 2) == TOBREL_ERR_CONSOLE) strOut += MessageOf(TOBREL_ERR_CONSOLE) + "\n";
+    }
+    termios tioAfter{};
+    tcgetattr(nFd, &tioAfter);
+    const bool bSame = tioAfter.c_lflag == tioBefore.c_lflag && tioAfter.c_iflag == tioBefore.c_iflag &&
+                       tioAfter.c_cflag == tioBefore.c_cflag && cfgetospeed(&tioAfter) == cfgetospeed(&tioBefore);
+    return strOut + (bSame ? "modes kept" : "modes changed");
+  });
+  EXPECT_EQ(strSaid,
+            "COM1: /dev/tty is the terminal this program runs in, which a test terminal must not take over. Set "
+            "QUORVEL_COM1 to another device.\n"
+            "COM1: " +
+                strSlave +
+                " is the terminal this program runs in, which a test terminal must not take over. Set QUORVEL_COM1 "
+                "to another device.\n"
+                "modes kept");
+
+  struct stat st {};
+  if (stat("/dev/tty0", &st) != 0) GTEST_SKIP() << "no /dev/tty0 here";
+  MapPortTo(1, "/dev/tty0");
+  EXPECT_EQ(Open_Com(1, 2400, 7, 2, 2), TOBREL_ERR_CONSOLE);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_CONSOLE),
+            "COM1: /dev/tty0 is a virtual console, which a test terminal must not take over. Set QUORVEL_COM1 to "
+            "another device.");
 }

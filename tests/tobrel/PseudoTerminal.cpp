@@ -206,13 +206,17 @@ void CFakeSystem::SetConsole(const std::string& strName) {
   WriteFile(m_dir.File("sys/class/tty/console/active"), strName);
 }
 
-std::string RunAsNobody(const std::function<std::string()>& fn) {
+bool BecomeNobody() {
+  constexpr uid_t kNobody = 65534;
+  return geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0);
+}
+
+std::string RunInChild(const std::function<std::string()>& fn) {
   int afd[2];
   if (pipe(afd) != 0) return "no pipe";
   const pid_t nChild = fork();
   if (nChild == 0) {
     close(afd[0]);
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(1);
     const std::string strOut = fn();
     if (write(afd[1], strOut.data(), strOut.size()) < 0) _exit(1);
     _exit(0);

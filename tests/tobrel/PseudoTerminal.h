@@ -78,9 +78,10 @@ class CFakeSystem {
   int m_nNextBus = 1;
 };
 
-// Runs fn in a child process as user nobody (when running as root); answers what fn wrote to
-// the string it is given.
-std::string RunAsNobody(const std::function<std::string()>& fn);
+// Runs fn in a child process and answers the text it returns.
+std::string RunInChild(const std::function<std::string()>& fn);
+// Drops root's rights for good, becoming user nobody; true when not root to begin with.
+bool BecomeNobody();
 
 // The library's message for a result, as UTF-8 for assertions.
 std::string MessageOf(uint32_t nResult);
