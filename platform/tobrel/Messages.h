@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "SystemText.h"
+
 // What to do about a missing or wrong setting, in the terminal's own words.
 inline constexpr char kChoosePort[] = "choose a COM port from the list or type one, COM1 to COM10";
 inline constexpr char kChooseBaud[] = "choose a baud rate from the list or type one in bits per second";
@@ -30,11 +32,5 @@ std::string GenericText(uint32_t nCode);
 // UTF-8 text for nCode: this thread's latest detail when it answered nCode, else generic.
 std::string MessageText(uint32_t nCode);
 
-// UTF-8 to UTF-16; malformed bytes become U+FFFD.
-std::u16string WidenUtf8(const std::string& strText);
-
 // "COM3: " for messages about a port.
 std::string PortPrefix(uint8_t nPort);
-
-// strerror_r text of an errno value.
-std::string SystemError(int nErrno);
