@@ -1,8 +1,12 @@
 #include "TerminalApp.h"
 
 #include "TerminalDlg.h"
+#include "VersionInfo.h"
 
 CTerminalApp theApp;
+
+// The version record's internal name is the caption of the message boxes.
+CTerminalApp::CTerminalApp() : CWinApp(kVersionInfo.pszInternalName) {}
 
 BOOL CTerminalApp::InitInstance() {
   // Light peach (red in the low byte) behind black text.

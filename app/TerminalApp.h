@@ -5,6 +5,7 @@
 
 class CTerminalApp : public CWinApp {
  public:
+  CTerminalApp();
   BOOL InitInstance() override;
 };
 

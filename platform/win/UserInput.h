@@ -19,7 +19,7 @@ bool Edit(HWND hField, std::u16string_view text);
 bool Focus(HWND hCtl);
 bool PressKey(HWND hDlg, UINT vk, bool bShift = false);
 // The caption's close and OK buttons.
-void Close(HWND hDlg);
-void CaptionOk(HWND hDlg);
+bool Close(HWND hDlg);
+bool CaptionOk(HWND hDlg);
 
 }  // namespace win::input

@@ -117,7 +117,8 @@ HWND CreateWindowFromParams(const CreateParams& params) {
   hWnd->userData = params.userData;
   if (!params.text.empty()) hWnd->text.Assign(params.text);
   g_windows.insert(hWnd);
-  if (params.parent) params.parent->children.push_back(hWnd);
+  // A pop-up's parent is its owner, which does not count it among its children.
+  if (params.parent && (params.style & WS_CHILD)) params.parent->children.push_back(hWnd);
   win::NotifyObservers([&](win::CWindowObserver& o) { o.OnWindowCreated(hWnd); });
   return hWnd;
 }
@@ -195,7 +196,7 @@ HWND GetDlgItem(HWND hDlg, int id) {
 const std::vector<HWND>& GetChildren(HWND hWnd) { return hWnd->children; }
 
 bool IsWindowVisible(HWND hWnd) {
-  for (HWND h = hWnd; h; h = h->parent)
+  for (HWND h = hWnd; h; h = (h->style & WS_CHILD) ? h->parent : nullptr)
     if (!(h->style & WS_VISIBLE)) return false;
   return true;
 }
