@@ -2,10 +2,10 @@
 // window system's user input.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "FakeViewTest.h"
+#include "RecordWindow.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -53,7 +53,7 @@ TEST_F(CViewInputTest, TypedTextIsWhatSendSends) {
     auto calls = serial.Calls("Send_Binary");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].bytes, (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '\r'}));
-    EXPECT_EQ(Widget<QPlainTextEdit>(IDC_EDIT_SEND_RECORD)->toPlainText(), QStringLiteral("hello"));
+    EXPECT_EQ(Widget<qtview::CRecordWindow>(IDC_EDIT_SEND_RECORD)->VisibleRows(), QStringList{QStringLiteral("hello")});
   });
 }
 
@@ -79,9 +79,9 @@ TEST_F(CViewInputTest, TypingInAListsFieldLeavesItWithoutASelectionAndAddsNoItem
 
 TEST_F(CViewInputTest, EnterGivesOkEvenInARecordBoxAndEscapeGivesCancel) {
   int nResult = RunDialog([&] {
-    auto* pRecord = Widget<QPlainTextEdit>(IDC_EDIT_RECEIVE_RECORD);
+    auto* pRecord = Widget<qtview::CRecordWindow>(IDC_EDIT_RECEIVE_RECORD);
     QTest::keyClick(pRecord, Qt::Key_Return);
-    EXPECT_EQ(pRecord->toPlainText(), QString());
+    EXPECT_EQ(pRecord->VisibleRows(), QStringList{QString()});
   });
   EXPECT_EQ(nResult, IDOK);
   nResult = RunDialog([&] { QTest::keyClick(Widget<QLineEdit>(IDC_EDIT_SEND), Qt::Key_Enter); });
