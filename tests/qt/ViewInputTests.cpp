@@ -2,13 +2,13 @@
 // window system's user input.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "Dialog.h"
 #include "FakeViewTest.h"
+#include "RecordWindow.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -56,7 +56,7 @@ TEST_F(CViewInputTest, TypedTextIsWhatSendSends) {
     auto calls = serial.Calls("Send_Binary");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].bytes, (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '\r'}));
-    EXPECT_EQ(Widget<QPlainTextEdit>(IDC_EDIT_SEND_RECORD)->toPlainText(), QStringLiteral("hello"));
+    EXPECT_EQ(Widget<qtview::CRecordWindow>(IDC_EDIT_SEND_RECORD)->VisibleRows(), QStringList{QStringLiteral("hello")});
   });
 }
 
@@ -82,9 +82,9 @@ TEST_F(CViewInputTest, TypingInAListsFieldLeavesItWithoutASelectionAndAddsNoItem
 
 TEST_F(CViewInputTest, EnterGivesOkEvenInARecordBoxAndEscapeGivesCancel) {
   int nResult = RunDialog([&] {
-    auto* pRecord = Widget<QPlainTextEdit>(IDC_EDIT_RECEIVE_RECORD);
+    auto* pRecord = Widget<qtview::CRecordWindow>(IDC_EDIT_RECEIVE_RECORD);
     QTest::keyClick(pRecord, Qt::Key_Return);
-    EXPECT_EQ(pRecord->toPlainText(), QString());
+    EXPECT_EQ(pRecord->VisibleRows(), QStringList{QString()});
   });
   EXPECT_EQ(nResult, IDOK);
   nResult = RunDialog([&] { QTest::keyClick(Widget<QLineEdit>(IDC_EDIT_SEND), Qt::Key_Enter); });
@@ -171,7 +171,7 @@ TEST_F(CViewBoxTest, EnterWithARecordShowsTheBoxAsAWindowAndItsButtonsAnswer) {
     QTest::keyClick(pSend, Qt::Key_Return);
     EXPECT_TRUE(bAnswered);
     EXPECT_TRUE(Dialog()->isEnabled());
-    EXPECT_EQ(Widget<QPlainTextEdit>(IDC_EDIT_SEND_RECORD)->toPlainText(), QStringLiteral("$00M"));
+    EXPECT_EQ(Widget<qtview::CRecordWindow>(IDC_EDIT_SEND_RECORD)->VisibleRows(), QStringList{QStringLiteral("$00M")});
     // Escape in the box is No as well.
     QTimer::singleShot(0, [&] { QTest::keyClick(m_pView->Widget(GetFocus()), Qt::Key_Escape); });
     QTest::keyClick(pSend, Qt::Key_Escape);
