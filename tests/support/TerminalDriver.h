@@ -7,8 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "Clock.h"
 #include "Dialog.h"
+#include "TestText.h"
+#include "VirtualClock.h"
 #include "WinTypes.h"
 #include "Window.h"
 
@@ -34,7 +35,3 @@ class CTerminalDriver : public ::testing::Test {
   HWND m_hDlg = nullptr;
   win::CVirtualClock m_clock;
 };
-
-// UTF-16 from ASCII test texts.
-std::u16string U16(std::string_view text);
-std::vector<uint8_t> Bytes(std::string_view text);
