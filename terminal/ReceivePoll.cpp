@@ -13,7 +13,6 @@ constexpr uint16_t kReceiveTimeout = 100;
 // Bytes of one read; the buffer keeps room for a zero byte after them.
 constexpr uint32_t kMaxRead = sizeof(TerminalState::receiveBytes) - 1;
 constexpr size_t kMaxTail = 2;
-uint32_t g_nReceiveElapsed;
 
 size_t TailLength(int nSelection) { return nSelection >= 1 && nSelection <= 2 ? static_cast<size_t>(nSelection) : 0; }
 
@@ -31,10 +30,11 @@ void CTerminalDlg::PollReceive() {
   char16_t held[kMaxTail];
   size_t nHeld = 0;
   bool bRead = false;
+  uint32_t nElapsed = 0;  // the library's measure, not needed here
   while (nLeft > 0) {
     uint16_t nCount = static_cast<uint16_t>(std::min(nLeft, kMaxRead));
     std::memset(st.receiveBytes, 0, sizeof st.receiveBytes);
-    if (Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &g_nReceiveElapsed) != 0) break;
+    if (Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &nElapsed) != 0) break;
     bRead = true;
     nLeft -= nCount;
 

@@ -8,6 +8,7 @@
 
 #include "FakeViewTest.h"
 #include "RecordWindow.h"
+#include "TestText.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -157,7 +158,7 @@ TEST_F(CReceiveRecordTest, ALongTextWithoutLineBreaksShowsWholeInBoundedLines) {
     for (int i = 0; i < 100000; ++i) text += static_cast<char>('a' + i % 26);
     Receive(text.substr(0, 30000));
     Receive(text.substr(30000));
-    EXPECT_EQ(Text(IDC_EDIT_RECEIVE_RECORD), std::u16string(text.begin(), text.end()));
+    EXPECT_EQ(Text(IDC_EDIT_RECEIVE_RECORD), U16(text));
     QTextDocument* pDocument = Record()->document();
     EXPECT_GT(pDocument->blockCount(), 100000 / qtview::CRecordWindow::kMaxBlock);
     for (QTextBlock block = pDocument->begin(); block.isValid(); block = block.next())

@@ -50,6 +50,3 @@ bool CTerminalDriver::Pick(int id, int nIndex) { return win::input::Pick(Item(id
 bool CTerminalDriver::Type(int id, std::u16string_view text) { return win::input::Edit(Item(id), text); }
 std::u16string CTerminalDriver::Text(int id) const { return GetWindowText(Item(id)); }
 int CTerminalDriver::Selection(int id) const { return static_cast<int>(SendMessage(Item(id), CB_GETCURSEL, 0, 0)); }
-
-std::u16string U16(std::string_view text) { return std::u16string(text.begin(), text.end()); }
-std::vector<uint8_t> Bytes(std::string_view text) { return std::vector<uint8_t>(text.begin(), text.end()); }
