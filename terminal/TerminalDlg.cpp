@@ -57,6 +57,7 @@ BOOL CTerminalDlg::OnInitDialog() {
   m_comboSlot.SetCurSel(6);
   SwitchSlot(7);
   m_editInterval.SetWindowText(u"100");
+  ShowPortMap();
 
   return TRUE;  // let the framework set the focus
 }

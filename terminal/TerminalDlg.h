@@ -15,6 +15,7 @@ class CTerminalDlg : public CDialog {
   // Port.
   void OnBnClickedOpenCom();
   void OnBnClickedCloseCom();
+  void ShowPortMap();
   // Sending.
   void OnBnClickedSend();
   void OnBnClickedClearSend();
