@@ -11,6 +11,11 @@ class CTerminalDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
+  // Enter and Escape, and the caption's close button.
+  void OnOK() override;
+  void OnCancel() override;
+  void OnClose();
+  bool ConfirmEnd();
 
   // Port.
   void OnBnClickedOpenCom();

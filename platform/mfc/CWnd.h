@@ -38,6 +38,9 @@ class CWnd : public CCmdTarget {
   void CenterWindow(CWnd* pAlternateOwner = nullptr);
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  // A message box owned by this window; without a caption it has the
+  // application's name. Answers the button that ended it (IDYES, IDNO, ...).
+  int MessageBox(const char16_t* lpszText, const char16_t* lpszCaption = nullptr, UINT nType = MB_OK);
 
   // Message handling: the map first, then the default.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -49,6 +52,7 @@ class CWnd : public CCmdTarget {
   // The default handling of the message being handled.
   LRESULT Default();
   void OnTimer(UINT_PTR nIDEvent);
+  void OnClose();
 
   DECLARE_MESSAGE_MAP()
 
