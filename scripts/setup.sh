@@ -2,7 +2,7 @@
 # Sourced; expects $top to be the checkout.
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-          clang libclang-rt-14-dev clang-format)
+          clang libclang-rt-14-dev clang-format desktop-file-utils)
 
 ensure_packages() {
   local missing=()

@@ -13,7 +13,6 @@ constexpr uint16_t kReceiveTimeout = 100;
 // Bytes of one read; the buffer keeps room for a zero byte after them.
 constexpr uint32_t kMaxRead = sizeof(TerminalState::receiveBytes) - 1;
 constexpr size_t kMaxTail = 2;
-uint32_t g_nReceiveElapsed;
 
 size_t TailLength(int nSelection) { return nSelection >= 1 && nSelection <= 2 ? static_cast<size_t>(nSelection) : 0; }
 
@@ -32,11 +31,11 @@ void CTerminalDlg::PollReceive() {
   size_t nHeld = 0;
   bool bRead = false;
   bool bLossShown = false;
+  uint32_t nElapsed = 0;  // the library's measure, not needed here
   while (nLeft > 0) {
     uint16_t nCount = static_cast<uint16_t>(std::min(nLeft, kMaxRead));
     std::memset(st.receiveBytes, 0, sizeof st.receiveBytes);
-    const uint16_t nResult =
-        Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &g_nReceiveElapsed);
+    const uint16_t nResult = Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &nElapsed);
     // A read that finds less stays silent; lost bytes and a device that went away are told,
     // each once, and the bytes after a loss are read on. A second loss waits for the next tick.
     if (nResult == kResultReceiveLost && !bLossShown) {

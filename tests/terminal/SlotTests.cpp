@@ -3,6 +3,7 @@
 #include "TerminalHarness.h"
 #include "TerminalState.h"
 #include "Timer.h"
+#include "Tobrel.h"
 #include "resource.h"
 
 namespace {
@@ -87,7 +88,7 @@ TEST_F(CSlotTest, AFailedExchangeAppendsNothingAndAFullReplyIsBounded) {
     Query(IDC_BUTTON_SCAN);
     Query(IDC_BUTTON_NAME_QUERY);
     EXPECT_EQ(Record(), u"");
-    serial.script.commandReply = std::vector<uint8_t>(100, 'R');
+    serial.script.commandReply = std::vector<uint8_t>(TOBREL_REPLY_SIZE, 'R');
     Query(IDC_BUTTON_SCAN);
     EXPECT_EQ(Record(), std::u16string(100, u'R'));
   });
