@@ -53,12 +53,13 @@ const char* GenericText(uint32_t nCode) {
       return "2 stop bits are not supported with 5 data bits, which use 1.5. Pick 1 or 1.5 stop bits.";
     case TOBREL_ERR_SETTINGS_REFUSED:
       return "The device did not take the settings. Pick settings that the adapter supports.";
-    case TOBREL_ERR_SEND_TIMEOUT:
-      return "Nothing could be sent in time: the device takes no data. Check the cable and the "
+    case TOBREL_ERR_SEND_STALLED:
+      return "Queued bytes wait to go out: the device takes no data. Check the cable and the "
              "other side's flow control.";
-    case TOBREL_ERR_PARTIAL_WRITE:
-      return "Only part of the data could be sent in time. Check the cable and the other side's "
-             "flow control.";
+    case TOBREL_ERR_SEND_QUEUE_FULL:
+      return "The output queue is full and the block was not sent. Send less, or less often.";
+    case TOBREL_ERR_SEND_DROPPED:
+      return "The port is closed; queued bytes that could not go out were dropped.";
     case TOBREL_ERR_DISCONNECTED:
       return "The port's device has disconnected. Plug it in again, then open the port again.";
     case TOBREL_ERR_SEND_FAILED:
@@ -75,6 +76,8 @@ const char* GenericText(uint32_t nCode) {
       return "The reply was longer than 99 characters and was cut.";
     case TOBREL_ERR_CHECKSUM:
       return "The reply's checksum is missing or wrong.";
+    case TOBREL_ERR_CAPTURE:
+      return "The capture file cannot be written.";
     case TOBREL_ERR_OPEN_COM:
       return "The port could not be opened.";
     default:

@@ -1,8 +1,10 @@
 // DataSizeInCom and Receive_Binary: the caller's side of the receive buffer.
 #include <chrono>
 
+#include "Capture.h"
 #include "Messages.h"
 #include "Port.h"
+#include "Send.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
@@ -16,10 +18,16 @@ uint32_t ElapsedMs(Clock::time_point start) {
 
 }  // namespace
 
+// A report the receive poll has not met yet (a stalled device, a failing capture file) counts
+// as a byte waiting, so that the poll reads and the read tells it.
 extern "C" uint32_t DataSizeInCom(uint8_t port) {
   std::shared_ptr<CPort> pPort;
   if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
-  return static_cast<uint32_t>(pPort->Ring().Size());
+  const auto nSize = static_cast<uint32_t>(pPort->Ring().Size());
+  const CWriter::SBacklog backlog = pPort->Writer().Backlog();
+  if (backlog.bStalled) ReportStall(*pPort, backlog);
+  if (nSize == 0 && (pPort->Writer().StallReportPending() || CaptureReportPending())) return 1;
+  return nSize;
 }
 
 extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {
@@ -33,6 +41,9 @@ extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeo
   if (buffer == nullptr && count != 0)
     return finish(Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no buffer was given to receive into."));
 
+  // Reports are told once each, before the next delivery; the bytes stay for the next call.
+  if (std::string strCapture; TakeCaptureReport(strCapture)) return finish(Report(TOBREL_ERR_CAPTURE, strCapture));
+  if (CWriter::SBacklog backlog; pPort->Writer().TakeStallReport(backlog)) return finish(ReportStall(*pPort, backlog));
   CRingBuffer& ring = pPort->Ring();
   // Lost bytes are told once, before the next delivery; the bytes stay for the next call.
   if (const uint64_t nLost = ring.TakeLost(); nLost != 0)
