@@ -1,0 +1,56 @@
+// Where the lines of a window's text start, kept in step with the text as it
+// grows, so that a record box can find any line without reading the text
+// before it. CR LF, LF and CR each end one line, also when a CR ends one
+// append and its LF starts the next. A line longer than kMaxPiece units is
+// indexed in pieces of that length; the text itself is never touched. Line
+// starts are held as 4-byte offsets in chunks, about 4 bytes a line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace view {
+
+class CLineIndex {
+ public:
+  // The longest piece of a line the index holds as one line.
+  static constexpr size_t kMaxPiece = 4096;
+  static constexpr size_t kAppendedNone = static_cast<size_t>(-1);
+
+  // Brings the index up to text. When nAppendedFrom is the length indexed so
+  // far, text only grew and only the new units are read; anything else
+  // (kAppendedNone among them) indexes the whole text afresh.
+  void Update(std::u16string_view text, size_t nAppendedFrom);
+  void Reset();
+
+  // Units of the text indexed.
+  size_t Length() const { return m_nLength; }
+  // At least 1: an empty text has one empty line.
+  size_t LineCount() const { return m_vecOffsets.size(); }
+  size_t LineStart(size_t nLine) const;
+  // Where the line's characters end, before its line break.
+  size_t LineEnd(std::u16string_view text, size_t nLine) const;
+  // The line that holds position nPos (a position on a line break belongs to
+  // the line it ends).
+  size_t LineOf(size_t nPos) const;
+  // Bytes the index holds on the heap.
+  size_t MemoryBytes() const;
+
+ private:
+  static constexpr size_t kChunkShift = 10;
+  void Push(size_t nStart);
+  void MoveLastStart(size_t nStart);
+
+  // Line i starts at m_vecBases[i >> kChunkShift] + m_vecOffsets[i].
+  std::vector<uint64_t> m_vecBases{0};
+  std::vector<uint32_t> m_vecOffsets{0};
+  size_t m_nLength = 0;
+  // Units of the last line so far, for cutting pieces.
+  size_t m_nRun = 0;
+  // The indexed text ends in a CR whose LF may still come.
+  bool m_bEndsInCR = false;
+};
+
+}  // namespace view

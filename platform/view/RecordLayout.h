@@ -1,0 +1,78 @@
+// Which rows of a record box are in view. The lines of the index are wrapped
+// at the box's width when they are needed, one line at a time, so the cost
+// follows the rows on screen and not the length of the record. A position in
+// the box is its top row: a line and a row of that line. Also the caret's
+// moves that depend on rows (up, down, pages, row start and end).
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "LineIndex.h"
+#include "TextMeasure.h"
+
+namespace view {
+
+// The top row of a view: row nRow of line nLine.
+struct SViewTop {
+  size_t nLine = 0;
+  size_t nRow = 0;
+  friend auto operator<=>(const SViewTop&, const SViewTop&) = default;
+};
+
+// One row on screen: units [nStart, nEnd) of the text, with no line break.
+struct SRow {
+  size_t nLine = 0;
+  size_t nRow = 0;
+  size_t nStart = 0;
+  size_t nEnd = 0;
+  bool bLastOfLine = true;
+};
+
+enum class ECaretMove { Left, Right, WordLeft, WordRight, Up, Down, PageUp, PageDown, RowStart, RowEnd, Start, End };
+
+class CRecordLayout {
+ public:
+  explicit CRecordLayout(const CLineIndex& index) : m_rIndex(index) {}
+
+  // Rows wrap at fWidth measured with measure; without a measure, or with a
+  // width of 0 or less, a line is one row.
+  void SetMeasure(const CTextMeasure* pMeasure) { m_pMeasure = pMeasure; }
+  void SetWidth(double fWidth) { m_fWidth = fWidth; }
+
+  // Where each row of a line starts; the first is the line's start.
+  std::vector<size_t> RowStarts(std::u16string_view text, size_t nLine) const;
+  // Up to nRows rows from top on.
+  std::vector<SRow> Rows(std::u16string_view text, SViewTop top, size_t nRows) const;
+  // The row that shows the caret at nPos; at a wrap that is the next row.
+  SRow RowAt(std::u16string_view text, size_t nPos) const;
+
+  // The top that shows the last row at the bottom of a page of nPageRows.
+  SViewTop LastTop(std::u16string_view text, size_t nPageRows) const;
+  // The top nDelta rows away, kept between the first row and LastTop.
+  SViewTop Scroll(std::u16string_view text, SViewTop top, ptrdiff_t nDelta, size_t nPageRows) const;
+  // top, or the nearest top that shows the row of nPos.
+  SViewTop Reveal(std::u16string_view text, SViewTop top, size_t nPos, size_t nPageRows) const;
+
+  // The x at which position nPos of row is drawn, and the caret stop in row
+  // nearest to fX.
+  double XOf(std::u16string_view text, const SRow& row, size_t nPos) const;
+  size_t PositionAt(std::u16string_view text, const SRow& row, double fX) const;
+
+  // Where a key moves the caret. fGoalX is where up and down aim, kept by
+  // the caller from the last move that was not up or down.
+  size_t MoveCaret(std::u16string_view text, size_t nCaret, ECaretMove move, double fGoalX, size_t nPageRows) const;
+
+ private:
+  SRow MakeRow(const std::vector<size_t>& starts, std::u16string_view text, size_t nLine, size_t nRow) const;
+  // The row nDelta rows from top, stopping at the first and the last row.
+  SViewTop Step(std::u16string_view text, SViewTop top, ptrdiff_t nDelta) const;
+  size_t RowCount(std::u16string_view text, size_t nLine) const { return RowStarts(text, nLine).size(); }
+
+  const CLineIndex& m_rIndex;
+  const CTextMeasure* m_pMeasure = nullptr;
+  double m_fWidth = 0;
+};
+
+}  // namespace view
