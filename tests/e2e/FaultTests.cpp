@@ -174,7 +174,7 @@ TEST_F(CFaultTest, OnlyCharactersUpToU00FFReachTheWire) {
     }
     Type(IDC_EDIT_SEND, u"\u00E9");
     Click(IDC_BUTTON_SEND);
-    EXPECT_EQ(Status(), "OK");
+    EXPECT_EQ(Status(), "COM1: 2 bytes are on their way to " + m_strLink + ".");
     // Only the last text arrived: one byte and its CR.
     EXPECT_EQ(m_pty.Read(3, 300), (std::vector<uint8_t>{0xE9, '\r'}));
     EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"\u00E9");

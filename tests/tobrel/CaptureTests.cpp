@@ -61,6 +61,12 @@ std::vector<std::string> Events(const std::vector<SCaptureLine>& vecLines, const
   return vecEvents;
 }
 
+// "2026-12-09T03:04:05.678+01:00" to 3:04:05.678 in milliseconds.
+int64_t MillisecondOfDay(const std::string& strTime) {
+  const auto field = [&](size_t nAt, size_t nLength) { return std::stoll(strTime.substr(nAt, nLength)); };
+  return ((field(11, 2) * 60 + field(14, 2)) * 60 + field(17, 2)) * 1000 + field(20, 3);
+}
+
 std::string ReadFile(const std::string& strPath) {
   std::ifstream file(strPath, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
@@ -121,15 +127,23 @@ TEST(TobrelCapture, EveryByteBothWaysLinesPerReadAndLineFeedEventsAndAppending) 
   EXPECT_TRUE(vecCaptured == vecSaid);
   EXPECT_EQ(Text(vecReceived.at(0).vecBytes), "OK\r\n");
   EXPECT_EQ(Text(vecReceived.at(1).vecBytes), "next line\n");
-  size_t nStreamLines = 0;
+  // A stream line holds at most 100 ms of the stream: the next starts with the first read
+  // after that.
+  std::vector<int64_t> vecStreamStarts;
   for (const SCaptureLine& line : vecReceived) {
     const auto itLineFeed = std::find(line.vecBytes.begin(), line.vecBytes.end(), '\n');
     EXPECT_TRUE(itLineFeed == line.vecBytes.end() || itLineFeed + 1 == line.vecBytes.end()) << "LF inside a line";
-    if (!line.vecBytes.empty() && line.vecBytes[0] == 'z') ++nStreamLines;
+    if (!line.vecBytes.empty() && line.vecBytes[0] == 'z') vecStreamStarts.push_back(MillisecondOfDay(line.strTime));
   }
-  const auto nTenths = std::chrono::duration_cast<std::chrono::milliseconds>(streamTime).count() / 100;
-  EXPECT_GE(nStreamLines, static_cast<size_t>(nTenths));
-  EXPECT_LE(nStreamLines, static_cast<size_t>(nTenths) + 3);
+  const auto nStreamMs = std::chrono::duration_cast<std::chrono::milliseconds>(streamTime).count();
+  EXPECT_GE(vecStreamStarts.size(), 3u);
+  EXPECT_LE(vecStreamStarts.size(), static_cast<size_t>(nStreamMs / 100 + 1));
+  for (size_t i = 1; i < vecStreamStarts.size(); ++i) {
+    constexpr int64_t kDay = 86400000;
+    const int64_t nGap = (vecStreamStarts[i] - vecStreamStarts[i - 1] + kDay) % kDay;
+    EXPECT_GE(nGap, 100);
+    EXPECT_LT(nGap, 250);
+  }
 
   std::vector<SCaptureLine> vecSent;
   for (const SCaptureLine& line : vecLines)
