@@ -2,75 +2,94 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "CWinApp.h"
+#include "CommandLine.h"
 #include "DesktopApplication.h"
+#include "PortMap.h"
 #include "QtView.h"
 #include "Tobrel.h"
 #include "TobrelCapture.h"
 #include "TobrelResults.h"
+#include "VersionInfo.h"
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: quorvel [--capture FILE | --capture-raw FILE]\n"
-    "  --capture FILE      append everything that goes over any open port to FILE, one line per\n"
-    "                      event: time, port, < received, > sent or ! an event, and the bytes\n"
-    "  --capture-raw FILE  append the received bytes alone to FILE, exactly as they came\n"
-    "  --help              show this text\n"
-    "Without either option, QUORVEL_CAPTURE=FILE captures as --capture does.\n";
+int PrintPorts(const char*);
+int PrintHelp(const char*);
+int PrintVersion(const char*);
+int ChooseCapture(const char* pszFile);
+int ChooseRawCapture(const char* pszFile);
 
-std::string Narrow(const char16_t* pszText) {
-  std::string strText;
-  for (; *pszText != 0; ++pszText) strText += static_cast<char>(*pszText < 0x80 ? *pszText : '?');
-  return strText;
+constexpr SOption kOptions[] = {
+    {"--ports", nullptr, "print which device stands behind each COM number, and exit", PrintPorts},
+    {"--capture", "FILE", "append what goes over the open ports to FILE, one text line per event", ChooseCapture},
+    {"--capture-raw", "FILE", "append the received bytes alone to FILE, exactly as they came", ChooseRawCapture},
+    {"--help", nullptr, "print this help, and exit", PrintHelp},
+    {"--version", nullptr, "print the version, and exit", PrintVersion},
+};
+
+int PrintPorts(const char*) {
+  const std::string strMap = DescribePortMap(MapPorts());
+  if (strMap.empty())
+    std::puts("No serial device found. Plug one in, or set QUORVEL_COMn to its device.");
+  else
+    std::puts(strMap.c_str());
+  return 0;
 }
 
-// Takes the capture options out of argv and starts the capture they ask for; false (after
-// saying why) when the command line is wrong or the file cannot be opened.
-bool StartCaptureFromCommandLine(int& argc, char** argv, bool& bHelp) {
+int PrintHelp(const char*) {
+  std::fputs(HelpText(kOptions).c_str(), stdout);
+  return 0;
+}
+
+// "1, 2, 0, 0" of the version record as "1.2.0.0".
+int PrintVersion(const char*) {
+  std::string strVersion;
+  for (const char16_t* p = kVersionInfo.pszProductVersion; *p != 0; ++p) {
+    if (*p == u',') strVersion += '.';
+    if (*p >= u'0' && *p <= u'9') strVersion += static_cast<char>(*p);
+  }
+  std::printf("quorvel %s\n", strVersion.c_str());
+  return 0;
+}
+
+// The capture file the command line asks for; the last option given counts.
+struct SCaptureChoice {
   std::string strPath;
   ECaptureForm form = ECaptureForm::Text;
-  int nKept = 1;
-  for (int i = 1; i < argc; ++i) {
-    const bool bText = std::strcmp(argv[i], "--capture") == 0;
-    const bool bRaw = std::strcmp(argv[i], "--capture-raw") == 0;
-    if (std::strcmp(argv[i], "--help") == 0) {
-      bHelp = true;
-    } else if (bText || bRaw) {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "quorvel: %s needs a file name.\n%s", argv[i], kUsage);
-        return false;
-      }
-      strPath = argv[++i];
-      form = bRaw ? ECaptureForm::Raw : ECaptureForm::Text;
-    } else {
-      argv[nKept++] = argv[i];
-    }
-  }
-  argc = nKept;
-  argv[argc] = nullptr;
-  if (bHelp) return true;
-  if (const char* pszVariable = std::getenv("QUORVEL_CAPTURE"); strPath.empty() && pszVariable != nullptr)
-    strPath = pszVariable;
-  if (strPath.empty()) return true;
-  const uint32_t nResult = StartCapture(strPath, form);
+};
+SCaptureChoice g_captureChoice;
+
+int ChooseCapture(const char* pszFile) {
+  g_captureChoice = {pszFile, ECaptureForm::Text};
+  return kContinue;
+}
+
+int ChooseRawCapture(const char* pszFile) {
+  g_captureChoice = {pszFile, ECaptureForm::Raw};
+  return kContinue;
+}
+
+// Starts the capture of the command line, else of QUORVEL_CAPTURE (which the desktop entry
+// can set); false after saying on stderr why the file cannot be opened.
+bool StartChosenCapture() {
+  if (const char* pszVariable = std::getenv("QUORVEL_CAPTURE");
+      g_captureChoice.strPath.empty() && pszVariable != nullptr)
+    g_captureChoice.strPath = pszVariable;
+  if (g_captureChoice.strPath.empty()) return true;
+  const uint32_t nResult = StartCapture(g_captureChoice.strPath, g_captureChoice.form);
   if (nResult == TOBREL_OK) return true;
-  std::fprintf(stderr, "quorvel: %s\n", Narrow(GetSerialErrorMessage(nResult)).c_str());
+  std::fprintf(stderr, "quorvel: %s\n", QString::fromUtf16(GetSerialErrorMessage(nResult)).toLocal8Bit().constData());
   return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool bHelp = false;
-  if (!StartCaptureFromCommandLine(argc, argv, bHelp)) return 2;
-  if (bHelp) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
+  if (!StartChosenCapture()) return 1;
   auto pApp = qtview::CreateDesktopApplication(argc, argv);
   if (!pApp) return 1;
   QGuiApplication::setApplicationName(QStringLiteral("quorvel"));

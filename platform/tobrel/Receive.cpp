@@ -1,39 +1,73 @@
 // DataSizeInCom and Receive_Binary: the caller's side of the receive buffer.
+//
+// Lost bytes, the device's going, a stalled send and a failing capture file are told once
+// each, by the next read: until then DataSizeInCom answers at least 1, so a caller that reads
+// only what is waiting still meets them. Bytes buffered before any of them stay and are
+// delivered in order.
 #include <chrono>
+#include <ctime>
 
 #include "Capture.h"
+#include "Elapsed.h"
 #include "Messages.h"
 #include "Port.h"
 #include "Send.h"
 #include "Tobrel.h"
+#include "TobrelQueries.h"
 #include "TobrelResults.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-uint32_t ElapsedMs(Clock::time_point start) {
-  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+// "14:02:03", local time.
+std::string TimeOfDay(std::chrono::system_clock::time_point when) {
+  const std::time_t nTime = std::chrono::system_clock::to_time_t(when);
+  std::tm tmLocal{};
+  localtime_r(&nTime, &tmLocal);
+  char szText[16];
+  std::strftime(szText, sizeof szText, "%H:%M:%S", &tmLocal);
+  return szText;
+}
+
+uint32_t ReportLoss(const CPort& port, const CRingBuffer::SLoss& loss) {
+  return Report(TOBREL_ERR_OVERFLOW, PortPrefix(port.Number()) + std::to_string(loss.nBytes) +
+                                         " received bytes were lost from " + TimeOfDay(loss.since) +
+                                         " on: the receive buffer (16 MiB) was full. What came before and after "
+                                         "is kept. " +
+                                         kReadMoreOften);
+}
+
+uint32_t ReportGone(const CPort& port, size_t nBuffered, uint16_t nCount) {
+  std::string strText = PortPrefix(port.Number()) + port.Device() + " has disconnected";
+  if (nBuffered != 0 && nCount > nBuffered)
+    strText += " (" + std::to_string(nBuffered) + " of the " + std::to_string(nCount) + " bytes asked for came)";
+  return Report(TOBREL_ERR_DISCONNECTED, strText + ". Everything received before is kept. " + kReplugAdvice);
 }
 
 }  // namespace
 
-// A report the receive poll has not met yet (a stalled device, a failing capture file) counts
-// as a byte waiting, so that the poll reads and the read tells it.
 extern "C" uint32_t DataSizeInCom(uint8_t port) {
   std::shared_ptr<CPort> pPort;
   if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
-  const auto nSize = static_cast<uint32_t>(pPort->Ring().Size());
+  const CRingBuffer& ring = pPort->Ring();
+  const size_t nSize = ring.Size();
   const CWriter::SBacklog backlog = pPort->Writer().Backlog();
   if (backlog.bStalled) ReportStall(*pPort, backlog);
-  if (nSize == 0 && (pPort->Writer().StallReportPending() || CaptureReportPending())) return 1;
-  return nSize;
+  const bool bNews = ring.HasNews() || pPort->Writer().StallReportPending() || CaptureReportPending();
+  return nSize == 0 && bNews ? 1 : static_cast<uint32_t>(nSize);
+}
+
+extern "C" uint64_t LostBytesInCom(uint8_t port) {
+  std::shared_ptr<CPort> pPort;
+  if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
+  return pPort->Ring().LostTotal();
 }
 
 extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {
   const auto start = Clock::now();
   const auto finish = [&](uint32_t nResult) {
-    if (elapsed != nullptr) *elapsed = ElapsedMs(start);
+    StoreElapsed(elapsed, start);
     return static_cast<uint16_t>(nResult);
   };
   std::shared_ptr<CPort> pPort;
@@ -41,26 +75,19 @@ extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeo
   if (buffer == nullptr && count != 0)
     return finish(Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no buffer was given to receive into."));
 
-  // Reports are told once each, before the next delivery; the bytes stay for the next call.
+  // News is told before the next delivery; the bytes stay for the next call.
   if (std::string strCapture; TakeCaptureReport(strCapture)) return finish(Report(TOBREL_ERR_CAPTURE, strCapture));
   if (CWriter::SBacklog backlog; pPort->Writer().TakeStallReport(backlog)) return finish(ReportStall(*pPort, backlog));
   CRingBuffer& ring = pPort->Ring();
-  // Lost bytes are told once, before the next delivery; the bytes stay for the next call.
-  if (const uint64_t nLost = ring.TakeLost(); nLost != 0)
-    return finish(Report(TOBREL_ERR_OVERFLOW, PortPrefix(port) + "the receive buffer (16 MiB) filled up and " +
-                                                  std::to_string(nLost) +
-                                                  " bytes were lost. Read the port more often."));
+  if (const CRingBuffer::SLoss loss = ring.TakeLost(); loss.nBytes != 0) return finish(ReportLoss(*pPort, loss));
 
   switch (ring.WaitFor(count, start + std::chrono::milliseconds(timeout))) {
     case CRingBuffer::EWait::Ready:
       ring.Take(buffer, count);
-      return finish(TOBREL_OK);
+      return finish(Report(TOBREL_OK, {}));
     case CRingBuffer::EWait::Gone:
-      return finish(Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port) + pPort->Device() + " has disconnected after " +
-                                                        std::to_string(ring.Size()) + " of the " +
-                                                        std::to_string(count) +
-                                                        " bytes asked for. Plug it in "
-                                                        "again, then open the port again."));
+      ring.TakeGoneNews();
+      return finish(ReportGone(*pPort, ring.Size(), count));
     default:
       return finish(Report(TOBREL_ERR_RECEIVE_TIMEOUT, PortPrefix(port) + std::to_string(count) + " bytes asked for, " +
                                                            std::to_string(ring.Size()) + " arrived within " +

@@ -35,7 +35,7 @@ uint32_t ReportFull(const CPort& port, uint32_t nCount) {
 uint32_t ReportStall(const CPort& port, const CWriter::SBacklog& backlog) {
   return Report(TOBREL_ERR_SEND_STALLED, PortPrefix(port.Number()) + Bytes(backlog.nWaiting) + " have waited " +
                                              Seconds(backlog.waited) + " to go out: " + port.Device() +
-                                             " takes no data. Check the cable and the other side's flow control.");
+                                             " takes no data. " + kFlowAdvice);
 }
 
 uint32_t QueueBlock(CPort& port, const uint8_t* pData, uint32_t nCount) {

@@ -29,6 +29,23 @@ class CRealTimeHost final : public win::CModalHost {
 
 bool IsTabStop(HWND h) { return (GetWindowStyle(h) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h); }
 
+bool IsPushButton(HWND h, DWORD type) {
+  return GetWindowClass(h) == WindowClass::Button && (GetWindowStyle(h) & BS_TYPEMASK) == type;
+}
+
+// Enter in a dialog with a default push button is the command of the push
+// button with the focus, or else of the default one; in a dialog without one
+// (as the terminal's template) it is the OK command.
+int EnterCommand(HWND hDlg) {
+  const auto& children = GetChildren(hDlg);
+  auto itDefault = std::ranges::find_if(children, [](HWND h) { return IsPushButton(h, BS_DEFPUSHBUTTON); });
+  if (itDefault == children.end()) return IDOK;
+  HWND hFocus = GetFocus();
+  bool bFocusOnButton = hFocus && GetParent(hFocus) == hDlg &&
+                        (IsPushButton(hFocus, BS_PUSHBUTTON) || IsPushButton(hFocus, BS_DEFPUSHBUTTON));
+  return GetDlgCtrlID(bFocusOnButton ? hFocus : *itDefault);
+}
+
 }  // namespace
 
 namespace win {
@@ -50,7 +67,10 @@ RECT MapDialogRect(const RECT& dlu, SIZE base) {
 void SetModalHost(CModalHost* pHost) { g_pModalHost = pHost; }
 
 void CScriptModalHost::RunModalLoop(HWND hDlg) {
-  m_script(hDlg);
+  ++m_nDepth;
+  const auto& script = m_nDepth == 1 ? m_script : m_nested;
+  if (script) script(hDlg);
+  --m_nDepth;
   if (!IsDialogEnded(hDlg)) EndDialog(hDlg, m_nResult);
 }
 
@@ -87,6 +107,11 @@ HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC
 }
 
 int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData) {
+  // The owner takes no input while its modal dialog is up, and gets its
+  // focus back afterwards.
+  HWND hFocus = GetFocus();
+  bool bDisableOwner = IsWindow(hParent) && IsWindowEnabled(hParent);
+  if (bDisableOwner) EnableWindow(hParent, false);
   HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
   if (!IsDialogEnded(hDlg)) {
     static CRealTimeHost realTime;
@@ -94,6 +119,8 @@ int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC pro
   }
   int nResult = hDlg->nResult;
   DestroyWindow(hDlg);
+  if (bDisableOwner && IsWindow(hParent)) EnableWindow(hParent, true);
+  if (IsWindow(hFocus)) SetFocus(hFocus);
   return nResult;
 }
 
@@ -127,8 +154,7 @@ bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
       if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), bShift)) SetFocus(hNext);
       return true;
     case VK_RETURN:
-      // The template has no default push button, so Enter is the OK command.
-      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(EnterCommand(hDlg)), BN_CLICKED), 0);
       return true;
     case VK_ESCAPE:
       SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
