@@ -132,20 +132,6 @@ TEST(TobrelTransfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss) {
   EXPECT_EQ(Close_Com(3), TOBREL_OK);
 }
 
-TEST(TobrelTransfer, SendTimesOutWhenTheDeviceTakesNothing) {
-  CTempDir dir;
-  CPseudoTerminal pty;
-  pty.MapPort(4, dir.File("com4"));
-  // At this rate the line itself needs almost no time, so the margin decides.
-  ASSERT_EQ(Open_Com(4, 100000000, 8, 0, 0), TOBREL_OK);
-  const std::vector<uint8_t> vecBig = Pattern(4 << 20);
-  EXPECT_EQ(Send_Binary(4, vecBig.data(), static_cast<uint32_t>(vecBig.size()), 0), TOBREL_ERR_PARTIAL_WRITE);
-  EXPECT_NE(MessageOf(TOBREL_ERR_PARTIAL_WRITE).find(" of 4194304 bytes could be sent within"), std::string::npos);
-  EXPECT_EQ(Send_Binary(4, vecBig.data(), 10, 0), TOBREL_ERR_SEND_TIMEOUT);
-  EXPECT_NE(MessageOf(TOBREL_ERR_SEND_TIMEOUT).find("nothing could be sent within"), std::string::npos);
-  EXPECT_EQ(Close_Com(4), TOBREL_OK);
-}
-
 TEST(TobrelTransfer, DeviceGoneMidStreamAndBackAgain) {
   CTempDir dir;
   const std::string strLink = dir.File("com7");
