@@ -3,9 +3,13 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include "ComboWindow.h"
@@ -56,6 +60,54 @@ TEST_F(CViewLayoutTest, EveryControlHasItsTemplateRectangleInTheDesktopFontsBase
       }
     }
   });
+}
+
+// The font of a fresh Debian desktop: GNOME's, Plasma's, and the one the others leave to
+// fontconfig (packages fonts-cantarell, fonts-noto-core, fonts-dejavu-core).
+TEST_F(CViewLayoutTest, EveryLabelAndButtonCaptionFitsItsRectangleOnOneLineInTheDesktopsFonts) {
+  const QFont desktopFont = QApplication::font();
+  for (const auto& [family, nPoints] : {std::pair{"Cantarell", 11}, {"Noto Sans", 10}, {"DejaVu Sans", 9}}) {
+    SCOPED_TRACE(family);
+    QApplication::setFont(QFont(QString::fromLatin1(family), nPoints));
+    RunApp([&] {
+      const QFont dialogFont = Dialog()->font();
+      ASSERT_EQ(QFontInfo(dialogFont).family(), QString::fromLatin1(family)) << "the font is not installed";
+      int nCaptions = 0;
+      for (HWND h : GetChildren(m_hDlg)) {
+        QWidget* pWidget = m_pView->Widget(h);
+        QString text;
+        QRect room;
+        if (auto* pLabel = dynamic_cast<QLabel*>(pWidget)) {
+          text = pLabel->text();
+          room = pLabel->contentsRect();
+        } else if (auto* pButton = dynamic_cast<QPushButton*>(pWidget)) {
+          text = pButton->text();
+          QStyleOptionButton option;
+          option.initFrom(pButton);
+          option.text = text;
+          room = pButton->style()->subElementRect(QStyle::SE_PushButtonContents, &option, pButton);
+        } else if (auto* pBox = dynamic_cast<QGroupBox*>(pWidget)) {
+          text = pBox->title();
+          room = pBox->contentsRect();
+        } else {
+          continue;
+        }
+        SCOPED_TRACE(text.toStdString());
+        ++nCaptions;
+        const QFont font = pWidget->font();
+        EXPECT_GE(font.pointSizeF(), dialogFont.pointSizeF() - 1);
+        QFontMetrics metrics(font);
+        EXPECT_LE(metrics.horizontalAdvance(text), room.width());
+        EXPECT_LE(metrics.height(), room.height());
+        // Laid out as a label wraps, it keeps one line.
+        const int nFlags = Qt::AlignLeft | Qt::AlignTop;
+        EXPECT_EQ(metrics.boundingRect(room, nFlags | Qt::TextWordWrap, text).height(),
+                  metrics.boundingRect(room, nFlags, text).height());
+      }
+      EXPECT_EQ(nCaptions, 23);
+    });
+  }
+  QApplication::setFont(desktopFont);
 }
 
 TEST_F(CViewLayoutTest, ADroppedDownListUsesTheRestOfItsTemplateHeight) {
