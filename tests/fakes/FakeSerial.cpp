@@ -46,12 +46,16 @@ uint32_t Next(std::deque<uint32_t>& results) {
 }
 
 void Record(const char* name, std::vector<int64_t> args, std::vector<uint8_t> bytes = {}) {
-  Serial().calls.push_back({name, std::move(args), std::move(bytes)});
+  Serial().calls.push_back({name, std::move(args), std::move(bytes), {}});
 }
 
-void CopyReply(char* reply) {
-  const auto& r = Serial().script.commandReply;
-  std::copy_n(r.begin(), std::min(r.size(), TOBREL_REPLY_SIZE), reply);
+// Keeps what the reply buffer held at the call, then answers from the script.
+uint32_t Reply(char* reply) {
+  Serial().calls.back().replyIn.assign(reply, reply + TOBREL_REPLY_SIZE);
+  auto& script = Serial().script;
+  if (uint32_t result = Next(script.commandResults)) return result;
+  std::copy_n(script.commandReply.begin(), std::min(script.commandReply.size(), TOBREL_REPLY_SIZE), reply);
+  return 0;
 }
 
 }  // namespace
@@ -102,15 +106,13 @@ uint32_t Send_Cmd(uint8_t port, const char* command, uint8_t checksum, uint8_t r
 
 uint32_t Receive_Cmd(uint8_t port, char* reply, uint16_t timeout, uint8_t checksum, uint32_t* elapsed) {
   Record("Receive_Cmd", {port, timeout, checksum, elapsed != nullptr});
-  fake::CopyReply(reply);
-  return 0;
+  return fake::Reply(reply);
 }
 
 uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* reply, uint16_t timeout, uint8_t checksum,
                           uint32_t* elapsed, uint8_t reserved) {
   Record("Send_Receive_Cmd", {port, timeout, checksum, elapsed != nullptr, reserved}, Bytes(command));
-  fake::CopyReply(reply);
-  return 0;
+  return fake::Reply(reply);
 }
 
 const char16_t* GetSerialErrorMessage(uint32_t result) {
