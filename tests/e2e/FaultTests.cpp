@@ -208,6 +208,56 @@ TEST_F(CFaultTest, AHundredThousandCharacterTextGoesOutWhole) {
   });
 }
 
+TEST_F(CFaultTest, ADeviceThatReadsNothingNeverHoldsTheWindow) {
+  using Clock = std::chrono::steady_clock;
+  // A click as a person makes it: its effect is on the screen within 100 ms.
+  const auto timedClick = [&](int nId) {
+    const auto start = Clock::now();
+    EXPECT_TRUE(Click(nId));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100)) << "a click on " << nId << " waited";
+  };
+  RunApp([&] {
+    Pick(IDC_COMBO_BAUD, 0);
+    Click(IDC_BUTTON_OPEN);
+    ASSERT_EQ(Status(), "COM1 is open: " + m_strLink);
+    std::u16string text;
+    for (int i = 0; i < 100000; ++i) text += static_cast<char16_t>(u'!' + i % 94);
+    Type(IDC_EDIT_SEND, text);
+    timedClick(IDC_BUTTON_SEND);
+    EXPECT_TRUE(Status().ends_with(" bytes are on their way to " + m_strLink + ".")) << Status();
+    EXPECT_TRUE(Text(IDC_EDIT_SEND_RECORD) == text);
+    timedClick(IDC_BUTTON_CLEAR_SEND);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"");
+
+    // The device takes nothing: after a second the poll tells how many bytes wait, once.
+    const std::string strStall =
+        " to go out: " + m_strLink + " takes no data. Check the cable and the other side's flow control.";
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Status().find(strStall) == std::string::npos && Clock::now() < deadline) {
+      const auto start = Clock::now();
+      Advance(50);
+      EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100)) << "a poll tick waited";
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(Status().starts_with("COM1: ")) << Status();
+    EXPECT_NE(Status().find(" bytes have waited "), std::string::npos) << Status();
+    EXPECT_NE(Status().find(strStall), std::string::npos) << Status();
+    // Another send is refused at once with the same news, and nothing is added behind.
+    Type(IDC_EDIT_SEND, u"late");
+    timedClick(IDC_BUTTON_SEND);
+    EXPECT_NE(Status().find(strStall), std::string::npos) << Status();
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"");
+
+    // The device reads at last: every byte arrives, in order, and sending goes on.
+    std::vector<uint8_t> want(text.begin(), text.end());
+    want.push_back('\r');
+    EXPECT_TRUE(m_pty.Read(want.size(), 30000) == want);
+    timedClick(IDC_BUTTON_SEND);
+    EXPECT_EQ(Status(), "COM1: 5 bytes are on their way to " + m_strLink + ".");
+    EXPECT_EQ(m_pty.Read(5, 2000), Bytes("late\r"));
+  });
+}
+
 TEST_F(CFaultTest, OnlyCharactersUpToU00FFReachTheWire) {
   RunApp([&] {
     Click(IDC_BUTTON_OPEN);
