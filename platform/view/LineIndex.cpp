@@ -50,18 +50,11 @@ void CLineIndex::Push(size_t nStart) {
   ++m_nLines;
 }
 
-void CLineIndex::ForgetLastGroup() {
-  for (SGroup& group : m_aGroups)
-    if (group.nGroup + 1 >= m_vecGroupStarts.size()) group.nGroup = kNoGroup;
-}
-
 void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
   if (nAppendedFrom != m_nLength || text.size() < m_nLength) {
     Reset();
     nAppendedFrom = 0;
   }
-  // What was read of the last group may end or move with the new units.
-  ForgetLastGroup();
   size_t i = nAppendedFrom, n = text.size();
   if (m_bEndsInCR && i < n && text[i] == u'\n') {
     ++i;
@@ -77,18 +70,26 @@ void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
 }
 
 const CLineIndex::SGroup& CLineIndex::Group(std::u16string_view text, size_t nGroup) const {
-  for (const SGroup& group : m_aGroups)
-    if (group.nGroup == nGroup) return group;
-  SGroup& group = m_aGroups[m_nNextGroup];
-  m_nNextGroup = (m_nNextGroup + 1) % m_aGroups.size();
-  group.nGroup = nGroup;
-  group.nLines = std::min(kGroupLines, m_nLines - (nGroup << kGroupShift));
+  SGroup* pGroup = nullptr;
+  for (SGroup& group : m_aGroups)
+    if (group.nGroup == nGroup) pGroup = &group;
+  if (pGroup && pGroup->nLength == m_nLength) return *pGroup;
+  // Starts read before the text grew stay, but the last: a LF may have moved it past its CR.
+  size_t nKnown = pGroup ? std::max<size_t>(pGroup->nLines, 2) - 1 : 1;
+  if (!pGroup) {
+    pGroup = &m_aGroups[m_nNextGroup];
+    m_nNextGroup = (m_nNextGroup + 1) % m_aGroups.size();
+    pGroup->nGroup = nGroup;
+  }
+  SGroup& group = *pGroup;
   group.aStarts[0] = m_vecGroupStarts[nGroup];
-  size_t nFound = 1, nRun = 0;
-  if (group.nLines > 1) {
-    ScanStarts(text.data(), static_cast<size_t>(group.aStarts[0]), m_nLength, nRun, [&](size_t nStart) {
-      group.aStarts[nFound++] = nStart;
-      return nFound < group.nLines;
+  group.nLength = m_nLength;
+  group.nLines = std::min(kGroupLines, m_nLines - (nGroup << kGroupShift));
+  size_t nRun = 0;
+  if (nKnown < group.nLines) {
+    ScanStarts(text.data(), static_cast<size_t>(group.aStarts[nKnown - 1]), m_nLength, nRun, [&](size_t nStart) {
+      group.aStarts[nKnown++] = nStart;
+      return nKnown < group.nLines;
     });
   }
   return group;

@@ -6,7 +6,8 @@
 //
 // The index holds the start of every 64th line only, 8 bytes for 64 lines;
 // the starts between are found by reading those lines of the text again when
-// they are asked for, and the last few groups read are kept.
+// they are asked for, and the last few groups read are kept (a group the text
+// has grown into since is read on from its last line, not afresh).
 #pragma once
 
 #include <array>
@@ -49,15 +50,16 @@ class CLineIndex {
   static constexpr size_t kGroupShift = 6;
   static constexpr size_t kGroupLines = size_t{1} << kGroupShift;
   static constexpr size_t kNoGroup = static_cast<size_t>(-1);
-  // The starts of one group's lines, as read from the text.
+  // The starts of one group's lines, as read from the text when it had
+  // nLength units.
   struct SGroup {
     size_t nGroup = kNoGroup;
+    size_t nLength = 0;
     size_t nLines = 0;
     std::array<uint64_t, kGroupLines> aStarts{};
   };
   const SGroup& Group(std::u16string_view text, size_t nGroup) const;
   void Push(size_t nStart);
-  void ForgetLastGroup();
 
   std::vector<uint64_t> m_vecGroupStarts;
   size_t m_nLines = 0;
