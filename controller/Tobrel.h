@@ -2,7 +2,11 @@
 // A port is 1 to 10 for COM1 to COM10; a result of 0 means success.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// A command reply buffer: 99 characters and the NUL.
+constexpr size_t TOBREL_REPLY_SIZE = 100;
 
 // Results the terminal tells apart from the others.
 inline constexpr uint32_t kResultOpenComError = 0xFFFD;   // the port could not be opened, for another reason

@@ -15,8 +15,6 @@ constexpr uint16_t kReceiveTimeout = 100;
 // Bytes of one read; the buffer keeps room for a zero byte after them.
 constexpr uint32_t kMaxRead = sizeof(TerminalState::receiveBytes) - 1;
 constexpr size_t kMaxTail = 2;
-uint32_t g_nReceiveElapsed;
-
 size_t TailLength(int nSelection) { return nSelection >= 1 && nSelection <= 2 ? static_cast<size_t>(nSelection) : 0; }
 
 // Results that tell of an event once and leave the bytes after it to be read on.
@@ -44,11 +42,11 @@ void CTerminalDlg::PollReceive() {
   // What this tick tells: the latest text of each kind of news, then a device gone.
   std::u16string astrTold[std::size(kNews) + 1];
   bool bTold = false;
+  uint32_t nElapsed = 0;  // the library's measure, not needed here
   while (nLeft > 0) {
     uint16_t nCount = static_cast<uint16_t>(std::min(nLeft, kMaxRead));
     std::memset(st.receiveBytes, 0, sizeof st.receiveBytes);
-    const uint16_t nResult =
-        Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &g_nReceiveElapsed);
+    const uint16_t nResult = Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &nElapsed);
     // A read that finds less stays silent. News (lost bytes, a stalled send, a failing capture
     // file) is told and the bytes after it are read on. A device that went away is told and
     // ends the tick.

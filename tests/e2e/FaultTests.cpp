@@ -16,6 +16,7 @@
 
 #include "PseudoTerminal.h"
 #include "TerminalDriver.h"
+#include "TextConversion.h"
 #include "Timer.h"
 #include "Tobrel.h"
 #include "TobrelQueries.h"
@@ -176,7 +177,7 @@ TEST_F(CFaultTest, AFloodWhileAutoSendRunsAtTenMillisecondsLosesNothing) {
 
     ASSERT_EQ(Record().size(), kFlood);
     std::u16string shown;
-    for (char c : flood) shown += static_cast<char16_t>(static_cast<uint8_t>(c));
+    for (char c : flood) shown += WidenReceived(static_cast<uint8_t>(c));
     EXPECT_TRUE(Record() == shown);
     EXPECT_EQ(Status(), "COM1: 5 bytes are on their way to " + m_strLink + ".");
     std::u16string record = Text(IDC_EDIT_SEND_RECORD);

@@ -15,6 +15,8 @@ struct CCall {
   std::string name;
   std::vector<int64_t> args;   // scalar arguments, in order
   std::vector<uint8_t> bytes;  // Send_Binary's bytes, or the command text
+  // A module query's reply buffer as the library was handed it, all 100 bytes.
+  std::vector<uint8_t> replyIn;
 };
 
 struct CSerialScript {
@@ -32,6 +34,8 @@ struct CSerialScript {
   // Replies of Receive_Cmd and Send_Receive_Cmd, copied whole into the
   // 100-byte buffer (so a test can fill it without a zero byte).
   std::vector<uint8_t> commandReply;
+  // Results of those two; a failure writes nothing into the buffer. Then 0.
+  std::deque<uint32_t> commandResults;
   // What GetSerialPortMap answers; a query, not recorded among the calls.
   std::u16string portMap;
 };

@@ -167,7 +167,7 @@ TEST(TobrelTransfer, DeviceGoneMidStreamAndBackAgain) {
   uint8_t abyBuffer[16];
   EXPECT_EQ(Receive_Binary(7, abyBuffer, 10000, 1, &nElapsed), TOBREL_ERR_DISCONNECTED);
   EXPECT_LT(nElapsed, 10000u);
-  char szReply[100];
+  char szReply[TOBREL_REPLY_SIZE];
   EXPECT_EQ(Receive_Cmd(7, szReply, 10000, 0, &nElapsed), TOBREL_ERR_DISCONNECTED);
   EXPECT_EQ(Send_Cmd(7, "$00M", 0, 0), TOBREL_ERR_DISCONNECTED);
 
@@ -207,7 +207,7 @@ TEST(TobrelTransfer, CommandsWithChecksumsAndTimeouts) {
   ASSERT_EQ(Send_Cmd(8, "$00M", 1, 0), TOBREL_OK);
   EXPECT_EQ(pty.Read(7), (std::vector<uint8_t>{'$', '0', '0', 'M', 'D', '1', '\r'}));
 
-  char szReply[100];
+  char szReply[TOBREL_REPLY_SIZE];
   uint32_t nElapsed = 0;
   ASSERT_TRUE(pty.Write("!0182\r!0100\r"));
   EXPECT_EQ(Receive_Cmd(8, szReply, 2000, 1, &nElapsed), TOBREL_OK);
