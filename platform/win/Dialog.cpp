@@ -126,10 +126,16 @@ bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
     case VK_TAB:
       if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), bShift)) SetFocus(hNext);
       return true;
-    case VK_RETURN:
-      // The template has no default push button, so Enter is the OK command.
-      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    case VK_RETURN: {
+      // A focused push button is the default one while it has the focus;
+      // otherwise, with no default push button, Enter is the OK command.
+      HWND hFocus = GetFocus();
+      bool bButton = hFocus && GetParent(hFocus) == hDlg && GetWindowClass(hFocus) == WindowClass::Button &&
+                     (GetWindowStyle(hFocus) & BS_TYPEMASK) != BS_GROUPBOX;
+      int nId = bButton ? GetDlgCtrlID(hFocus) : IDOK;
+      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(nId), BN_CLICKED), 0);
       return true;
+    }
     case VK_ESCAPE:
       SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       return true;

@@ -51,5 +51,6 @@ BOOL EndDialog(HWND hDlg, int nResult);
 bool IsDialogEnded(HWND hDlg);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
 // Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
-// Enter is the OK command and Escape the Cancel command.
+// Enter clicks the focused push button or else is the OK command, and Escape
+// is the Cancel command.
 bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift);

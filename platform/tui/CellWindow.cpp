@@ -1,0 +1,10 @@
+#include "CellWindow.h"
+
+#include "Window.h"
+
+namespace tui {
+
+bool CCellWindow::HasFocus() const { return GetFocus() == m_hWnd; }
+bool CCellWindow::IsEnabled() const { return IsWindowEnabled(m_hWnd); }
+
+}  // namespace tui
