@@ -1,8 +1,8 @@
 # Shared set-up for ./run, ./test and ./bench: install what is missing, configure, build.
 # Sourced; expects $top to be the checkout.
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-          clang libclang-rt-14-dev clang-format)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
+          libncurses-dev ncurses-term tmux clang libclang-rt-14-dev clang-format)
 
 ensure_packages() {
   local missing=()

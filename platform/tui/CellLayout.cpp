@@ -45,9 +45,9 @@ class CAxis {
 
   int At(long nDlu) const { return m_vecPos[Index(nDlu)]; }
 
-  // The largest scale up to fMax at which the spans fit nCells, then with
-  // bFill the growing spans widened until the frame takes all of them.
-  bool Fit(double fMax, int nCells, bool bFill) {
+  // The largest scale up to fMax at which the spans fit nCells; then, with
+  // nFill, the growing spans widened until the frame takes nFill cells.
+  bool Fit(double fMax, int nCells, int nFill) {
     std::vector<int> vecNeeds;
     for (const SSpan& s : m_spans) vecNeeds.push_back(s.nNeed);
     if (Place(0, vecNeeds) > nCells) return false;
@@ -62,7 +62,7 @@ class CAxis {
     }
     m_fScale = fLo;
     Place(m_fScale, vecNeeds);
-    if (bFill) Grow(vecNeeds, nCells);
+    if (nFill > 0) Grow(vecNeeds, nFill);
     Place(m_fScale, vecNeeds);
     return true;
   }
@@ -135,11 +135,19 @@ void Separate(RECT& a, RECT& b) {
 
 }  // namespace
 
-std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes, SIZE frameDlu, SIZE cells, bool bFill,
-                                                  SIZE* pUsed) {
+std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes, SIZE frameDlu, SIZE cells,
+                                                  const SIZE* pFill, SIZE* pUsed) {
   for (size_t i = 0; i < boxes.size(); ++i)
     for (size_t j = i + 1; j < boxes.size(); ++j)
       if (boxes[i].nGroup == 0 || boxes[i].nGroup != boxes[j].nGroup) Separate(boxes[i].dlu, boxes[j].dlu);
+  if (pFill) {
+    // A frame that fills the cells has no margin after its last box.
+    frameDlu = SIZE{0, 0};
+    for (const SLayoutBox& b : boxes) {
+      frameDlu.cx = std::max(frameDlu.cx, b.dlu.right);
+      frameDlu.cy = std::max(frameDlu.cy, b.dlu.bottom);
+    }
+  }
 
   std::vector<SSpan> vecX, vecY;
   for (const SLayoutBox& b : boxes) {
@@ -147,7 +155,8 @@ std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes,
     vecY.push_back({b.dlu.top, std::max(b.dlu.bottom, b.dlu.top + 1), b.nMinCy, b.bGrows});
   }
   CAxis x(vecX, frameDlu.cx), y(vecY, frameDlu.cy);
-  if (!x.Fit(0.25, static_cast<int>(cells.cx), bFill) || !y.Fit(0.125, static_cast<int>(cells.cy), bFill))
+  int nFillX = pFill ? static_cast<int>(pFill->cx) : 0, nFillY = pFill ? static_cast<int>(pFill->cy) : 0;
+  if (!x.Fit(0.25, static_cast<int>(cells.cx), nFillX) || !y.Fit(0.125, static_cast<int>(cells.cy), nFillY))
     return std::nullopt;
 
   std::vector<SCellRect> rects;

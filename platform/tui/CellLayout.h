@@ -28,10 +28,11 @@ struct SLayoutBox {
 
 // Lays the boxes out in a frame of frameDlu dialog units (cx, cy) on at most
 // cells (cx, cy). The scale is at most a cell per four dialog units across
-// and per eight down, a character's size in dialog units. With bFill the
-// frame takes all the cells and the growing boxes share what is left over.
-// Nothing when the boxes do not fit.
-std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes, SIZE frameDlu, SIZE cells, bool bFill,
-                                                  SIZE* pUsed);
+// and per eight down, a character's size in dialog units. With pFill the
+// frame ends at its last box and takes all of pFill's cells, the growing
+// boxes sharing what the scale for cells leaves over. Nothing when the boxes
+// do not fit.
+std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes, SIZE frameDlu, SIZE cells,
+                                                  const SIZE* pFill, SIZE* pUsed);
 
 }  // namespace tui

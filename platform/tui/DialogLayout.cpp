@@ -82,8 +82,10 @@ std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
   bool bOwned = GetParent(hDlg) != nullptr;
   // The caption line above, and for a dialog over another its frame.
   SIZE cells = bOwned ? SIZE{screen.cx - 2, screen.cy - 2} : SIZE{screen.cx, screen.cy - 1};
+  // The dialog of its own is scaled for the smallest screen and fills this one.
+  SIZE scaled = bOwned ? cells : SIZE{kSmallestScreen.cx, kSmallestScreen.cy - 1};
   SIZE used;
-  auto rects = LayoutBoxes(boxes, frameDlu, cells, !bOwned, &used);
+  auto rects = LayoutBoxes(boxes, frameDlu, scaled, bOwned ? nullptr : &cells, &used);
   if (!rects) return std::nullopt;
 
   SDialogCells out;

@@ -104,8 +104,10 @@ void CLineEditor::Draw(CScreen& screen, int x, int y, int nCells, const std::u16
   auto cellsBetween = [&](size_t nFrom, size_t nTo) {
     return TextCells(std::u16string_view(text).substr(nFrom, nTo - nFrom));
   };
-  if (TextCells(text) <= nCells) m_nScroll = 0;
-  while (m_nScroll < m_nCaret && cellsBetween(m_nScroll, m_nCaret) >= nCells) m_nScroll = Next(text, m_nScroll);
+  if (TextCells(text) <= nCells)
+    m_nScroll = 0;
+  else
+    while (m_nScroll < m_nCaret && cellsBetween(m_nScroll, m_nCaret) >= nCells) m_nScroll = Next(text, m_nScroll);
   std::u16string_view shown = std::u16string_view(text).substr(m_nScroll);
   screen.Put(x, y, shown, nCells, bFocus && m_bAll ? EStyle::Selected : EStyle::Field);
   m_nCaretCell = std::min(cellsBetween(m_nScroll, m_nCaret), std::max(0, nCells - 1));
