@@ -408,6 +408,8 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   std::vector<std::pair<int64_t, size_t>> vecSamples;  // after each tick: when, record length
   vecSamples.reserve(size_t{1} << 16);
 
+  View().Settle();
+  const uint64_t nTerminal0 = View().TerminalBytes();
   peer.StartStream(kind, nCount, nRate);
   const int64_t nWall0 = NowNs();
   const double fCpu0 = CpuSeconds();
@@ -429,6 +431,8 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   const int64_t nWall1 = NowNs();
 
   SStreamRun run;
+  run.nTerminalBytes = View().TerminalBytes() - nTerminal0;
+  run.nRssBytes = RssBytes();
   run.nSent = peer.Written();
   run.fCpuSeconds = fCpu1 - fCpu0;
   run.fWallSeconds = static_cast<double>(nWall1 - nWall0) * 1e-9;
@@ -457,6 +461,11 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   }
   run.check = CheckRecord(RecordText(hDlg), kind, run.nSent);
   return run;
+}
+
+std::string TerminalRate(const SStreamRun& run) {
+  if (run.nTerminalBytes == 0) return "-";
+  return Number(static_cast<uint64_t>(static_cast<double>(run.nTerminalBytes) / run.fWallSeconds));
 }
 
 const char* KindName(EStreamKind kind) { return kind == EStreamKind::Lines ? "CR LF lines" : "no line breaks"; }

@@ -243,6 +243,12 @@ void CTextView::Draw() {
 HWND CTextView::ActiveDialog() const { return m_vecModal.empty() ? nullptr : m_vecModal.back(); }
 
 void CTextView::RunModalLoop(HWND hDlg) {
+  BeginModal(hDlg);
+  while (!IsDialogEnded(hDlg)) Turn(-1);
+  EndModal();
+}
+
+void CTextView::BeginModal(HWND hDlg) {
   if (m_vecModal.empty()) {
     CTLCOLORS colours = kDefaultColours;
     if (SendMessage(hDlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(&colours), reinterpret_cast<LPARAM>(hDlg)))
@@ -252,7 +258,9 @@ void CTextView::RunModalLoop(HWND hDlg) {
   m_bLayout = true;
   // A signal that came before the loop started ends it at once.
   if (m_nEndingSignal) EndDialog(hDlg, IDCANCEL);
-  while (!IsDialogEnded(hDlg)) Turn(-1);
+}
+
+void CTextView::EndModal() {
   m_vecModal.pop_back();
   InvalidateAll();
 }

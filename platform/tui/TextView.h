@@ -39,6 +39,9 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   int EndingSignal() const { return m_nEndingSignal; }
 
   void RunModalLoop(HWND hDlg) override;
+  // A modal run whose turns someone else takes (a benchmark's loop).
+  void BeginModal(HWND hDlg);
+  void EndModal();
   // One turn of the loop: waits at most nMaxWaitMs (-1: as long as needed)
   // for input, a signal or the next timer, handles what came, then draws.
   void Turn(int nMaxWaitMs);
