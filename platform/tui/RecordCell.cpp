@@ -104,8 +104,34 @@ void CRecordCell::CopySelection() {
   m_rView.Copy(Text().substr(nStart, std::min(m_selection.End() - nStart, kMaxCopy)));
 }
 
+bool CRecordCell::Type(const SInput& in) {
+  std::u16string_view text = Text();
+  size_t nStart = std::min(m_selection.Start(), text.size()), nEnd = std::min(m_selection.End(), text.size());
+  if (nStart == nEnd) {
+    if (in.key == EKey::Backspace && nStart > 0) nStart = view::PreviousStop(text, nStart);
+    if (in.key == EKey::Delete && nEnd < text.size()) nEnd = view::NextStop(text, nEnd);
+  }
+  std::u16string typed;
+  if (in.key == EKey::Char) {
+    if (in.ch >= 0x10000) {
+      typed += static_cast<char16_t>(0xD800 + ((in.ch - 0x10000) >> 10));
+      typed += static_cast<char16_t>(0xDC00 + ((in.ch - 0x10000) & 0x3FF));
+    } else {
+      typed += static_cast<char16_t>(in.ch);
+    }
+  }
+  if (nStart == nEnd && typed.empty()) return true;
+  std::u16string edited(text.substr(0, nStart));
+  edited += typed;
+  edited += text.substr(nEnd);
+  m_rView.Feed(m_hWnd, [&] { win::input::Edit(m_hWnd, edited); });
+  MoveTo(nStart + typed.size(), false);
+  return true;
+}
+
 bool CRecordCell::Key(const SInput& in) {
   using view::ECaretMove;
+  if (in.key == EKey::Char || in.key == EKey::Backspace || in.key == EKey::Delete) return Type(in);
   std::u16string_view text = Text();
   std::optional<ECaretMove> move;
   switch (in.key) {

@@ -2,7 +2,7 @@
 // view library's line index: only the rows in view are read. It does not
 // follow new text by itself; an append redraws it only where the new text
 // shows. The keyboard and the mouse scroll, move the caret and select, and a
-// finished selection goes to the terminal's clipboard.
+// finished selection goes to the terminal's clipboard. Typing edits the text.
 #pragma once
 
 #include "CellWindow.h"
@@ -33,6 +33,8 @@ class CRecordCell final : public CCellWindow {
   size_t PageRows() const { return static_cast<size_t>(std::max(1, m_rect.cy)); }
   int TextCells() const { return std::max(1, m_rect.cx - 1); }
   std::u16string_view Text() const;
+  // Typing replaces the selection, as the person's edit of the window's text.
+  bool Type(const SInput& in);
   void ScrollBy(ptrdiff_t nRows);
   void MoveTo(size_t nPos, bool bExtend);
   size_t PositionAt(int x, int y) const;

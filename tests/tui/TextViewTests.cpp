@@ -186,8 +186,17 @@ TEST_F(CTextViewTest, BytesGoOutOnThePortAndReceivedControlSequencesShowAsPictur
   sent = pty.Read(3);
   EXPECT_EQ(std::string(sent.begin(), sent.end()), "AB\r");
 
-  tmux.Keys({"Enter"});
-  ASSERT_TRUE(tmux.WaitForText("\u241b[2J", 1000));
+  // Typing into the record box edits it until the next refresh.
+  auto rows = tmux.Rows();
+  int nLabel = RowOf(rows, "Receive String Record:");
+  tmux.Click(ColumnOf(rows[nLabel], "Receive String Record:") + 2, nLabel + 6);
+  tmux.Type("typed");
+  ASSERT_TRUE(tmux.WaitForText("typed")) << tmux.Screen();
+  ASSERT_TRUE(pty.Write("more\r\n"));
+  ASSERT_TRUE(tmux.WaitForText("more"));
+  EXPECT_EQ(tmux.Screen().find("typed"), std::string::npos);
+  EXPECT_NE(tmux.Screen().find("\u241b[2J"), std::string::npos);
+
   tmux.Keys({"Escape"});
   ExpectEndedAndRestored(tmux, "ended 0");
 }
@@ -218,6 +227,13 @@ TEST_F(CTextViewTest, ColoursAreExactWithDirectColourAndReadableWithNone) {
 TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomAndTooSmallAsksForMore) {
   CTmuxSession tmux(Command(""), 80, 24);
   ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  // Alt+Down drops the focused list down; Escape there only closes it.
+  tmux.Keys({"M-Down"});
+  ASSERT_TRUE(tmux.WaitForText("COM5")) << tmux.Screen();
+  tmux.Keys({"Escape"});
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("COM5") == std::string::npos; }));
+  EXPECT_NE(tmux.Screen().find("Receive String Record:"), std::string::npos);
+
   auto rows = tmux.Rows();
   int nRecordRows = RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1;
   EXPECT_GE(nRecordRows, 5);

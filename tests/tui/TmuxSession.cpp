@@ -15,8 +15,13 @@ std::string Quoted(const std::string& str) {
   return out + "'";
 }
 
+namespace {
+// Each session its own server: one being killed may still hold its socket.
+int g_nSessions = 0;
+}  // namespace
+
 CTmuxSession::CTmuxSession(const std::string& strCommand, int nCols, int nRows)
-    : m_strSocket("quorvel-test-" + std::to_string(getpid()) + "-" + std::to_string(nCols * 1000 + nRows)) {
+    : m_strSocket("quorvel-test-" + std::to_string(getpid()) + "-" + std::to_string(++g_nSessions)) {
   Tmux("new-session -d -s t -x " + std::to_string(nCols) + " -y " + std::to_string(nRows) + " " + Quoted(strCommand));
 }
 
