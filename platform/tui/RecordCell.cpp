@@ -79,10 +79,12 @@ void CRecordCell::Draw(CScreen& screen) {
   m_bFull = rows.size() >= PageRows();
   m_nShownEnd = rows.empty() ? 0 : rows.back().nEnd;
   m_nThumb = ThumbRow();
+  // The focused box shows it in its scroll bar.
+  bool bFocus = HasFocus();
   int xBar = m_rect.x + m_rect.cx - 1;
   for (int i = 0; i < m_rect.cy; ++i)
     screen.PutChar(xBar, m_rect.y + i, i == m_nThumb ? U'\u2588' : U'\u2591',
-                   i == m_nThumb ? EStyle::Thumb : EStyle::ScrollBar);
+                   i == m_nThumb ? EStyle::Thumb : (bFocus ? EStyle::Focused : EStyle::ScrollBar));
 }
 
 std::optional<std::pair<int, int>> CRecordCell::Caret() const { return m_caret; }
