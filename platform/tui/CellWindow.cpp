@@ -5,6 +5,5 @@
 namespace tui {
 
 bool CCellWindow::HasFocus() const { return GetFocus() == m_hWnd; }
-bool CCellWindow::IsEnabled() const { return IsWindowEnabled(m_hWnd); }
 
 }  // namespace tui

@@ -51,7 +51,6 @@ class CCellWindow {
 
  protected:
   bool HasFocus() const;
-  bool IsEnabled() const;
 
   CTextView& m_rView;
   HWND m_hWnd;

@@ -123,9 +123,7 @@ bool CComboCell::Mouse(const SInput& in) {
     if (in.mouse == EMouse::WheelUp) m_nFirst = std::max(0, m_nFirst - 1);
     if (in.mouse == EMouse::WheelDown) m_nFirst = std::min(std::max(0, Count() - popup->cy), m_nFirst + 1);
     m_nHot = std::clamp(m_nFirst + in.y - popup->y, 0, std::max(0, Count() - 1));
-    if (in.mouse == EMouse::Press || in.mouse == EMouse::Release) {
-      if (in.mouse == EMouse::Release) PickHot();
-    }
+    if (in.mouse == EMouse::Release) PickHot();
     Invalidate();
     return true;
   }

@@ -130,7 +130,7 @@ int NearestPaletteColour(COLORREF colour) {
 CScreen::~CScreen() { Stop(); }
 
 bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
-  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_CTYPE, "");
   // Pictures of control characters need UTF-8 on the way out.
   if (!IsUtf8Locale()) std::setlocale(LC_CTYPE, "C.UTF-8");
   std::string strTerm = TerminalName();

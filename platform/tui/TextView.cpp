@@ -272,18 +272,17 @@ void CTextView::Turn(int nMaxWaitMs) {
     int64_t nDue = std::clamp<int64_t>(*due - win::GetClock().NowMs(), 0, INT_MAX);
     nWait = nWait < 0 ? static_cast<int>(nDue) : std::min(nWait, static_cast<int>(nDue));
   }
-  pollfd fds[2] = {{m_screen.InputFd(), POLLIN, 0}, {m_pSignals->Fd(), POLLIN, 0}};
-  int nFds = m_nEndingSignal == SIGHUP ? 0 : 1;
-  nFds += 1;
-  pollfd* pFirst = m_nEndingSignal == SIGHUP ? &fds[1] : &fds[0];
-  if (poll(pFirst, static_cast<nfds_t>(nFds), nWait) > 0) {
-    if (fds[1].revents & POLLIN)
+  pollfd fds[2] = {{m_pSignals->Fd(), POLLIN, 0}, {m_screen.InputFd(), POLLIN, 0}};
+  // A terminal that has gone away is not asked again.
+  nfds_t nFds = m_nEndingSignal == SIGHUP ? 1 : 2;
+  if (poll(fds, nFds, nWait) > 0) {
+    if (fds[0].revents & POLLIN)
       while (int nSignal = m_pSignals->Next()) HandleSignal(nSignal);
-    if (pFirst == &fds[0] && fds[0].revents) {
+    if (nFds == 2 && fds[1].revents) {
       int nWaiting = 0;
       // Readable with nothing to read: the terminal has gone away.
-      bool bGone = (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) ||
-                   (ioctl(fds[0].fd, FIONREAD, &nWaiting) == 0 && nWaiting == 0);
+      bool bGone = (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) ||
+                   (ioctl(fds[1].fd, FIONREAD, &nWaiting) == 0 && nWaiting == 0);
       if (bGone) {
         EndAll(SIGHUP);
       } else {
