@@ -65,14 +65,14 @@ void CComboWindow::ShowSelection() {
   int nSel = static_cast<int>(SendMessage(m_hWnd, CB_GETCURSEL, 0, 0));
   if (nSel == currentIndex()) return;
   CQtView::CApplying applying(m_rView);
-  // Qt empties the field with the selection; the window keeps its text.
-  QString text = lineEdit()->text();
   int nCursor = lineEdit()->cursorPosition();
   setCurrentIndex(nSel);
-  if (nSel < 0) {
-    lineEdit()->setText(text);
-    lineEdit()->setCursorPosition(nCursor);
-  }
+  // Qt's field follows its own selection; this one shows the window's text,
+  // with the caret where the person left it.
+  QString text = ToQString(GetWindowTextShared(m_hWnd).View());
+  if (text == lineEdit()->text()) return;
+  lineEdit()->setText(text);
+  lineEdit()->setCursorPosition(nCursor);
 }
 
 int CComboWindow::FieldHeight() const { return sizeHint().height(); }

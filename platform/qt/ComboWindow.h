@@ -1,7 +1,7 @@
-// A drop-down list with an editable field. A person's pick reaches the
-// window as a pick (a selection set by code stays silent, as on the
-// platform); typing in the field reaches it as an edit, which leaves the
-// list with no selection. Nothing typed is ever added to the list.
+// A drop-down list with an editable field. It shows the items, the selection
+// and the field's text that the window has; a person's pick and typing go to
+// the window through win::input, whose class procedure decides what they do.
+// Qt's own rules (adding what is typed, completing it) are turned off.
 #pragma once
 
 #include <QComboBox>

@@ -96,6 +96,8 @@ void CQtView::OnWindowCreated(HWND hWnd) {
     case WindowClass::ComboBox:
       pWindow = new CComboWindow(*this, hWnd, pParent);
       break;
+    case WindowClass::None:
+      break;
   }
   if (!pWindow) return;
   m_mapWindows.emplace(hWnd, pWindow);
@@ -136,8 +138,6 @@ void CQtView::OnItemsChanged(HWND hWnd) {
 }
 
 void CQtView::OnSelectionChanged(HWND hWnd) {
-  // The field's text follows in its own notice; a person's typing that
-  // dropped the selection keeps what was typed and where the caret is.
   if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowSelection();
 }
 

@@ -2,42 +2,22 @@
 
 #include "Dialog.h"
 #include "Window.h"
-#include "WindowObserver.h"
-#include "WindowRec.h"
 
 namespace win::input {
 
 namespace {
-bool Reachable(HWND h) { return IsWindow(h) && IsWindowVisible(h) && IsWindowEnabled(h); }
+bool Reachable(HWND h) { return IsWindowVisible(h) && IsWindowEnabled(h); }
 }  // namespace
 
-bool Click(HWND hButton) {
-  if (!Reachable(hButton) || GetWindowClass(hButton) != WindowClass::Button) return false;
-  if ((GetWindowStyle(hButton) & BS_TYPEMASK) == BS_GROUPBOX) return false;
-  SetFocus(hButton);
-  NotifyParent(hButton, BN_CLICKED);
-  return true;
-}
+bool Click(HWND hButton) { return Reachable(hButton) && SendMessage(hButton, BM_CLICK, 0, 0) == TRUE; }
 
 bool Pick(HWND hCombo, int nIndex) {
-  if (!Reachable(hCombo) || GetWindowClass(hCombo) != WindowClass::ComboBox) return false;
-  if (nIndex < 0 || nIndex >= SendMessage(hCombo, CB_GETCOUNT, 0, 0)) return false;
-  SendMessage(hCombo, CB_SETCURSEL, static_cast<WPARAM>(nIndex), 0);
-  NotifyParent(hCombo, CBN_SELCHANGE);
-  return true;
+  return Reachable(hCombo) && nIndex >= 0 && SendMessage(hCombo, CB_INPUTPICK, static_cast<WPARAM>(nIndex), 0) == TRUE;
 }
 
 bool Edit(HWND hField, std::u16string_view text) {
-  if (!Reachable(hField)) return false;
-  WindowClass cls = GetWindowClass(hField);
-  if (cls != WindowClass::Edit && cls != WindowClass::ComboBox) return false;
-  if (cls == WindowClass::ComboBox && hField->curSel != -1) {
-    hField->curSel = -1;
-    NotifyObservers([&](CWindowObserver& o) { o.OnSelectionChanged(hField); });
-  }
-  StoreText(hField, CSharedText(text));
-  NotifyParent(hField, cls == WindowClass::ComboBox ? CBN_EDITCHANGE : EN_CHANGE);
-  return true;
+  return Reachable(hField) &&
+         SendMessage(hField, WM_INPUTTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())) == TRUE;
 }
 
 bool Focus(HWND hCtl) {

@@ -1,7 +1,11 @@
-// What a person does to the windows. The desktop view and the tests both go
-// through here, so both reach the handlers by the same path. Each call
-// answers false when a person could not have done it (a hidden or disabled
-// control, an index that is not in the list).
+// What a person does to the windows. The views and the tests all go through
+// here, so all reach the handlers by the same path. Each call answers false
+// when a person could not have done it (a hidden or disabled control, a
+// control of another class, an index that is not in the list).
+//
+// A call only hands the person's action to the window as a message; the
+// window's class procedure decides what it does. What the views then show
+// reaches them through the observers.
 #pragma once
 
 #include <string_view>
@@ -10,13 +14,17 @@
 
 namespace win::input {
 
+// BM_CLICK: a button takes the focus and the parent hears BN_CLICKED.
 bool Click(HWND hButton);
-// Picks a list item: the field shows it and the parent hears CBN_SELCHANGE.
+// CB_INPUTPICK: the list's field shows the item and the parent hears
+// CBN_SELCHANGE.
 bool Pick(HWND hCombo, int nIndex);
-// The person's typing leaves this text in an edit box or a list's field; a
-// list then has no current selection.
+// WM_INPUTTEXT: the person's typing leaves this text in an edit box (the
+// parent hears EN_CHANGE) or a list's field (the list then has no selection
+// and the parent hears CBN_EDITCHANGE).
 bool Edit(HWND hField, std::u16string_view text);
 bool Focus(HWND hCtl);
+// Keyboard navigation of the dialog manager.
 bool PressKey(HWND hDlg, UINT vk, bool bShift = false);
 // The caption's close and OK buttons.
 void Close(HWND hDlg);

@@ -47,6 +47,7 @@ constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT BM_CLICK = 0x00F5;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
@@ -61,6 +62,15 @@ constexpr UINT CB_GETLBTEXTLEN = 0x0149;
 constexpr UINT CB_SETCURSEL = 0x014E;
 
 constexpr LRESULT CB_ERR = -1;
+
+// A person's input, as win::input sends it to a control's class procedure.
+// These have no counterpart on the platform, where the control's own child
+// windows see the keys and the mouse; here the views hand over the outcome.
+// WM_INPUTTEXT: the person's typing left the text lParam (const char16_t*,
+// wParam units) in an edit box or a list's field; answers TRUE when taken.
+// CB_INPUTPICK: the person picked list item wParam; answers TRUE when taken.
+constexpr UINT WM_INPUTTEXT = 0x03F0;
+constexpr UINT CB_INPUTPICK = 0x03F1;
 
 // Notification codes.
 constexpr WORD BN_CLICKED = 0;
@@ -121,4 +131,5 @@ struct CTLCOLORS {
   COLORREF text;
 };
 
-enum class WindowClass { Dialog, Button, Static, Edit, ComboBox };
+// None is the class of a handle that is not a window.
+enum class WindowClass { Dialog, Button, Static, Edit, ComboBox, None };

@@ -1,5 +1,7 @@
 // Windows: creation, the message call, default handling, text, styles,
-// geometry, visibility, focus and icons.
+// geometry, visibility, focus and icons. Every function takes any handle:
+// for one that is not a window it does nothing and answers as the platform
+// does (0, FALSE, null, an empty rectangle, list or text).
 #pragma once
 
 #include <string>
@@ -14,19 +16,21 @@ struct CreateParams {
   DWORD style = 0;
   DWORD exStyle = 0;
   int id = 0;
-  std::u16string_view text;
+  std::u16string_view text{};
   HWND parent = nullptr;
-  RECT dluRect;            // position and size in dialog units, for controls of a dialog
-  RECT pixelRect;          // position and size in pixels, relative to the parent
+  RECT dluRect{};          // position and size in dialog units, for controls of a dialog
+  RECT pixelRect{};        // position and size in pixels, relative to the parent
   WNDPROC proc = nullptr;  // window procedure; the class's default when null
   void* userData = nullptr;
 };
 
+// Null for no class or a parent that is not a window.
 HWND CreateWindowFromParams(const CreateParams& params);
-void DestroyWindow(HWND hWnd);
+BOOL DestroyWindow(HWND hWnd);
 bool IsWindow(HWND hWnd);
 
 LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The handling of the window's class: what its class procedure does.
 LRESULT DefWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Replaces the window procedure and answers the previous one.
 WNDPROC SetWindowProc(HWND hWnd, WNDPROC proc);
@@ -48,7 +52,7 @@ void EnableWindow(HWND hWnd, bool bEnable);
 
 RECT GetDialogUnitRect(HWND hWnd);
 RECT GetWindowRect(HWND hWnd);  // pixels, relative to the parent (the desktop for a dialog)
-void MoveWindow(HWND hWnd, const RECT& rect);
+BOOL MoveWindow(HWND hWnd, const RECT& rect);
 SIZE GetDesktopSize();
 void SetDesktopSize(SIZE size);
 
@@ -60,6 +64,7 @@ void SetWindowTextShared(HWND hWnd, const win::CSharedText& text);
 int GetWindowTextLength(HWND hWnd);
 int GetWindowText(HWND hWnd, char16_t* buffer, int nMaxCount);
 std::u16string GetWindowText(HWND hWnd);
+// The stored text; every read of a window's text comes here.
 const win::CSharedText& GetWindowTextShared(HWND hWnd);
 
 HWND GetFocus();

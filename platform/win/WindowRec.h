@@ -1,4 +1,6 @@
-// The record behind a window handle, shared by the window system's files.
+// The record behind a window handle and the parts of the window system that
+// its files share: the stored text, notifications to the parent and the
+// class procedures.
 #pragma once
 
 #include <string>
@@ -31,11 +33,21 @@ struct WindowRec {
   int nResult = 0;
 };
 
-namespace win {
+namespace win::detail {
 
 // Stores a window's new text and tells the observers.
 void StoreText(HWND hWnd, const CSharedText& text);
 // Sends WM_COMMAND with a notification code from a control to its parent.
 void NotifyParent(HWND hCtl, WORD code);
 
-}  // namespace win
+// The class procedures. Each handles its class's messages and leaves the
+// rest to the handling every window has.
+LRESULT ButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// What every window does with a message: its text.
+LRESULT BaseWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace win::detail

@@ -152,3 +152,85 @@ TEST_F(CWindowSystemTest, ViewsHearAppendsAsAppendsAndOtherChangesAsReplacements
 }
 
 }  // namespace
+
+TEST_F(CWindowSystemTest, APersonsInputReachesTheControlsProcedureAsMessages) {
+  // A procedure in front of the list's class procedure sees the person's
+  // pick and typing, and can refuse them.
+  static std::vector<UINT> seen;
+  static bool bRefuse = false;
+  seen.clear();
+  static WNDPROC classProc = nullptr;
+  classProc = SetWindowProc(m_hCombo, [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    seen.push_back(m);
+    if (bRefuse) return FALSE;
+    return classProc(h, m, w, l);
+  });
+  EXPECT_TRUE(win::input::Pick(m_hCombo, 1));
+  EXPECT_TRUE(win::input::Edit(m_hCombo, u"typed"));
+  EXPECT_EQ(seen, (std::vector<UINT>{CB_INPUTPICK, WM_INPUTTEXT}));
+  bRefuse = true;
+  EXPECT_FALSE(win::input::Pick(m_hCombo, 0));
+  EXPECT_FALSE(win::input::Edit(m_hCombo, u"more"));
+  bRefuse = false;
+  EXPECT_EQ(GetWindowText(m_hCombo), u"typed");
+  EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), CB_ERR);
+  ASSERT_EQ(CMessageLog::messages.size(), 2u);
+  EXPECT_EQ(CMessageLog::messages[0].second, MAKEWPARAM(10, CBN_SELCHANGE));
+  EXPECT_EQ(CMessageLog::messages[1].second, MAKEWPARAM(10, CBN_EDITCHANGE));
+
+  // A group box and a hidden button cannot be clicked; a label takes no typing.
+  HWND hGroup = CreateWindowFromParams(
+      {.cls = WindowClass::Button, .style = WS_CHILD | WS_VISIBLE | BS_GROUPBOX, .id = 20, .parent = m_hDlg});
+  HWND hHidden = CreateWindowFromParams({.cls = WindowClass::Button, .style = WS_CHILD, .id = 21, .parent = m_hDlg});
+  HWND hLabel = CreateWindowFromParams(
+      {.cls = WindowClass::Static, .style = WS_CHILD | WS_VISIBLE, .id = 22, .text = u"label", .parent = m_hDlg});
+  EXPECT_FALSE(win::input::Click(hGroup));
+  EXPECT_FALSE(win::input::Click(hHidden));
+  EXPECT_FALSE(win::input::Edit(hLabel, u"x"));
+  EXPECT_FALSE(win::input::Pick(GetDlgItem(m_hDlg, 11), 0));
+  EXPECT_EQ(GetWindowText(hLabel), u"label");
+  EXPECT_EQ(CMessageLog::messages.size(), 2u);
+}
+
+TEST_F(CWindowSystemTest, AHandleThatIsNotAWindowAnswersAsThePlatformDoes) {
+  HWND hGone = CreateWindowFromParams(
+      {.cls = WindowClass::Edit, .style = WS_CHILD | WS_VISIBLE, .id = 30, .text = u"gone", .parent = m_hDlg});
+  SetFocus(hGone);
+  EXPECT_TRUE(DestroyWindow(hGone));
+  EXPECT_EQ(GetFocus(), nullptr);
+  SetFocus(m_hCombo);
+  for (HWND h : {hGone, static_cast<HWND>(nullptr)}) {
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_FALSE(DestroyWindow(h));
+    EXPECT_EQ(SendMessage(h, WM_GETTEXTLENGTH, 0, 0), 0);
+    EXPECT_EQ(DefWindowProc(h, WM_GETTEXTLENGTH, 0, 0), 0);
+    EXPECT_FALSE(SetWindowText(h, u"x"));
+    EXPECT_EQ(GetWindowText(h), u"");
+    EXPECT_EQ(GetWindowTextLength(h), 0);
+    char16_t buffer[4] = u"abc";
+    EXPECT_EQ(GetWindowText(h, buffer, 4), 0);
+    EXPECT_TRUE(GetWindowTextShared(h).IsEmpty());
+    EXPECT_EQ(GetWindowClass(h), WindowClass::None);
+    EXPECT_EQ(GetWindowStyle(h), 0u);
+    EXPECT_EQ(GetDlgCtrlID(h), 0);
+    EXPECT_EQ(GetParent(h), nullptr);
+    EXPECT_TRUE(GetChildren(h).empty());
+    EXPECT_EQ(GetDlgItem(h, 10), nullptr);
+    EXPECT_FALSE(IsWindowVisible(h));
+    EXPECT_FALSE(IsWindowEnabled(h));
+    EXPECT_EQ(GetWindowRect(h), RECT{});
+    EXPECT_FALSE(MoveWindow(h, RECT{1, 2, 3, 4}));
+    EXPECT_EQ(SetWindowProc(h, DefWindowProc), nullptr);
+    EXPECT_EQ(GetWindowUserData(h), nullptr);
+    EXPECT_EQ(GetWindowIcon(h, ICON_BIG), nullptr);
+    EXPECT_EQ(SetTimer(h, 1, 10), 0u);
+    EXPECT_FALSE(win::input::Click(h));
+    EXPECT_FALSE(win::input::Edit(h, u"x"));
+    EXPECT_FALSE(win::input::Pick(h, 0));
+    EXPECT_FALSE(win::input::Focus(h));
+    EXPECT_EQ(CreateWindowFromParams({.cls = WindowClass::Static, .parent = hGone}), nullptr);
+  }
+  EXPECT_EQ(SetFocus(hGone), nullptr);
+  EXPECT_EQ(GetFocus(), m_hCombo);
+  EXPECT_EQ(GetChildren(m_hDlg).size(), 2u);
+}

@@ -1,0 +1,83 @@
+// The combo box: a drop-down list with an editable field. Every rule of the
+// class lives here: the list, its selection, the field that shows it, and
+// what a person's pick or typing does to both.
+//
+// The field shows the selected item. Setting the selection by code is silent
+// and an index out of range clears the selection and the field. A person's
+// pick selects, shows the item and notifies CBN_SELCHANGE. A person's typing
+// leaves the typed text in the field and the list with no selection, even
+// when the text matches an item, and notifies CBN_EDITCHANGE.
+#include <algorithm>
+
+#include "WindowObserver.h"
+#include "WindowRec.h"
+
+namespace win::detail {
+
+namespace {
+
+void SetSelection(HWND hWnd, int nIndex) {
+  if (hWnd->curSel == nIndex) return;
+  hWnd->curSel = nIndex;
+  NotifyObservers([&](CWindowObserver& o) { o.OnSelectionChanged(hWnd); });
+}
+
+// Selects an item, or nothing for -1, and shows it in the field.
+void Select(HWND hWnd, int nIndex) {
+  hWnd->curSel = nIndex;
+  StoreText(hWnd, CSharedText(nIndex >= 0 ? std::u16string_view(hWnd->items[nIndex]) : std::u16string_view()));
+  NotifyObservers([&](CWindowObserver& o) { o.OnSelectionChanged(hWnd); });
+}
+
+bool InRange(HWND hWnd, WPARAM nIndex) { return nIndex < hWnd->items.size(); }
+
+}  // namespace
+
+LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& items = hWnd->items;
+  switch (message) {
+    case CB_ADDSTRING:
+      if (!lParam) return CB_ERR;
+      items.emplace_back(reinterpret_cast<const char16_t*>(lParam));
+      NotifyObservers([&](CWindowObserver& o) { o.OnItemsChanged(hWnd); });
+      return static_cast<LRESULT>(items.size() - 1);
+    case CB_GETCOUNT:
+      return static_cast<LRESULT>(items.size());
+    case CB_GETCURSEL:
+      return hWnd->curSel;
+    case CB_SETCURSEL:
+      if (!InRange(hWnd, wParam)) {
+        Select(hWnd, -1);
+        return CB_ERR;
+      }
+      Select(hWnd, static_cast<int>(wParam));
+      return static_cast<LRESULT>(wParam);
+    case CB_GETLBTEXTLEN:
+    case CB_GETLBTEXT: {
+      if (!InRange(hWnd, wParam)) return CB_ERR;
+      const auto& item = items[wParam];
+      if (message == CB_GETLBTEXT) {
+        auto* out = reinterpret_cast<char16_t*>(lParam);
+        if (!out) return CB_ERR;
+        std::copy(item.begin(), item.end(), out);
+        out[item.size()] = 0;
+      }
+      return static_cast<LRESULT>(item.size());
+    }
+    case CB_INPUTPICK:
+      if (!InRange(hWnd, wParam)) return FALSE;
+      Select(hWnd, static_cast<int>(wParam));
+      NotifyParent(hWnd, CBN_SELCHANGE);
+      return TRUE;
+    case WM_INPUTTEXT:
+      // The text first, so a view that sees the selection go finds the
+      // field already holding what was typed.
+      StoreText(hWnd, CSharedText(std::u16string_view(reinterpret_cast<const char16_t*>(lParam), wParam)));
+      SetSelection(hWnd, -1);
+      NotifyParent(hWnd, CBN_EDITCHANGE);
+      return TRUE;
+  }
+  return BaseWindowProc(hWnd, message, wParam, lParam);
+}
+
+}  // namespace win::detail

@@ -1,0 +1,67 @@
+// A window's text: stored once as shared text, set through WM_SETTEXT or as a
+// view of shared storage, and read through GetWindowTextShared alone.
+#include <algorithm>
+
+#include "Window.h"
+#include "WindowObserver.h"
+#include "WindowRec.h"
+
+namespace win::detail {
+
+void StoreText(HWND hWnd, const CSharedText& text) {
+  size_t nFrom = CWindowObserver::kReplaced;
+  if (text.SharesStorageWith(hWnd->text) && text.Length() >= hWnd->text.Length()) {
+    if (text.Length() == hWnd->text.Length()) return;
+    nFrom = hWnd->text.Length();
+  } else if (text.IsEmpty() && hWnd->text.IsEmpty()) {
+    return;
+  }
+  hWnd->text = text;
+  NotifyObservers([&](CWindowObserver& o) { o.OnTextChanged(hWnd, nFrom); });
+}
+
+LRESULT BaseWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETTEXT:
+      StoreText(hWnd, CSharedText(lParam ? reinterpret_cast<const char16_t*>(lParam) : u""));
+      return TRUE;
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(GetWindowTextShared(hWnd).Length());
+    case WM_GETTEXT: {
+      if (wParam == 0) return 0;
+      auto view = GetWindowTextShared(hWnd).View();
+      size_t n = std::min<size_t>(view.size(), wParam - 1);
+      auto* out = reinterpret_cast<char16_t*>(lParam);
+      std::copy_n(view.data(), n, out);
+      out[n] = 0;
+      return static_cast<LRESULT>(n);
+    }
+  }
+  return 0;
+}
+
+}  // namespace win::detail
+
+BOOL SetWindowText(HWND hWnd, std::u16string_view text) {
+  std::u16string copy(text);
+  return static_cast<BOOL>(SendMessage(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(copy.c_str())));
+}
+
+void SetWindowTextShared(HWND hWnd, const win::CSharedText& text) {
+  if (IsWindow(hWnd)) win::detail::StoreText(hWnd, text);
+}
+
+int GetWindowTextLength(HWND hWnd) { return static_cast<int>(SendMessage(hWnd, WM_GETTEXTLENGTH, 0, 0)); }
+
+int GetWindowText(HWND hWnd, char16_t* buffer, int nMaxCount) {
+  if (nMaxCount <= 0) return 0;
+  return static_cast<int>(
+      SendMessage(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(buffer)));
+}
+
+std::u16string GetWindowText(HWND hWnd) { return std::u16string(GetWindowTextShared(hWnd).View()); }
+
+const win::CSharedText& GetWindowTextShared(HWND hWnd) {
+  static const win::CSharedText kNoText;
+  return IsWindow(hWnd) ? hWnd->text : kNoText;
+}
