@@ -104,10 +104,7 @@ bool CComboCell::Key(const SInput& in) {
     return true;
   }
   if (in.key == EKey::Up || in.key == EKey::Down) {
-    int nSel = static_cast<int>(SendMessage(m_hWnd, CB_GETCURSEL, 0, 0));
-    int nNext = in.key == EKey::Up ? nSel - 1 : nSel + 1;
-    if (nSel < 0) nNext = 0;
-    if (nNext >= 0 && nNext < Count()) m_rView.Feed(m_hWnd, [&] { win::input::Pick(m_hWnd, nNext); });
+    m_rView.Feed(m_hWnd, [&] { win::input::Key(m_hWnd, in.key == EKey::Up ? VK_UP : VK_DOWN); });
     return true;
   }
   std::u16string text(GetWindowTextShared(m_hWnd).View());

@@ -49,6 +49,7 @@ SIZE ContentCells(HWND h) {
       // The longest item and the drop-down arrow.
       return SIZE{std::max(3, LongestItem(h)) + 1, 1};
     case WindowClass::Dialog:
+    case WindowClass::None:
       break;
   }
   return SIZE{1, 1};

@@ -99,6 +99,8 @@ void CTextView::OnWindowCreated(HWND hWnd) {
     case WindowClass::ComboBox:
       pCell = std::make_unique<CComboCell>(*this, hWnd);
       break;
+    case WindowClass::None:
+      return;
   }
   m_mapCells[hWnd] = std::move(pCell);
   m_bLayout = true;

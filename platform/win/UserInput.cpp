@@ -26,6 +26,12 @@ bool Focus(HWND hCtl) {
   return true;
 }
 
+bool Key(HWND hCtl, UINT vk) {
+  if (!Reachable(hCtl)) return false;
+  SendMessage(hCtl, WM_KEYDOWN, vk, 0);
+  return true;
+}
+
 bool PressKey(HWND hDlg, UINT vk, bool bShift) { return IsWindow(hDlg) && IsDialogMessage(hDlg, vk, bShift); }
 
 void Close(HWND hDlg) { SendMessage(hDlg, WM_CLOSE, 0, 0); }
