@@ -1,6 +1,8 @@
 // Sending once and automatically, the interval, and Clear Send.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "TerminalDlg.h"
@@ -28,17 +30,36 @@ std::string_view Terminator(int nIndex) {
   }
 }
 
+// Tells which character keeps a text from going out, so the person can mend it.
+CString WideCharacterMessage(const CWideCharacter& wide) {
+  char szRest[128];
+  int nLength = std::snprintf(szRest, sizeof szRest,
+                              "\" (U+%04X) at character %zu, which a serial line cannot carry as one byte: use "
+                              "characters up to U+00FF",
+                              static_cast<unsigned>(wide.codePoint), wide.nPosition);
+  CString message(u"Send String holds \"");
+  message += wide.units;
+  message += std::u16string(szRest, szRest + nLength);
+  return message;
+}
+
 }  // namespace
 
 void CTerminalDlg::OnBnClickedSend() { SendText(); }
 
 // A text too long for one block goes out as consecutive blocks, the
-// terminator after the last; the first refused block stops the rest.
+// terminator after the last; the first refused block stops the rest. A text
+// with a character beyond one byte sends nothing and says which one it is.
 void CTerminalDlg::SendText() {
   TerminalState& st = g_terminalState;
   CString text;
   m_editSend.GetWindowText(text);
   std::u16string_view rest = text.View();
+  if (auto wide = FindWideCharacter(rest)) {
+    m_strStatus = WideCharacterMessage(*wide);
+    UpdateData(FALSE);
+    return;
+  }
   std::string_view terminator = Terminator(m_comboTerminator.GetCurSel());
 
   uint32_t nResult = 0;

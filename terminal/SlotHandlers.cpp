@@ -16,7 +16,17 @@ uint32_t g_nNameElapsed;
 
 }  // namespace
 
-void CTerminalDlg::OnCbnSelchangeSlot() { ChangeSlotToKestra(static_cast<uint8_t>(m_comboSlot.GetCurSel() + 1)); }
+void CTerminalDlg::OnCbnSelchangeSlot() { SwitchSlot(static_cast<uint8_t>(m_comboSlot.GetCurSel() + 1)); }
+
+// A switch that failed is shown, since the next query would reach the module
+// of another slot; one that worked, or had no backplane to switch, changes
+// nothing on the screen.
+void CTerminalDlg::SwitchSlot(uint8_t nSlot) {
+  uint32_t nResult = ChangeSlotToKestra(nSlot);
+  if (nResult == PALLIX_OK || nResult == PALLIX_NO_BACKPLANE) return;
+  m_strStatus = GetPallixMessage(nResult);
+  UpdateData(FALSE);
+}
 
 void CTerminalDlg::OnBnClickedScanQuery() {
   // Cleared, so that a failed exchange appends nothing.

@@ -1,6 +1,5 @@
 #include "TerminalDlg.h"
 
-#include "PallixSDK.h"
 #include "resource.h"
 
 CTerminalDlg::CTerminalDlg(CWnd* pParent)
@@ -56,7 +55,7 @@ BOOL CTerminalDlg::OnInitDialog() {
   m_comboTerminator.SetCurSel(1);
   m_comboTail.SetCurSel(0);
   m_comboSlot.SetCurSel(6);
-  ChangeSlotToKestra(7);
+  SwitchSlot(7);
   m_editInterval.SetWindowText(u"100");
 
   return TRUE;  // let the framework set the focus

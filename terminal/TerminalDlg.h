@@ -27,6 +27,7 @@ class CTerminalDlg : public CDialog {
   void PollReceive();
   // Slots and module queries.
   void OnCbnSelchangeSlot();
+  void SwitchSlot(uint8_t nSlot);
   void OnBnClickedScanQuery();
   void OnBnClickedNameQuery();
   void AppendReply(const char* reply, size_t nSize);

@@ -28,6 +28,20 @@ std::optional<uint64_t> ParseNumber(std::u16string_view text, uint64_t nMax) {
 
 }  // namespace
 
+std::optional<CWideCharacter> FindWideCharacter(std::u16string_view text) {
+  size_t nPosition = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    ++nPosition;
+    char16_t ch = text[i];
+    if (ch <= 0xFF) continue;
+    bool bPair = ch >= 0xD800 && ch <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    if (!bPair) return CWideCharacter{text.substr(i, 1), ch, nPosition};
+    char32_t codePoint = 0x10000 + ((char32_t{ch} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00);
+    return CWideCharacter{text.substr(i, 2), codePoint, nPosition};
+  }
+  return std::nullopt;
+}
+
 int32_t ParseInterval(std::u16string_view text) {
   size_t i = 0;
   while (i < text.size() && IsSpace(Narrow(text[i]))) ++i;

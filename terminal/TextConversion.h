@@ -1,12 +1,23 @@
 // Conversions between text on the screen (UTF-16) and bytes on the wire.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 // A character goes out as its low 8 bits.
 constexpr uint8_t Narrow(char16_t ch) { return static_cast<uint8_t>(ch & 0xFF); }
+
+// The first character of a text that a serial line cannot carry as one byte
+// (beyond U+00FF): the units it takes, its code point, and its position as a
+// person counts characters, from 1, a character beyond the BMP being one.
+struct CWideCharacter {
+  std::u16string_view units;
+  char32_t codePoint;
+  size_t nPosition;
+};
+std::optional<CWideCharacter> FindWideCharacter(std::u16string_view text);
 
 // A byte shows as the character of the same value (Latin-1), so that text
 // sent and echoed back reads the same.

@@ -1,41 +1,101 @@
+// Slot switching. Without QUORVEL_BACKPLANE there is no backplane: a switch
+// then changes nothing and is no failure. With it, a switch that cannot reach
+// the backplane fails, and its message says what the variable names instead.
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "Backplane.h"
 #include "PallixSDK.h"
-#include "PallixSlot.h"
+#include "SystemText.h"
 
 namespace {
 
-std::atomic<uint8_t> g_nCurrentSlot{0};
+thread_local uint32_t t_nLatestResult = PALLIX_OK;
+thread_local std::u16string t_strLatestMessage;
 
-// Best effort: without a listener the switch is only recorded.
-void TellBackplane(uint8_t nSlot) {
-  const char* pszPath = std::getenv(kBackplaneVariable);
-  if (pszPath == nullptr || *pszPath == '\0') return;
+uint32_t Report(uint32_t nResult, const std::string& strMessage) {
+  t_nLatestResult = nResult;
+  t_strLatestMessage = WidenUtf8(strMessage);
+  return nResult;
+}
+
+// Why the path cannot take the slot's datagram; empty when it took it.
+std::string TellBackplane(const std::string& strPath, uint8_t nSlot) {
   sockaddr_un address{};
+  if (strPath.size() >= sizeof address.sun_path) {
+    return "is " + std::to_string(strPath.size()) + " bytes long, longer than a socket address holds (" +
+           std::to_string(sizeof address.sun_path - 1) + ")";
+  }
+  struct stat st {};
+  if (stat(strPath.c_str(), &st) != 0)
+    return errno == ENOENT ? "does not exist" : "cannot be reached (" + SystemError(errno) + ")";
+  if (S_ISDIR(st.st_mode)) return "is a directory, not a socket";
+  if (S_ISREG(st.st_mode)) return "is a regular file, not a socket";
+  if (!S_ISSOCK(st.st_mode)) return "is not a socket";
+
   address.sun_family = AF_UNIX;
-  if (std::strlen(pszPath) >= sizeof address.sun_path) return;
-  std::strcpy(address.sun_path, pszPath);
+  std::memcpy(address.sun_path, strPath.data(), strPath.size());
   const int nFd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (nFd < 0) return;
+  if (nFd < 0) return "cannot be written: no socket (" + SystemError(errno) + ")";
   const char chSlot = EncodeSlot(nSlot);
-  sendto(nFd, &chSlot, 1, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  const ssize_t nSent =
+      sendto(nFd, &chSlot, 1, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  const int nErrno = errno;
   close(nFd);
+  if (nSent == 1) return "";
+  switch (nErrno) {
+    case EPROTOTYPE:
+      return "is a stream socket, and the backplane takes datagrams";
+    case ECONNREFUSED:
+      return "is a socket that nobody listens on";
+    case EAGAIN:
+      return "is a socket that takes nothing (its queue is full)";
+    default:
+      return "cannot be written (" + SystemError(nErrno) + ")";
+  }
+}
+
+const char16_t* GenericText(uint32_t nResult) {
+  switch (nResult) {
+    case PALLIX_OK:
+      return u"The controller switched slots.";
+    case PALLIX_ERR_SLOT:
+      return u"The controller did not switch: slots are 1 to 8.";
+    case PALLIX_ERR_BACKPLANE:
+      return u"The controller did not switch: its backplane could not be told.";
+    case PALLIX_NO_BACKPLANE:
+      return u"No backplane is named (QUORVEL_BACKPLANE), so no slot was switched.";
+    default:
+      return u"Unknown result of a slot switch.";
+  }
 }
 
 }  // namespace
 
-uint8_t Pallix_CurrentSlot() { return g_nCurrentSlot.load(); }
-
 extern "C" uint32_t ChangeSlotToKestra(uint8_t slot) {
-  if (!IsValidSlot(slot)) return PALLIX_ERR_SLOT;
-  g_nCurrentSlot.store(slot);
-  TellBackplane(slot);
-  return PALLIX_OK;
+  const std::string strSlot = std::to_string(slot);
+  if (!IsValidSlot(slot))
+    return Report(PALLIX_ERR_SLOT, "The controller did not switch to slot " + strSlot + ": slots are 1 to 8.");
+  const char* pszPath = std::getenv(kBackplaneVariable);
+  if (pszPath == nullptr || *pszPath == '\0') {
+    return Report(PALLIX_NO_BACKPLANE,
+                  "No backplane is named (QUORVEL_BACKPLANE), so slot " + strSlot + " was not switched.");
+  }
+  const std::string strFault = TellBackplane(pszPath, slot);
+  if (strFault.empty()) return Report(PALLIX_OK, "The controller switched to slot " + strSlot + ".");
+  return Report(PALLIX_ERR_BACKPLANE, "The controller did not switch to slot " + strSlot + ": " + kBackplaneVariable +
+                                          "=" + pszPath + " " + strFault +
+                                          ". Start the controller's backplane service or fix the variable.");
+}
+
+extern "C" const char16_t* GetPallixMessage(uint32_t result) {
+  if (result == t_nLatestResult && !t_strLatestMessage.empty()) return t_strLatestMessage.c_str();
+  return GenericText(result);
 }

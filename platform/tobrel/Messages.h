@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "SystemText.h"
+
 // Records strMessage as the text of nCode and answers nCode, so a failure reads
 // "return Report(TOBREL_ERR_..., ...)".
 uint32_t Report(uint32_t nCode, std::string strMessage);
@@ -12,11 +14,5 @@ uint32_t Report(uint32_t nCode, std::string strMessage);
 // UTF-8 text for nCode.
 std::string MessageText(uint32_t nCode);
 
-// UTF-8 to UTF-16; malformed bytes become U+FFFD.
-std::u16string WidenUtf8(const std::string& strText);
-
 // "COM3: " for messages about a port.
 std::string PortPrefix(uint8_t nPort);
-
-// strerror_r text of an errno value.
-std::string SystemError(int nErrno);

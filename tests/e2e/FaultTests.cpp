@@ -2,10 +2,14 @@
 // played on the other side of a pseudo-terminal.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -155,6 +159,100 @@ TEST_F(CFaultTest, AHundredThousandCharacterTextGoesOutWhole) {
     want.push_back('\r');
     EXPECT_TRUE(received == want) << received.size();
     EXPECT_TRUE(Text(IDC_EDIT_SEND_RECORD) == text);
+  });
+}
+
+TEST_F(CFaultTest, OnlyCharactersUpToU00FFReachTheWire) {
+  RunApp([&] {
+    Click(IDC_BUTTON_OPEN);
+    for (const std::u16string& text :
+         {std::u16string(u"\u20AC5"), std::u16string(u"\u4E2D"), std::u16string(u"hi \U0001F600")}) {
+      Type(IDC_EDIT_SEND, text);
+      Click(IDC_BUTTON_SEND);
+      EXPECT_TRUE(Status().starts_with("Send String holds")) << Status();
+    }
+    Type(IDC_EDIT_SEND, u"\u00E9");
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(Status(), "OK");
+    // Only the last text arrived: one byte and its CR.
+    EXPECT_EQ(m_pty.Read(3, 300), (std::vector<uint8_t>{0xE9, '\r'}));
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"\u00E9");
+  });
+}
+
+// A socket bound at a path for the length of a test.
+class CBoundSocket {
+ public:
+  CBoundSocket(const std::string& strPath, int nType) : m_nFd(socket(AF_UNIX, nType | SOCK_CLOEXEC, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, strPath.c_str(), sizeof address.sun_path - 1);
+    EXPECT_EQ(bind(m_nFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    if (nType == SOCK_STREAM) listen(m_nFd, 1);
+  }
+  ~CBoundSocket() { close(m_nFd); }
+  CBoundSocket(const CBoundSocket&) = delete;
+  CBoundSocket& operator=(const CBoundSocket&) = delete;
+  // What arrived, without waiting.
+  std::string Received() const {
+    char szData[16];
+    ssize_t n = recv(m_nFd, szData, sizeof szData, MSG_DONTWAIT);
+    return n > 0 ? std::string(szData, static_cast<size_t>(n)) : std::string();
+  }
+
+ private:
+  int m_nFd;
+};
+
+TEST_F(CFaultTest, ASlotSwitchThatCannotReachTheBackplaneSaysWhyAndNoBackplaneIsSilent) {
+  const std::string strMissing = m_dir.File("bpX");
+  const std::string strFile = m_dir.File("file");
+  std::FILE* pFile = std::fopen(strFile.c_str(), "w");
+  ASSERT_NE(pFile, nullptr);
+  std::fclose(pFile);
+  const std::string strStream = m_dir.File("stream");
+  CBoundSocket stream(strStream, SOCK_STREAM);
+  const std::string strLong = m_dir.File(std::string(120, 'x'));
+  const std::pair<std::string, std::string> faults[] = {
+      {strMissing, "does not exist"},
+      {strFile, "is a regular file, not a socket"},
+      {strStream, "is a stream socket, and the backplane takes datagrams"},
+      {strLong, "is " + std::to_string(strLong.size()) + " bytes long, longer than a socket address holds (107)"},
+  };
+  auto message = [](int nSlot, const std::string& strPath, const std::string& strWhy) {
+    return "The controller did not switch to slot " + std::to_string(nSlot) + ": QUORVEL_BACKPLANE=" + strPath + " " +
+           strWhy + ". Start the controller's backplane service or fix the variable.";
+  };
+  for (const auto& [strPath, strWhy] : faults) {
+    SCOPED_TRACE(strWhy);
+    setenv("QUORVEL_BACKPLANE", strPath.c_str(), 1);
+    RunApp([&] {
+      EXPECT_EQ(Status(), message(7, strPath, strWhy));
+      Type(IDC_EDIT_STATUS, u"typed");
+      Pick(IDC_COMBO_SLOT, 0);
+      EXPECT_EQ(Status(), message(1, strPath, strWhy));
+    });
+  }
+
+  // A backplane that listens gets each switch, and the screen stays as it was.
+  const std::string strBackplane = m_dir.File("backplane");
+  CBoundSocket backplane(strBackplane, SOCK_DGRAM);
+  setenv("QUORVEL_BACKPLANE", strBackplane.c_str(), 1);
+  RunApp([&] {
+    EXPECT_EQ(backplane.Received(), "7");
+    EXPECT_EQ(Status(), "");
+    Type(IDC_EDIT_STATUS, u"typed");
+    Pick(IDC_COMBO_SLOT, 0);
+    EXPECT_EQ(backplane.Received(), "1");
+    EXPECT_EQ(Status(), "typed");
+  });
+
+  unsetenv("QUORVEL_BACKPLANE");
+  RunApp([&] {
+    EXPECT_EQ(Status(), "");
+    Type(IDC_EDIT_STATUS, u"typed");
+    Pick(IDC_COMBO_SLOT, 0);
+    EXPECT_EQ(Status(), "typed");
   });
 }
 

@@ -33,6 +33,8 @@ std::u16string MessageFor(uint32_t result) {
   return u"result " + std::u16string(digits.begin(), digits.end());
 }
 
+std::u16string SlotMessageFor(uint32_t result) { return u"slot switch " + MessageFor(result); }
+
 namespace {
 
 uint32_t Next(std::deque<uint32_t>& results) {
@@ -121,6 +123,12 @@ const char16_t* GetSerialErrorMessage(uint32_t result) {
 
 uint32_t ChangeSlotToKestra(uint8_t slot) {
   fake::Sdk().slots.push_back(slot);
-  return 0;
+  return fake::Next(fake::Sdk().switchResults);
+}
+
+const char16_t* GetPallixMessage(uint32_t result) {
+  thread_local std::u16string message;
+  message = fake::SlotMessageFor(result);
+  return message.c_str();
 }
 }

@@ -49,9 +49,12 @@ CFakeSerial& Serial();
 std::u16string MessageFor(uint32_t result);
 
 struct CFakeSdk {
-  std::vector<uint8_t> slots;  // every ChangeSlotToKestra argument
-  void Reset() { slots.clear(); }
+  std::vector<uint8_t> slots;          // every ChangeSlotToKestra argument
+  std::deque<uint32_t> switchResults;  // then 0
+  void Reset() { *this = CFakeSdk(); }
 };
 CFakeSdk& Sdk();
+// The message the fake SDK gives for a result code.
+std::u16string SlotMessageFor(uint32_t result);
 
 }  // namespace fake

@@ -52,13 +52,54 @@ TEST_F(CSendTest, SendsTheTextWithEachTerminatorAndRecordsTheTextAlone) {
   });
 }
 
-TEST_F(CSendTest, CharactersGoOutAsTheirLowEightBitsAndShowAsTyped) {
+TEST_F(CSendTest, CharactersUpToU00FFGoOutAsOneByteAndWiderOnesSendNothingAndAreNamed) {
   RunApp([&] {
+    OpenPort();
     Pick(IDC_COMBO_TERMINATOR, 0);
-    Type(IDC_EDIT_SEND, u"\u00E9\u20ACz");
+    Type(IDC_EDIT_SEND, u"\u00E9z\u00FF");
     Click(IDC_BUTTON_SEND);
-    EXPECT_EQ(serial.Calls("Send_Binary").back().bytes, (ByteList{0xE9, 0xAC, 'z'}));
-    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"\u00E9\u20ACz");
+    EXPECT_EQ(serial.Calls("Send_Binary").back().bytes, (ByteList{0xE9, 'z', 0xFF}));
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"\u00E9z\u00FF");
+
+    serial.script.sendResults = {9};
+    Click(IDC_BUTTON_SEND);
+    ASSERT_EQ(g_terminalState.lastResult, 9u);
+    const std::pair<std::u16string, std::u16string> wide[] = {
+        {u"ab\u4E2D", u"Send String holds \"\u4E2D\" (U+4E2D) at character 3"},
+        {u"\u20AC", u"Send String holds \"\u20AC\" (U+20AC) at character 1"},
+        // A character beyond the BMP is one character, shown whole.
+        {u"\U0001F600\U0001F600x\u4E2D", u"Send String holds \"\U0001F600\" (U+1F600) at character 1"},
+        {u"a\u00E9\U0001F600b\u20AC", u"Send String holds \"\U0001F600\" (U+1F600) at character 3"},
+        {std::u16string(1500, u'a') + u"\u0100", u"Send String holds \"\u0100\" (U+0100) at character 1501"},
+    };
+    for (const auto& [text, status] : wide) {
+      SCOPED_TRACE(testing::Message() << text.size() << " units");
+      Type(IDC_EDIT_SEND, text);
+      Click(IDC_BUTTON_SEND);
+      EXPECT_EQ(serial.Count("Send_Binary"), 2u);
+      EXPECT_EQ(Text(IDC_EDIT_STATUS),
+                status + u", which a serial line cannot carry as one byte: use characters up to U+00FF");
+      EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"\u00E9z\u00FF");
+      EXPECT_EQ(g_terminalState.lastResult, 9u);
+    }
+
+    // Automatic sending shows it on every tick and sends nothing.
+    Type(IDC_EDIT_SEND, u"\u20AC");
+    Click(IDC_BUTTON_SEND);
+    std::u16string refusal = Text(IDC_EDIT_STATUS);
+    Type(IDC_EDIT_STATUS, u"typed");
+    Click(IDC_BUTTON_START_AUTO);
+    Advance(100);
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), refusal);
+    Type(IDC_EDIT_STATUS, u"typed");
+    Advance(100);
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), refusal);
+    EXPECT_EQ(serial.Count("Send_Binary"), 2u);
+    Type(IDC_EDIT_SEND, u"ok");
+    serial.script.sendResults = {};
+    Advance(100);
+    EXPECT_EQ(serial.Calls("Send_Binary").back().bytes, Bytes("ok"));
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(0));
   });
 }
 

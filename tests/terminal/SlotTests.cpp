@@ -1,4 +1,5 @@
 // The slot list and the two hidden module queries.
+#include "PallixSDK.h"
 #include "TerminalHarness.h"
 #include "TerminalState.h"
 #include "Timer.h"
@@ -17,12 +18,15 @@ TEST_F(CSlotTest, EachPickSwitchesToItsSlotAndTouchesNothingElse) {
     OpenPort();
     Click(IDC_BUTTON_START_AUTO);
     Click(IDC_BUTTON_SEND);
-    std::u16string status = Text(IDC_EDIT_STATUS), sent = Text(IDC_EDIT_SEND_RECORD);
+    std::u16string sent = Text(IDC_EDIT_SEND_RECORD);
+    // A refresh would replace what is typed here.
+    Type(IDC_EDIT_STATUS, u"typed");
+    fake::Sdk().switchResults = {PALLIX_OK, PALLIX_NO_BACKPLANE};
     for (int i = 0; i < 8; ++i) Pick(IDC_COMBO_SLOT, i);
     EXPECT_EQ(fake::Sdk().slots, (std::vector<uint8_t>{7, 1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 2), 100u);
     EXPECT_EQ(g_terminalState.portNumber, 1);
-    EXPECT_EQ(Text(IDC_EDIT_STATUS), status);
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), u"typed");
     EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), sent);
     EXPECT_EQ(Record(), u"");
     // No selection: slot 0.
@@ -30,6 +34,26 @@ TEST_F(CSlotTest, EachPickSwitchesToItsSlotAndTouchesNothingElse) {
     SendMessage(m_hDlg, WM_COMMAND, MAKEWPARAM(IDC_COMBO_SLOT, CBN_SELCHANGE), 0);
     EXPECT_EQ(fake::Sdk().slots.back(), 0);
   });
+}
+
+TEST_F(CSlotTest, ASwitchThatFailsIsShownAtStartAndOnAPickAndRefreshes) {
+  fake::Sdk().switchResults = {PALLIX_ERR_BACKPLANE};
+  RunApp([&] {
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::SlotMessageFor(PALLIX_ERR_BACKPLANE));
+    OpenPort();
+    Type(IDC_EDIT_RECEIVE_RECORD, u"typed");
+    fake::Sdk().switchResults = {PALLIX_ERR_BACKPLANE, PALLIX_ERR_SLOT};
+    Pick(IDC_COMBO_SLOT, 0);
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::SlotMessageFor(PALLIX_ERR_BACKPLANE));
+    EXPECT_EQ(Text(IDC_EDIT_RECEIVE_RECORD), u"");
+    Pick(IDC_COMBO_SLOT, 7);
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::SlotMessageFor(PALLIX_ERR_SLOT));
+    // The serial library's result stays what it was.
+    EXPECT_EQ(g_terminalState.lastResult, 0u);
+    Click(IDC_BUTTON_CLOSE);
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(0));
+  });
+  EXPECT_EQ(fake::Sdk().slots, (std::vector<uint8_t>{7, 1, 8}));
 }
 
 TEST_F(CSlotTest, TheQueriesSendTheirCommandsAndAppendTheReplies) {

@@ -44,3 +44,20 @@ TEST(TextConversion, TypedSettingsAreReadStrictly) {
   EXPECT_FALSE(ParseDataBitsText(u"4"));
   EXPECT_FALSE(ParseDataBitsText(u"8.0"));
 }
+
+TEST(TextConversion, TheFirstWideCharacterIsFoundWithItsCodePointAndPosition) {
+  EXPECT_FALSE(FindWideCharacter(u"plain \u00E9\u00FF"));
+  auto wide = FindWideCharacter(u"\U0001F600a");
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(wide->units, u"\U0001F600");
+  EXPECT_EQ(wide->codePoint, U'\U0001F600');
+  // A surrogate without its partner is a character of its own.
+  wide = FindWideCharacter(u"ab\xD83D");
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(wide->codePoint, 0xD83Du);
+  EXPECT_EQ(wide->nPosition, 3u);
+  wide = FindWideCharacter(u"\xDE00\U0001F600z");
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(wide->nPosition, 1u);
+  EXPECT_EQ(wide->codePoint, 0xDE00u);
+}

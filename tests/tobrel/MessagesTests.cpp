@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "Messages.h"
+#include "SystemText.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
