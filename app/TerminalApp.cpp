@@ -1,8 +1,13 @@
 #include "TerminalApp.h"
 
+#include "ModuleResources.h"
 #include "TerminalDlg.h"
+#include "VersionInfo.h"
 
 CTerminalApp theApp;
+
+// The version record's internal name is the caption of the message boxes.
+CTerminalApp::CTerminalApp() : CWinApp(kVersionInfo.pszInternalName) { resources::RegisterModuleResources(); }
 
 BOOL CTerminalApp::InitInstance() {
   // Light peach (red in the low byte) behind black text.

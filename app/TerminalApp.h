@@ -5,6 +5,8 @@
 
 class CTerminalApp : public CWinApp {
  public:
+  // Registers the program's resources, so they are there from its start.
+  CTerminalApp();
   BOOL InitInstance() override;
 };
 

@@ -8,15 +8,63 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "CWinApp.h"
+#include "CommandLine.h"
 #include "DesktopApplication.h"
+#include "PortMap.h"
 #include "QtView.h"
 #include "TextView.h"
+#include "VersionInfo.h"
 
 namespace {
+
+bool g_bTextAsked = false;
+
+int PrintPorts(const char*);
+int PrintHelp(const char*);
+int PrintVersion(const char*);
+int AskText(const char*);
+
+constexpr SOption kOptions[] = {
+    {"--text", nullptr, "show the dialog in this text terminal, also where there is a display", AskText},
+    {"--ports", nullptr, "print which device stands behind each COM number, and exit", PrintPorts},
+    {"--help", nullptr, "print this help, and exit", PrintHelp},
+    {"--version", nullptr, "print the version, and exit", PrintVersion},
+};
+
+int PrintPorts(const char*) {
+  const std::string strMap = DescribePortMap(MapPorts());
+  if (strMap.empty())
+    std::puts("No serial device found. Plug one in, or set QUORVEL_COMn to its device.");
+  else
+    std::puts(strMap.c_str());
+  return 0;
+}
+
+int PrintHelp(const char*) {
+  std::fputs(HelpText(kOptions).c_str(), stdout);
+  return 0;
+}
+
+// "1, 2, 0, 0" of the version record as "1.2.0.0".
+int PrintVersion(const char*) {
+  std::string strVersion;
+  for (const char16_t* p = kVersionInfo.pszProductVersion; *p != 0; ++p) {
+    if (*p == u',') strVersion += '.';
+    if (*p >= u'0' && *p <= u'9') strVersion += static_cast<char>(*p);
+  }
+  std::printf("quorvel %s\n", strVersion.c_str());
+  return 0;
+}
+
+int AskText(const char*) {
+  g_bTextAsked = true;
+  return kContinue;
+}
+
+bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
 int RunDesktop(int argc, char** argv) {
   auto pApp = qtview::CreateDesktopApplication(argc, argv);
@@ -29,6 +77,10 @@ int RunDesktop(int argc, char** argv) {
 }
 
 int RunText() {
+  if (!OnTerminal()) {
+    std::fprintf(stderr, "quorvel: --text needs a terminal on standard input and output.\n");
+    return 1;
+  }
   tui::CTextView view;
   std::string strError;
   if (!view.Start(stdin, stdout, &strError)) {
@@ -49,14 +101,8 @@ int RunText() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool bText = false;
-  for (int i = 1; i < argc; ++i) bText = bText || std::strcmp(argv[i], "--text") == 0;
-  if (bText || (!qtview::HasDisplay() && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))) {
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-      std::fprintf(stderr, "quorvel: --text needs a terminal on standard input and output.\n");
-      return 1;
-    }
-    return RunText();
-  }
+  if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
+  // The one place the view is chosen.
+  if (g_bTextAsked || (!qtview::HasDisplay() && OnTerminal())) return RunText();
   return RunDesktop(argc, argv);
 }

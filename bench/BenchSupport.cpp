@@ -86,6 +86,18 @@ size_t RssBytes() {
   return nResident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
 }
 
+size_t PeakRssBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::stoull(line.substr(6)) * 1024;
+  return 0;
+}
+
+void ResetPeakRss() {
+  // Linux: writing 5 resets the peak resident size to the current one.
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 void PrintMachine() {
   std::string strModel = "unknown";
   std::ifstream cpuinfo("/proc/cpuinfo");
@@ -400,15 +412,22 @@ void PumpTimers(const std::function<bool()>& bDone, int64_t nDeadlineNs, const s
   }
 }
 
-SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate) {
+SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate, bool bScroll) {
   constexpr int64_t kSecond = 1000000000;
   // The stream is over once it is all written and the record has stopped growing.
   constexpr int64_t kSettleNs = 2 * kSecond;
   ClearRecord(hDlg);
-  std::vector<std::pair<int64_t, size_t>> vecSamples;  // after each tick: when, record length
-  vecSamples.reserve(size_t{1} << 16);
-
   View().Settle();
+  struct SSample {
+    int64_t nTimeNs;
+    size_t nRecorded;
+    size_t nShown;
+  };
+  std::vector<SSample> vecSamples;  // after each tick
+  vecSamples.reserve(size_t{1} << 16);
+  SStreamRun run;
+  run.nRssBefore = RssBytes();
+  ResetPeakRss();
   const uint64_t nTerminal0 = View().TerminalBytes();
   peer.StartStream(kind, nCount, nRate);
   const int64_t nWall0 = NowNs();
@@ -419,40 +438,49 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   int64_t nLastGrowth = nWall0;
   PumpTimers(
       [&] {
-        size_t n = vecSamples.back().second;
-        if (n != nLast) {
-          nLast = n;
-          nLastGrowth = vecSamples.back().first;
+        const SSample& sample = vecSamples.back();
+        if (sample.nShown != nLast) {
+          nLast = sample.nShown;
+          nLastGrowth = sample.nTimeNs;
         }
-        return n >= nCount || (peer.StreamDone() && vecSamples.back().first - nLastGrowth > kSettleNs);
+        bool bAllShown = sample.nShown >= nCount && sample.nRecorded >= nCount;
+        return bAllShown || (peer.StreamDone() && sample.nTimeNs - nLastGrowth > kSettleNs);
       },
-      nDeadline, [&] { vecSamples.emplace_back(NowNs(), RecordLength(hDlg)); });
+      nDeadline,
+      [&] {
+        vecSamples.push_back({NowNs(), RecordLength(hDlg), View().ShownLength(hDlg)});
+      });
   const double fCpu1 = CpuSeconds();
   const int64_t nWall1 = NowNs();
+  run.nPeakRss = PeakRssBytes();
 
-  SStreamRun run;
   run.nTerminalBytes = View().TerminalBytes() - nTerminal0;
-  run.nRssBytes = RssBytes();
   run.nSent = peer.Written();
   run.fCpuSeconds = fCpu1 - fCpu0;
   run.fWallSeconds = static_cast<double>(nWall1 - nWall0) * 1e-9;
   run.fWriteSeconds = static_cast<double>(peer.StreamEndNs() - peer.StreamStartNs()) * 1e-9;
   run.nTicks = vecSamples.size();
   for (size_t i = 1; i < vecSamples.size(); ++i)
-    run.fMaxGapMs = std::max(run.fMaxGapMs, static_cast<double>(vecSamples[i].first - vecSamples[i - 1].first) * 1e-6);
+    run.fMaxGapMs =
+        std::max(run.fMaxGapMs, static_cast<double>(vecSamples[i].nTimeNs - vecSamples[i - 1].nTimeNs) * 1e-6);
   if (!vecSamples.empty()) {
-    run.nShown = vecSamples.back().second;
-    auto last =
-        std::find_if(vecSamples.begin(), vecSamples.end(), [&](const auto& s) { return s.second == run.nShown; });
-    run.fShownSeconds = static_cast<double>(last->first - peer.StreamStartNs()) * 1e-9;
+    run.nRecorded = vecSamples.back().nRecorded;
+    auto recorded = std::find_if(vecSamples.begin(), vecSamples.end(),
+                                 [&](const SSample& s) { return s.nRecorded == run.nRecorded; });
+    run.fRecordSeconds = static_cast<double>(recorded->nTimeNs - peer.StreamStartNs()) * 1e-9;
+    auto shown =
+        std::find_if(vecSamples.begin(), vecSamples.end(), [&](const SSample& s) { return s.nShown >= run.nRecorded; });
+    if (shown != vecSamples.end())
+      run.fShownSeconds = static_cast<double>(shown->nTimeNs - peer.StreamStartNs()) * 1e-9;
   }
 
+  // A write's delay ends when the view shows it.
   std::vector<double> vecDelays;
   size_t j = 0;
   for (const SChunk& chunk : peer.Chunks()) {
-    while (j < vecSamples.size() && (vecSamples[j].first < chunk.nTimeNs || vecSamples[j].second < chunk.nEnd)) ++j;
+    while (j < vecSamples.size() && (vecSamples[j].nTimeNs < chunk.nTimeNs || vecSamples[j].nShown < chunk.nEnd)) ++j;
     if (j == vecSamples.size()) break;
-    vecDelays.push_back(static_cast<double>(vecSamples[j].first - chunk.nTimeNs) * 1e-6);
+    vecDelays.push_back(static_cast<double>(vecSamples[j].nTimeNs - chunk.nTimeNs) * 1e-6);
   }
   if (!vecDelays.empty()) {
     std::sort(vecDelays.begin(), vecDelays.end());
@@ -460,6 +488,8 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
     run.fP99DelayMs = vecDelays[vecDelays.size() * 99 / 100];
   }
   run.check = CheckRecord(RecordText(hDlg), kind, run.nSent);
+  if (bScroll) run.scroll = View().MeasureScrolling(hDlg);
+  if (auto copy = View().CopyRecord(hDlg)) run.copyCheck = CheckRecord(*copy, kind, run.nSent);
   return run;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ int64_t NowNs();
 // Every thread of this process, the serial library's reader included.
 double CpuSeconds();
 size_t RssBytes();
+// The highest resident size of this process since the last ResetPeakRss.
+size_t PeakRssBytes();
+void ResetPeakRss();
 void PrintMachine();
 
 std::string Fixed(double value, int nDigits);
@@ -139,6 +143,21 @@ class CView {
   virtual void Settle() = 0;
   // Bytes the view has written to the person's terminal, for a view that has one.
   virtual uint64_t TerminalBytes() const { return 0; }
+  // Units of the receive record the view shows, or could scroll to without
+  // further work.
+  virtual size_t ShownLength(HWND hDlg) = 0;
+  // What a person gets who selects the whole receive record and copies it;
+  // nothing when the view has no clipboard.
+  virtual std::optional<std::u16string> CopyRecord(HWND hDlg) = 0;
+  // The longest frames while the receive record is scrolled from top to end
+  // and back by keys, and while its scroll bar is dragged; nothing when the
+  // view draws nothing.
+  struct SScrollFrames {
+    double fKeysMs = 0;
+    double fDragMs = 0;
+    size_t nFrames = 0;
+  };
+  virtual std::optional<SScrollFrames> MeasureScrolling(HWND hDlg) = 0;
 };
 // The view each benchmark program is linked with, set up from its command
 // line: --text picks the text view where the program has the headless one.
@@ -167,21 +186,27 @@ void PumpTimers(const std::function<bool()>& bDone, int64_t nDeadlineNs, const s
 struct SStreamRun {
   uint64_t nSent = 0;
   SRecordCheck check;
-  double fCpuSeconds = 0;    // this process, while the stream ran and was shown
-  double fWallSeconds = 0;   // over the same time
-  uint64_t nShown = 0;       // units in the record at the end
-  double fShownSeconds = 0;  // first byte written to the record's last growth
+  std::optional<SRecordCheck> copyCheck;  // a copy of the whole record, where the view has one
+  double fCpuSeconds = 0;                 // this process, while the stream ran and was shown
+  double fWallSeconds = 0;                // over the same time
+  uint64_t nRecorded = 0;                 // units in the record at the end
+  double fRecordSeconds = 0;              // first byte written to the record's last growth
+  double fShownSeconds = 0;               // first byte written until the view shows it all
+  size_t nPeakRss = 0;                    // the whole process, while the stream ran
+  size_t nRssBefore = 0;                  // the whole process, with the record empty
+  std::optional<CView::SScrollFrames> scroll;
   double fWriteSeconds = 0;  // first byte written to last byte written
   double fMaxDelayMs = -1;   // a write's last byte reaching the pseudo-terminal to its showing
   double fP99DelayMs = -1;
   size_t nTicks = 0;
   double fMaxGapMs = 0;         // the longest time between two ticks
   uint64_t nTerminalBytes = 0;  // written to the person's terminal meanwhile
-  size_t nRssBytes = 0;         // the whole process at the end
 };
 // Bytes a second to the person's terminal, or "-" for a view without one.
 std::string TerminalRate(const SStreamRun& run);
-SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate);
+// bScroll also measures scrolling through the full record.
+SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate,
+                         bool bScroll = false);
 const char* KindName(EStreamKind kind);
 
 bool HasFlag(int argc, char** argv, std::string_view flag);

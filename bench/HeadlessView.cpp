@@ -12,6 +12,9 @@ class CHeadlessView final : public CView {
   void Run(const std::function<void(HWND)>& scenario) override { RunHeadless(scenario); }
   bool RunEvents(int64_t) override { return false; }
   void Settle() override {}
+  size_t ShownLength(HWND hDlg) override { return RecordLength(hDlg); }
+  std::optional<std::u16string> CopyRecord(HWND) override { return std::nullopt; }
+  std::optional<SScrollFrames> MeasureScrolling(HWND) override { return std::nullopt; }
 };
 
 CHeadlessView g_headless;

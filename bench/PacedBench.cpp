@@ -2,7 +2,10 @@
 //   bench_paced [--quick]    8 MiB of each kind; 1 MiB with --quick
 //   bench_paced --text       the same with the text view on a pseudo-terminal
 //   bench_paced_qt [--quick] the same with the Qt view offscreen
+//   bench_paced_qt --long    also five minutes of CR LF lines (./benchmark runs it)
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "BenchSupport.h"
 
@@ -10,23 +13,33 @@ using namespace bench;
 
 int main(int argc, char** argv) {
   const uint64_t nCount = (HasFlag(argc, argv, "--quick") ? 1 : 8) * kMiB;
+  const bool bLong = HasFlag(argc, argv, "--long");
+  const uint64_t nLongCount = kLineRate * 300;
   // One write every 2 ms at most.
-  CPtyPeer peer(static_cast<size_t>(nCount * 1000 / kLineRate / 2 + 1000));
+  CPtyPeer peer(static_cast<size_t>((bLong ? nLongCount : nCount) * 1000 / kLineRate / 2 + 1000));
   CView& view = SetUpView(argc, argv);
   PrintMachine();
   CTable table(
       "Paced: " + Number(nCount / kMiB) + " MiB at " + Number(kLineRate) + " B/s (921600 baud 8N1), " + view.Name(),
       {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "max delay ms", "p99 delay ms",
-       "longest tick gap ms", "CPU s/MiB", "% of one core", "seconds", "to terminal B/s"});
+       "longest tick gap ms", "CPU s/MiB", "% of one core", "seconds", "peak RSS MiB", "growth B per byte",
+       "to terminal B/s"});
   RunTerminal(peer.Slave(), [&](HWND hDlg) {
     if (!OpenPort(hDlg)) return;
-    for (EStreamKind kind : {EStreamKind::Lines, EStreamKind::NoLines}) {
-      SStreamRun run = StreamThrough(hDlg, peer, kind, nCount, kLineRate);
+    std::vector<std::pair<EStreamKind, uint64_t>> runs = {{EStreamKind::Lines, nCount}, {EStreamKind::NoLines, nCount}};
+    if (bLong) runs.emplace_back(EStreamKind::Lines, nLongCount);
+    for (auto [kind, nBytes] : runs) {
+      SStreamRun run = StreamThrough(hDlg, peer, kind, nBytes, kLineRate);
       double fMiB = static_cast<double>(run.nSent) / kMiB;
       table.AddRow({KindName(kind), Number(run.nSent), Number(run.check.nMissing), Number(run.check.nMismatched),
                     Number(run.check.nExtra), Fixed(run.fMaxDelayMs, 1), Fixed(run.fP99DelayMs, 1),
                     Fixed(run.fMaxGapMs, 1), Fixed(run.fCpuSeconds / fMiB, 4),
-                    Fixed(100 * run.fCpuSeconds / run.fWallSeconds, 2), Fixed(run.fWallSeconds, 1), TerminalRate(run)});
+                    Fixed(100 * run.fCpuSeconds / run.fWallSeconds, 2), Fixed(run.fWallSeconds, 1),
+                    Fixed(static_cast<double>(run.nPeakRss) / kMiB, 1),
+                    Fixed(static_cast<double>(run.nPeakRss - std::min(run.nPeakRss, run.nRssBefore)) /
+                              static_cast<double>(run.nSent),
+                          3),
+                    TerminalRate(run)});
     }
   });
   table.Print();

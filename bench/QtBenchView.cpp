@@ -1,15 +1,22 @@
 // The Qt view, offscreen: its event loop runs the dialog and delivers the
 // timer ticks, and every change reaches its widgets as it would on a desktop.
 #include <QApplication>
+#include <QClipboard>
 #include <QEventLoop>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
 #include "BenchSupport.h"
 #include "Dialog.h"
+#include "QtText.h"
 #include "QtView.h"
+#include "RecordWindow.h"
 #include "TerminalApp.h"
+#include "resource.h"
 
 namespace bench {
 
@@ -51,7 +58,60 @@ class CQtBenchView final : public CView {
 
   void Settle() override { QCoreApplication::processEvents(); }
 
+  size_t ShownLength(HWND hDlg) override { return Record(hDlg)->ShownLength(); }
+
+  std::optional<std::u16string> CopyRecord(HWND hDlg) override {
+    qtview::CRecordWindow* pRecord = Record(hDlg);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(pRecord, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(pRecord, Qt::Key_C, Qt::ControlModifier);
+    std::u16string copy = qtview::ToU16(QApplication::clipboard()->text());
+    QApplication::clipboard()->clear();
+    QTest::keyClick(pRecord, Qt::Key_Home, Qt::ControlModifier);
+    return copy;
+  }
+
+  std::optional<SScrollFrames> MeasureScrolling(HWND hDlg) override {
+    qtview::CRecordWindow* pRecord = Record(hDlg);
+    QWidget* pViewport = pRecord->viewport();
+    SScrollFrames frames;
+    // One frame: the person's action and the drawing it causes.
+    auto frame = [&](double& fMaxMs, const std::function<void()>& action) {
+      int64_t nStart = NowNs();
+      action();
+      pViewport->repaint();
+      fMaxMs = std::max(fMaxMs, static_cast<double>(NowNs() - nStart) * 1e-6);
+      ++frames.nFrames;
+    };
+    pRecord->setFocus();
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Home})
+      frame(frames.fKeysMs, [&] { QTest::keyClick(pRecord, key, Qt::ControlModifier); });
+    // Pages down and up at both ends, where the rows are laid out afresh.
+    for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageUp}) {
+      for (int i = 0; i < 50; ++i) frame(frames.fKeysMs, [&] { QTest::keyClick(pRecord, key); });
+    }
+    QTest::keyClick(pRecord, Qt::Key_End, Qt::ControlModifier);
+    for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown}) {
+      for (int i = 0; i < 50; ++i) frame(frames.fKeysMs, [&] { QTest::keyClick(pRecord, key); });
+    }
+    // The scroll bar's handle dragged from top to end and back.
+    QScrollBar* pBar = pRecord->verticalScrollBar();
+    constexpr int kSteps = 200;
+    pBar->setSliderDown(true);
+    for (int i = 0; i <= 2 * kSteps; ++i) {
+      int nStep = i <= kSteps ? i : 2 * kSteps - i;
+      int nPosition = static_cast<int>(static_cast<int64_t>(pBar->maximum()) * nStep / kSteps);
+      frame(frames.fDragMs, [&] { pBar->setSliderPosition(nPosition); });
+    }
+    pBar->setSliderDown(false);
+    return frames;
+  }
+
  private:
+  qtview::CRecordWindow* Record(HWND hDlg) const {
+    return dynamic_cast<qtview::CRecordWindow*>(m_pView->Widget(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)));
+  }
+
   std::unique_ptr<QApplication> m_pApp;
   std::unique_ptr<qtview::CQtView> m_pView;
   std::unique_ptr<QTimer> m_pWake;

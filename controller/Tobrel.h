@@ -4,6 +4,11 @@
 
 #include <cstdint>
 
+// Results the terminal tells apart from the others.
+inline constexpr uint32_t kResultOpenComError = 0xFFFD;  // the port could not be opened, for another reason
+inline constexpr uint32_t kResultDisconnected = 0xFF22;  // the port's device went away
+inline constexpr uint32_t kResultReceiveLost = 0xFF31;   // received bytes were lost: the library's buffer was full
+
 extern "C" {
 
 uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits);
@@ -17,4 +22,8 @@ uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* reply, uint16
                           uint32_t* elapsed, uint8_t reserved);
 // NUL-terminated UTF-16 text; valid until the next call from the same thread.
 const char16_t* GetSerialErrorMessage(uint32_t result);
+// Which device stands behind each COM number that has one, one line per number
+// ("COM3: /dev/ttyUSB0, FTDI FT232R USB UART"); empty when there is none. Decided afresh
+// on each call; valid until the next call from the same thread.
+const char16_t* GetSerialPortMap();
 }

@@ -1,4 +1,5 @@
 // Dialog template 102, the terminal, with the contents of its lists.
+#include "ModuleResources.h"
 #include "Resource.h"
 #include "resource.h"
 
@@ -81,13 +82,11 @@ win::DialogInit MakeInit() {
 
 }  // namespace
 
-namespace win {
+namespace resources::detail {
 
-const DialogTemplate* FindDialogResource(int id) { return id == IDD_QUORVEL_DIALOG ? &kDialog102 : nullptr; }
-
-const DialogInit* FindDialogInitResource(int id) {
-  static const DialogInit init = MakeInit();
-  return id == IDD_QUORVEL_DIALOG ? &init : nullptr;
+void RegisterDialog102() {
+  static const win::DialogInit init = MakeInit();
+  win::RegisterDialogResource(IDD_QUORVEL_DIALOG, kDialog102, init);
 }
 
-}  // namespace win
+}  // namespace resources::detail

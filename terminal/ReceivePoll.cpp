@@ -31,10 +31,24 @@ void CTerminalDlg::PollReceive() {
   char16_t held[kMaxTail];
   size_t nHeld = 0;
   bool bRead = false;
+  bool bLossShown = false;
   while (nLeft > 0) {
     uint16_t nCount = static_cast<uint16_t>(std::min(nLeft, kMaxRead));
     std::memset(st.receiveBytes, 0, sizeof st.receiveBytes);
-    if (Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &g_nReceiveElapsed) != 0) break;
+    const uint16_t nResult =
+        Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &g_nReceiveElapsed);
+    // A read that finds less stays silent; lost bytes and a device that went away are told,
+    // each once, and the bytes after a loss are read on. A second loss waits for the next tick.
+    if (nResult == kResultReceiveLost && !bLossShown) {
+      bLossShown = bRead = true;
+      m_strStatus = GetSerialErrorMessage(nResult);
+      continue;
+    }
+    if (nResult == kResultDisconnected) {
+      bRead = true;
+      m_strStatus = GetSerialErrorMessage(nResult);
+    }
+    if (nResult != 0) break;
     bRead = true;
     nLeft -= nCount;
 

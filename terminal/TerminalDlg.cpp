@@ -37,6 +37,7 @@ ON_BN_CLICKED(IDC_BUTTON_STOP_AUTO, OnBnClickedStopAuto)
 ON_CBN_SELCHANGE(IDC_COMBO_SLOT, OnCbnSelchangeSlot)
 ON_BN_CLICKED(IDC_BUTTON_SCAN, OnBnClickedScanQuery)
 ON_BN_CLICKED(IDC_BUTTON_NAME_QUERY, OnBnClickedNameQuery)
+ON_WM_CLOSE()
 END_MESSAGE_MAP()
 
 BOOL CTerminalDlg::OnInitDialog() {
@@ -57,8 +58,30 @@ BOOL CTerminalDlg::OnInitDialog() {
   m_comboSlot.SetCurSel(6);
   SwitchSlot(7);
   m_editInterval.SetWindowText(u"100");
+  ShowPortMap();
 
   return TRUE;  // let the framework set the focus
+}
+
+// The dialog manager makes Enter the OK command and Escape the Cancel
+// command, wherever the person is typing; the records go with the dialog, so
+// while either holds text the person is asked first.
+void CTerminalDlg::OnOK() {
+  if (ConfirmEnd()) CDialog::OnOK();
+}
+
+void CTerminalDlg::OnCancel() {
+  if (ConfirmEnd()) CDialog::OnCancel();
+}
+
+// The caption's close button is an explicit request: it ends at once.
+void CTerminalDlg::OnClose() { EndDialog(IDCANCEL); }
+
+// No is the default answer, so a second Enter keeps the session.
+bool CTerminalDlg::ConfirmEnd() {
+  if (m_strReceiveRecord.IsEmpty() && m_strSendRecord.IsEmpty()) return true;
+  return MessageBox(u"End the terminal? The send and receive records will be lost.", nullptr,
+                    MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 void CTerminalDlg::OnTimer(UINT_PTR nIDEvent) {

@@ -11,10 +11,16 @@ class CTerminalDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
+  // Enter and Escape, and the caption's close button.
+  void OnOK() override;
+  void OnCancel() override;
+  void OnClose();
+  bool ConfirmEnd();
 
   // Port.
   void OnBnClickedOpenCom();
   void OnBnClickedCloseCom();
+  void ShowPortMap();
   // Sending.
   void OnBnClickedSend();
   void OnBnClickedClearSend();

@@ -1,12 +1,13 @@
 #include "CWinApp.h"
 
+#include "MessageBox.h"
 #include "Resource.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
 }
 
-CWinApp::CWinApp() { g_pApp = this; }
+CWinApp::CWinApp(const char16_t* lpszAppName) : m_pszAppName(lpszAppName ? lpszAppName : u"") { g_pApp = this; }
 
 CWinApp::~CWinApp() {
   if (g_pApp == this) g_pApp = nullptr;
@@ -29,6 +30,13 @@ void CWinApp::SetDialogBkColor(COLORREF clrCtlBk, COLORREF clrCtlText) {
 }
 
 CWinApp* AfxGetApp() { return g_pApp; }
+
+const char16_t* AfxGetAppName() { return g_pApp ? g_pApp->m_pszAppName : u""; }
+
+int AfxMessageBox(const char16_t* lpszText, UINT nType) {
+  HWND hOwner = g_pApp && g_pApp->m_pMainWnd ? g_pApp->m_pMainWnd->m_hWnd : nullptr;
+  return ::MessageBox(hOwner, lpszText ? lpszText : u"", AfxGetAppName(), nType);
+}
 
 int AfxWinMain() {
   CWinApp* pApp = AfxGetApp();

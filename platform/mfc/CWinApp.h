@@ -5,7 +5,7 @@
 
 class CWinApp : public CCmdTarget {
  public:
-  CWinApp();
+  explicit CWinApp(const char16_t* lpszAppName = nullptr);
   ~CWinApp() override;
 
   virtual BOOL InitInstance();
@@ -20,6 +20,8 @@ class CWinApp : public CCmdTarget {
   COLORREF GetDialogTextColor() const { return m_clrDialogText; }
 
   CWnd* m_pMainWnd = nullptr;
+  // The caption of the application's message boxes.
+  const char16_t* m_pszAppName;
 
  private:
   bool m_bDialogColors = false;
@@ -28,6 +30,9 @@ class CWinApp : public CCmdTarget {
 };
 
 CWinApp* AfxGetApp();
+const char16_t* AfxGetAppName();
+// A message box owned by the main window, with the application's name.
+int AfxMessageBox(const char16_t* lpszText, UINT nType = MB_OK);
 // The framework's main routine: initialises the one application object and
 // runs it.
 int AfxWinMain();

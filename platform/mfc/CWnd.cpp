@@ -3,7 +3,9 @@
 #include <memory>
 #include <unordered_map>
 
+#include "CWinApp.h"
 #include "DataExchange.h"
+#include "MessageBox.h"
 #include "Timer.h"
 #include "Window.h"
 
@@ -112,6 +114,11 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   return TRUE;
 }
 
+int CWnd::MessageBox(const char16_t* lpszText, const char16_t* lpszCaption, UINT nType) {
+  if (!lpszCaption) lpszCaption = AfxGetAppName();
+  return ::MessageBox(m_hWnd, lpszText ? lpszText : u"", lpszCaption, nType);
+}
+
 void CWnd::DoDataExchange(CDataExchange*) {}
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -144,6 +151,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CWnd::Default() { return DefWindowProc(g_current.message, g_current.wParam, g_current.lParam); }
 
 void CWnd::OnTimer(UINT_PTR) { Default(); }
+
+void CWnd::OnClose() { Default(); }
 
 LRESULT AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);

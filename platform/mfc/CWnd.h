@@ -40,6 +40,9 @@ class CWnd : public CCmdTarget {
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);
   CWnd* GetDlgItem(int nID) const;
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  // A message box owned by this window; without a caption it has the
+  // application's name. Answers the button that ended it (IDYES, IDNO, ...).
+  int MessageBox(const char16_t* lpszText, const char16_t* lpszCaption = nullptr, UINT nType = MB_OK);
 
   // Message handling: the map first, then the default.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -51,6 +54,7 @@ class CWnd : public CCmdTarget {
   // The default handling of the message being handled.
   LRESULT Default();
   void OnTimer(UINT_PTR nIDEvent);
+  void OnClose();
 
   DECLARE_MESSAGE_MAP()
 

@@ -58,6 +58,7 @@ struct AFX_MSGMAP {
   {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_vv, AFX_VV(memberFxn), nullptr},
 #define ON_CBN_SELCHANGE(id, memberFxn) \
   {WM_COMMAND, CBN_SELCHANGE, static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_vv, AFX_VV(memberFxn), nullptr},
+#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, AfxSig_vv, AFX_VV(OnClose), nullptr},
 #define ON_WM_TIMER() \
   {WM_TIMER,          \
    0,                 \

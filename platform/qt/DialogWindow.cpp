@@ -19,6 +19,8 @@ CDialogWindow::CDialogWindow(CQtView& view, HWND hWnd, const QFont& font)
   setFont(font);
   setFocusPolicy(Qt::NoFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Not a child widget of its owner, which is disabled while it is up.
+  if (GetParent(hWnd)) setWindowModality(Qt::ApplicationModal);
 }
 
 void CDialogWindow::ShowText(size_t) { setWindowTitle(ToQString(GetWindowTextShared(m_hWnd).View())); }
@@ -39,6 +41,11 @@ void CDialogWindow::ShowGeometry() {
 
 void CDialogWindow::ShowVisibility() {
   if (testAttribute(Qt::WA_WState_ExplicitShowHide)) setVisible(GetWindowStyle(m_hWnd) & WS_VISIBLE);
+}
+
+void CDialogWindow::ShowEnabled() {
+  CViewWindow::ShowEnabled();
+  if (isEnabled() && isVisible()) activateWindow();
 }
 
 void CDialogWindow::paintEvent(QPaintEvent*) {

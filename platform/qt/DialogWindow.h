@@ -1,5 +1,6 @@
 // A dialog: a top-level window with the dialog's caption, icons, font and
-// fixed client size, painted in the colours the dialog asks for.
+// fixed client size, painted in the colours the dialog asks for. A dialog
+// with an owner (a message box) is modal to the application.
 #pragma once
 
 #include <QWidget>
@@ -18,6 +19,8 @@ class CDialogWindow final : public QWidget, public CViewWindow {
   void ShowGeometry() override;
   // First shown by the modal run, not as soon as the window has the style.
   void ShowVisibility() override;
+  // A dialog enabled again (its modal box gone) is the active window again.
+  void ShowEnabled() override;
 
  protected:
   void paintEvent(QPaintEvent* pEvent) override;

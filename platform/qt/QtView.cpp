@@ -108,6 +108,7 @@ void CQtView::OnWindowCreated(HWND hWnd) {
   pWindow->ShowItems();
   pWindow->ShowSelection();
   pWindow->ShowIcons();
+  pWindow->ShowToolTip();
   pWindow->ShowGeometry();
   pWindow->ShowVisibility();
   pWindow->ShowEnabled();
@@ -158,6 +159,10 @@ void CQtView::OnGeometryChanged(HWND hWnd) {
 
 void CQtView::OnIconChanged(HWND hWnd) {
   if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowIcons();
+}
+
+void CQtView::OnToolTipChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowToolTip();
 }
 
 void CQtView::OnFocusChanged(HWND hOld, HWND hNew) {

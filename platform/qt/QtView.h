@@ -63,6 +63,7 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   void OnEnabledChanged(HWND hWnd) override;
   void OnGeometryChanged(HWND hWnd) override;
   void OnIconChanged(HWND hWnd) override;
+  void OnToolTipChanged(HWND hWnd) override;
   void OnFocusChanged(HWND hOld, HWND hNew) override;
   void OnTimersChanged() override;
 

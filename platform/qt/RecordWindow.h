@@ -1,52 +1,96 @@
-// A multi-line record box. It does not follow new text by itself. CR LF, LF
-// and CR each show as one line break, also when a CR ends one change and its
-// LF starts the next. An append adds only the new text, at the end, without
-// moving the person's scroll position or selection, at a cost in proportion
-// to the new text; any other change replaces the whole text. Appended text is
-// shown from the widget's own event loop in bounded slices, so that megabytes
-// arriving at once do not hold up the caller. No shown line is longer than
-// kMaxBlock: a longer one gets extra line breaks, which wrapping hides.
+// A multi-line record box, drawn straight from its window's text: it holds
+// no copy of the text, only the view library's line index over it, and lays
+// out just the rows in view, wrapped at the box's width. It does not follow
+// new text by itself: an append keeps the person's scroll position and
+// selection, at a cost in proportion to the new text; any other change starts
+// again from the top. What a person types, deletes or pastes goes to the
+// window system as an edit, and the box shows what comes back.
 #pragma once
 
-#include <QPlainTextEdit>
+#include <QAbstractScrollArea>
+#include <QStringList>
 #include <QTimer>
+#include <memory>
+#include <string>
 #include <string_view>
 
+#include "LineIndex.h"
+#include "RecordLayout.h"
+#include "TextSelection.h"
 #include "ViewWindow.h"
 
 namespace qtview {
 
-class CRecordWindow final : public QPlainTextEdit, public CViewWindow {
+class CFontMeasure;
+
+class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
  public:
   CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent);
+  ~CRecordWindow() override;
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
-  // Whether appended text is still waiting to be shown.
-  bool HasPending() const { return m_nInserted < m_nShown; }
 
-  // The longest line the widget shows, in UTF-16 units.
-  static constexpr int kMaxBlock = 4096;
+  // What a person sees and has selected.
+  QStringList VisibleRows() const;
+  QString SelectedText() const;
+  const view::CTextSelection& Selection() const { return m_selection; }
+  view::SViewTop Top() const { return m_top; }
+  // Units of the window's text laid out and drawn, or ready to be scrolled to.
+  size_t ShownLength() const;
+  // Bytes the box holds for its text.
+  size_t MemoryBytes() const { return m_index.MemoryBytes(); }
+
+  void Copy() const;
+  void SelectAll();
+
+ protected:
+  void paintEvent(QPaintEvent* pEvent) override;
+  void resizeEvent(QResizeEvent* pEvent) override;
+  void changeEvent(QEvent* pEvent) override;
+  void keyPressEvent(QKeyEvent* pEvent) override;
+  void mousePressEvent(QMouseEvent* pEvent) override;
+  void mouseMoveEvent(QMouseEvent* pEvent) override;
+  void mouseReleaseEvent(QMouseEvent* pEvent) override;
+  void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+  void wheelEvent(QWheelEvent* pEvent) override;
+  void contextMenuEvent(QContextMenuEvent* pEvent) override;
+  void focusInEvent(QFocusEvent* pEvent) override;
+  void focusOutEvent(QFocusEvent* pEvent) override;
+  void scrollContentsBy(int, int) override {}
 
  private:
-  void Replace(std::u16string_view text);
-  void InsertSlice();
-  QString Bounded(const QString& text);
-  void OnUserEdit();
+  std::u16string_view Text() const;
+  size_t PageRows() const;
+  void Relayout();
+  void Redraw();
+  void SyncScrollBar();
+  void OnScrollBar(int nValue);
+  void ScrollRows(ptrdiff_t nRows);
+  // Moves the caret where a person's key or click put it and shows it.
+  void PlaceCaret(size_t nPos, bool bExtend, bool bKeepGoal = false);
+  size_t HitTest(QPointF point) const;
+  // Replaces the selection with what a person typed or pasted.
+  void ReplaceSelection(std::u16string_view text);
+  void Paste();
+  void RestartCaretBlink();
 
-  // Units of the window's text the widget has been told about.
-  size_t m_nShown = 0;
-  // Units of them the widget shows; the rest waits for m_slicer.
-  size_t m_nInserted = 0;
-  // Length of the widget's last line.
-  int m_nLastBlock = 0;
-  QTimer m_slicer;
-  // Whether those units end in a CR, whose LF may come with the next append.
-  bool m_bEndsInCR = false;
+  view::CLineIndex m_index;
+  std::unique_ptr<CFontMeasure> m_pMeasure;
+  view::CRecordLayout m_layout{m_index};
+  view::CTextSelection m_selection;
+  view::SViewTop m_top;
+  // Where up and down aim.
+  double m_fGoalX = 0;
+  bool m_bReadOnly = false;
+  bool m_bSyncingScrollBar = false;
+  bool m_bDragging = false;
+  int m_nWheelDelta = 0;
+  // The end of the last row drawn: an append past it needs no drawing.
+  size_t m_nDrawnEnd = 0;
+  size_t m_nPaintedLength = 0;
+  bool m_bPaintPending = false;
+  QTimer m_caretBlink;
+  bool m_bCaretOn = true;
 };
-
-// Line breaks as the widget shows them: CR LF, LF and CR each become one LF.
-// An LF that starts the text is dropped after a CR (bAfterCR); *pEndsInCR
-// tells whether the text ends in a CR.
-QString NormaliseLineBreaks(std::u16string_view text, bool bAfterCR, bool* pEndsInCR);
 
 }  // namespace qtview

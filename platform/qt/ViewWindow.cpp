@@ -1,5 +1,7 @@
 #include "ViewWindow.h"
 
+#include "QtText.h"
+#include "ToolTip.h"
 #include "Window.h"
 
 namespace qtview {
@@ -17,6 +19,8 @@ void CViewWindow::ShowVisibility() {
   Widget()->setFocusPolicy(bVisible ? m_shownFocusPolicy : Qt::NoFocus);
   Widget()->setVisible(bVisible);
 }
+
+void CViewWindow::ShowToolTip() { Widget()->setToolTip(ToQString(GetWindowToolTip(m_hWnd))); }
 
 void CViewWindow::ShowEnabled() { Widget()->setEnabled(IsWindowEnabled(m_hWnd)); }
 

@@ -31,6 +31,7 @@ class CViewWindow {
   virtual void ShowGeometry();
   virtual void ShowVisibility();
   virtual void ShowEnabled();
+  void ShowToolTip();
 
  protected:
   // The focus a control takes while it is shown.

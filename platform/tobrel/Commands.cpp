@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CommandReply.h"
+#include "Elapsed.h"
 #include "Messages.h"
 #include "Port.h"
 #include "Send.h"
@@ -21,10 +22,6 @@ using Clock = std::chrono::steady_clock;
 
 // Bytes looked at per step while the reply is searched for its CR.
 constexpr size_t kPeekChunk = 4096;
-
-uint32_t ElapsedMs(Clock::time_point start) {
-  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
 
 // Takes the reply from the receive buffer until its CR, the deadline, or the device leaving.
 uint32_t ReadReply(CPort& port, SCommandReply& reply, Clock::time_point deadline, uint16_t nTimeout) {
@@ -85,7 +82,7 @@ extern "C" uint32_t Receive_Cmd(uint8_t port, char* reply, uint16_t timeout, uin
     nResult =
         Report(TOBREL_ERR_CHECKSUM, PortPrefix(port) + "the reply \"" + parsed.szText + "\" has no valid checksum.");
   if (reply != nullptr) std::memcpy(reply, parsed.szText, parsed.nLength + 1);
-  if (elapsed != nullptr) *elapsed = ElapsedMs(start);
+  StoreElapsed(elapsed, start);
   return nResult;
 }
 
@@ -95,10 +92,10 @@ extern "C" uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* re
   const uint32_t nSent = Send_Cmd(port, command, checksum, reserved);
   if (nSent != TOBREL_OK) {
     if (reply != nullptr) reply[0] = '\0';
-    if (elapsed != nullptr) *elapsed = ElapsedMs(start);
+    StoreElapsed(elapsed, start);
     return nSent;
   }
   const uint32_t nResult = Receive_Cmd(port, reply, timeout, checksum, elapsed);
-  if (elapsed != nullptr) *elapsed = ElapsedMs(start);
+  StoreElapsed(elapsed, start);
   return nResult;
 }

@@ -1,7 +1,9 @@
-// The system's active kernel console, which the library must never take over.
+// Terminals the library must never take over: the system's consoles and the terminal the
+// program runs in.
 #pragma once
 
 #include <sys/types.h>
 
-// True when nDevice is /dev/console or one of the devices in /sys/class/tty/console/active.
-bool IsSystemConsole(dev_t nDevice);
+// Why nDevice is refused ("the system console", "a virtual console", "the terminal this
+// program runs in"), or nullptr when it may be opened.
+const char* TerminalRefusal(dev_t nDevice);

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 #include "PortMap.h"
 #include "Tobrel.h"
@@ -11,56 +9,63 @@
 
 namespace {
 
-std::mutex g_mtxDetails;
-std::map<uint32_t, std::string> g_mapDetails;
+// The latest call of this thread: the code it answered and what it said about it.
+struct SLastCall {
+  uint32_t nCode = TOBREL_OK;
+  std::string strDetail;
+};
+thread_local SLastCall t_lastCall;
 
-const char* GenericText(uint32_t nCode) {
+// "What: advice."
+std::string Sentence(const char* pszWhat, const char* pszAdvice) {
+  return std::string(pszWhat) + ": " + pszAdvice + ".";
+}
+
+}  // namespace
+
+std::string GenericText(uint32_t nCode) {
   switch (nCode) {
     case TOBREL_OK:
       return "OK";
     case TOBREL_ERR_PORT_NUMBER:
-      return "There is no such port: choose COM1 to COM10.";
+      return Sentence("There is no such port", kChoosePort);
     case TOBREL_ERR_NOT_OPEN:
       return "The port is not open. Open it first.";
     case TOBREL_ERR_IN_USE:
       return "The port is in use by another program. Close that program or choose another port.";
     case TOBREL_ERR_NO_DEVICE:
-      return "The port's device does not exist. Set QUORVEL_COMn to the device of your adapter, "
-             "for example /dev/ttyUSB0.";
+      return "The port has no device. Plug one in and open again, or set QUORVEL_COMn to its device.";
     case TOBREL_ERR_NO_HARDWARE:
       return "The port's device has no serial hardware behind it. Set QUORVEL_COMn to the device "
              "of your adapter, for example /dev/ttyUSB0.";
     case TOBREL_ERR_PERMISSION:
-      return "Permission denied for the port's device. Join the group that owns it (dialout), "
-             "then log in again.";
+      return "Permission denied for the port's device.";
     case TOBREL_ERR_CONSOLE:
-      return "The port's device is the system console, which a test terminal must not take over. "
-             "Set QUORVEL_COMn to another device.";
+      return "The port's device is a console or the program's own terminal, which a test terminal must not take "
+             "over. Set QUORVEL_COMn to another device.";
     case TOBREL_ERR_NOT_A_TTY:
       return "The port's device is not a serial port. Set QUORVEL_COMn to the device of your adapter.";
     case TOBREL_ERR_BAUD:
-      return "No baud rate chosen: pick one of 2400 to 921600.";
+      return Sentence("No baud rate chosen", kChooseBaud);
     case TOBREL_ERR_DATA_BITS:
-      return "No valid data bits chosen: pick one of 5, 6, 7 or 8.";
+      return Sentence("No valid data bits chosen", kChooseDataBits);
     case TOBREL_ERR_PARITY:
-      return "No parity chosen: pick one of none, odd, even or space.";
+      return Sentence("No parity chosen", kChooseParity);
     case TOBREL_ERR_STOP_BITS:
-      return "No stop bits chosen: pick one of 1, 1.5 or 2.";
+      return Sentence("No stop bits chosen", kChooseStopBits);
     case TOBREL_ERR_STOP_BITS_UNSUPPORTED:
       return "1.5 stop bits are not supported with 6, 7 or 8 data bits: they need 5 data bits. "
              "Pick 1 or 2 stop bits.";
     case TOBREL_ERR_TWO_STOP_FIVE_DATA:
       return "2 stop bits are not supported with 5 data bits, which use 1.5. Pick 1 or 1.5 stop bits.";
     case TOBREL_ERR_SETTINGS_REFUSED:
-      return "The device did not take the settings. Pick settings that the adapter supports.";
+      return std::string("The device did not take the settings. ") + kSettingsAdvice;
     case TOBREL_ERR_SEND_TIMEOUT:
-      return "Nothing could be sent in time: the device takes no data. Check the cable and the "
-             "other side's flow control.";
+      return std::string("Nothing could be sent in time: the device takes no data. ") + kFlowAdvice;
     case TOBREL_ERR_PARTIAL_WRITE:
-      return "Only part of the data could be sent in time. Check the cable and the other side's "
-             "flow control.";
+      return std::string("Only part of the data could be sent in time. ") + kFlowAdvice;
     case TOBREL_ERR_DISCONNECTED:
-      return "The port's device has disconnected. Plug it in again, then open the port again.";
+      return std::string("The port's device has disconnected. ") + kReplugAdvice;
     case TOBREL_ERR_SEND_FAILED:
       return "Sending failed.";
     case TOBREL_ERR_NO_BUFFER:
@@ -68,7 +73,7 @@ const char* GenericText(uint32_t nCode) {
     case TOBREL_ERR_RECEIVE_TIMEOUT:
       return "Fewer bytes than asked for arrived in time; those that did stay buffered.";
     case TOBREL_ERR_OVERFLOW:
-      return "The receive buffer filled up and bytes were lost. Read the port more often.";
+      return std::string("The receive buffer filled up and bytes were lost. ") + kReadMoreOften;
     case TOBREL_ERR_REPLY_TIMEOUT:
       return "No complete reply (ending with CR) arrived in time.";
     case TOBREL_ERR_REPLY_TRUNCATED:
@@ -77,29 +82,22 @@ const char* GenericText(uint32_t nCode) {
       return "The reply's checksum is missing or wrong.";
     case TOBREL_ERR_OPEN_COM:
       return "The port could not be opened.";
-    default:
-      return nullptr;
+    default: {
+      char szUnknown[64];
+      std::snprintf(szUnknown, sizeof szUnknown, "Unknown result 0x%X (%u)", nCode, nCode);
+      return szUnknown;
+    }
   }
 }
 
-}  // namespace
-
 uint32_t Report(uint32_t nCode, std::string strMessage) {
-  std::lock_guard lock(g_mtxDetails);
-  g_mapDetails[nCode] = std::move(strMessage);
+  t_lastCall = {nCode, std::move(strMessage)};
   return nCode;
 }
 
 std::string MessageText(uint32_t nCode) {
-  {
-    std::lock_guard lock(g_mtxDetails);
-    auto it = g_mapDetails.find(nCode);
-    if (it != g_mapDetails.end()) return it->second;
-  }
-  if (const char* pszGeneric = GenericText(nCode)) return pszGeneric;
-  char szUnknown[64];
-  std::snprintf(szUnknown, sizeof szUnknown, "Unknown result 0x%X (%u)", nCode, nCode);
-  return szUnknown;
+  if (nCode == t_lastCall.nCode && !t_lastCall.strDetail.empty()) return t_lastCall.strDetail;
+  return GenericText(nCode);
 }
 
 std::string PortPrefix(uint8_t nPort) { return PortName(nPort) + ": "; }

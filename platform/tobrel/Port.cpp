@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -16,6 +17,7 @@
 #include "LineSpeed.h"
 #include "Messages.h"
 #include "PortMap.h"
+#include "SerialDevices.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
@@ -28,6 +30,14 @@ std::array<std::shared_ptr<CPort>, kLastPort + 1> g_apPorts;
 bool IsPseudoTerminal(dev_t nDevice) {
   const unsigned nMajor = major(nDevice);
   return (nMajor >= 136 && nMajor <= 143) || nMajor == 3;
+}
+
+std::string UserName(uid_t nUid) {
+  passwd pwd{};
+  passwd* pFound = nullptr;
+  char szBuffer[1024];
+  if (getpwuid_r(nUid, &pwd, szBuffer, sizeof szBuffer, &pFound) == 0 && pFound != nullptr) return pFound->pw_name;
+  return "uid " + std::to_string(nUid);
 }
 
 std::string GroupName(gid_t nGid) {
@@ -43,38 +53,58 @@ std::string AdapterHint(uint8_t nPort) {
 }
 
 uint32_t ReportPortNumber(uint8_t nPort) {
-  if (nPort == 0) return Report(TOBREL_ERR_PORT_NUMBER, "Port 0 is not a port: choose COM1 to COM10.");
-  return Report(TOBREL_ERR_PORT_NUMBER, PortName(nPort) + " does not exist: choose COM1 to COM10.");
+  if (nPort == 0) return Report(TOBREL_ERR_PORT_NUMBER, std::string("Port 0 is not a port: ") + kChoosePort + ".");
+  return Report(TOBREL_ERR_PORT_NUMBER, PortName(nPort) + " does not exist: " + kChoosePort + ".");
+}
+
+uint32_t ReportNoDevice(uint8_t nPort, const std::array<SPortTarget, kLastPort + 1>& targets) {
+  const std::string strFound = ListPortMap(targets);
+  const std::string strWhat = strFound.empty() ? " has no device, and no serial device was found"
+                                               : " has no device: the serial devices found are " + strFound;
+  return Report(TOBREL_ERR_NO_DEVICE,
+                PortName(nPort) + strWhat + ". Plug one in and open again, or set " + PortVariable(nPort) + ".");
+}
+
+// Who may use a device that this user may not open, and what to do about it.
+std::string PermissionAdvice(const std::string& strPath) {
+  struct stat st {};
+  if (stat(strPath.c_str(), &st) != 0) return "Check who may use it.";
+  const mode_t nGroupReadWrite = S_IRGRP | S_IWGRP;
+  if ((st.st_mode & nGroupReadWrite) == nGroupReadWrite) {
+    const std::string strGroup = GroupName(st.st_gid);
+    return "Members of its group " + strGroup + " may use it: join it with sudo usermod -aG " + strGroup +
+           " $USER, then log out and in again.";
+  }
+  return "Nobody but its owner (" + UserName(st.st_uid) + ") may use it. " + kUdevAdvice;
 }
 
 std::string Value(int8_t nValue) { return std::to_string(static_cast<int>(nValue)); }
 
+// A missing setting, or one that cannot be: the port, then the value when there is one.
 uint32_t ReportSettingsError(uint32_t nCode, uint8_t nPort, const SLineSettings& settings) {
   const std::string strPrefix = PortPrefix(nPort);
   switch (nCode) {
-    case TOBREL_ERR_BAUD:
-      return Report(nCode, strPrefix + "No baud rate chosen (0): pick one of 2400 to 921600.");
     case TOBREL_ERR_DATA_BITS:
-      if (settings.nDataBits < 0) return Report(nCode, strPrefix + "No data bits chosen: pick one of 5, 6, 7 or 8.");
-      return Report(nCode,
-                    strPrefix + Value(settings.nDataBits) + " data bits are not valid: pick one of 5, 6, 7 or 8.");
+      if (settings.nDataBits >= 0)
+        return Report(nCode,
+                      strPrefix + Value(settings.nDataBits) + " data bits are not valid: " + kChooseDataBits + ".");
+      break;
     case TOBREL_ERR_PARITY:
-      if (settings.nParity < 0)
-        return Report(nCode, strPrefix + "No parity chosen: pick one of none, odd, even or space.");
-      return Report(nCode, strPrefix + "Parity " + Value(settings.nParity) +
-                               " is not valid: pick one of none, odd, even or space.");
+      if (settings.nParity >= 0)
+        return Report(nCode, strPrefix + "Parity " + Value(settings.nParity) + " is not valid: " + kChooseParity + ".");
+      break;
     case TOBREL_ERR_STOP_BITS:
-      if (settings.nStopBits < 0) return Report(nCode, strPrefix + "No stop bits chosen: pick one of 1, 1.5 or 2.");
-      return Report(nCode,
-                    strPrefix + "Stop bits " + Value(settings.nStopBits) + " are not valid: pick one of 1, 1.5 or 2.");
+      if (settings.nStopBits >= 0)
+        return Report(
+            nCode, strPrefix + "Stop bits " + Value(settings.nStopBits) + " are not valid: " + kChooseStopBits + ".");
+      break;
     case TOBREL_ERR_STOP_BITS_UNSUPPORTED:
       return Report(nCode, strPrefix + "1.5 stop bits are not supported with " + Value(settings.nDataBits) +
                                " data bits: they need 5 data bits. Pick 1 or 2 stop bits.");
     default:
-      return Report(nCode, strPrefix +
-                               "2 stop bits are not supported with 5 data bits, which use 1.5. "
-                               "Pick 1 or 1.5 stop bits.");
+      break;
   }
+  return Report(nCode, strPrefix + GenericText(nCode));
 }
 
 }  // namespace
@@ -83,25 +113,27 @@ CPort::CPort(uint8_t nPort) : m_nPort(nPort) {}
 
 CPort::~CPort() { Close(); }
 
+std::string CPort::Where() const {
+  std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
+  if (!m_strDescription.empty()) strWhere += " (" + m_strDescription + ")";
+  return strWhere;
+}
+
 uint32_t CPort::ReportOpenError(int nErrno) const {
-  const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
+  const std::string strWhere = Where();
   switch (nErrno) {
     case ENOENT:
     case ENOTDIR:
-      return Report(TOBREL_ERR_NO_DEVICE, strWhere + " does not exist. " + AdapterHint(m_nPort));
+      return Report(TOBREL_ERR_NO_DEVICE, strWhere + " does not exist. Plug it in and open again, or set " +
+                                              PortVariable(m_nPort) + " to the device of your adapter.");
     case ENXIO:
     case ENODEV:
     case EIO:
       return Report(TOBREL_ERR_NO_HARDWARE, strWhere + " exists but no serial hardware answers behind it (" +
                                                 SystemError(nErrno) + "). " + AdapterHint(m_nPort));
     case EACCES:
-    case EPERM: {
-      struct stat st {};
-      const std::string strGroup = stat(m_strDevice.c_str(), &st) == 0 ? GroupName(st.st_gid) : "dialout";
-      return Report(TOBREL_ERR_PERMISSION, PortPrefix(m_nPort) + "permission denied for " + m_strDevice +
-                                               ". Join the group that owns it (" + strGroup + "): sudo usermod -aG " +
-                                               strGroup + " $USER, then log in again.");
-    }
+    case EPERM:
+      return Report(TOBREL_ERR_PERMISSION, strWhere + ": permission denied. " + PermissionAdvice(m_strPath));
     case EBUSY:
     case EWOULDBLOCK:
       return Report(TOBREL_ERR_IN_USE, strWhere +
@@ -115,36 +147,39 @@ uint32_t CPort::ReportOpenError(int nErrno) const {
   }
 }
 
-uint32_t CPort::Open(const std::string& strDevice, const SLineFlags& flags) {
+uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   Close();
-  m_strDevice = strDevice;
+  m_strDevice = target.strShown;
+  m_strPath = target.strPath;
+  m_strDescription = DescribeDevice(target.device);
 
+  // Refused before anything is opened, so a refused device keeps its settings.
   struct stat st {};
-  if (stat(strDevice.c_str(), &st) != 0) return ReportOpenError(errno);
+  if (stat(m_strPath.c_str(), &st) != 0) return ReportOpenError(errno);
   if (!S_ISCHR(st.st_mode)) return ReportOpenError(ENOTTY);
-  if (IsSystemConsole(st.st_rdev))
-    return Report(TOBREL_ERR_CONSOLE, PortPrefix(m_nPort) + strDevice +
-                                          " is the system console, which a test terminal must not "
-                                          "take over. Set " +
-                                          PortVariable(m_nPort) + " to another device.");
+  if (const char* pszRefusal = TerminalRefusal(st.st_rdev))
+    return Report(TOBREL_ERR_CONSOLE, Where() + " is " + pszRefusal +
+                                          ", which a test terminal must not take over. Set " + PortVariable(m_nPort) +
+                                          " to another device.");
 
-  m_nFd = open(strDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  m_nFd = open(m_strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (m_nFd < 0) return ReportOpenError(errno);
-  termios tio{};
+  termios tioBefore{};
   uint32_t nResult = TOBREL_OK;
-  if (tcgetattr(m_nFd, &tio) != 0)
+  if (tcgetattr(m_nFd, &tioBefore) != 0)
     nResult = ReportOpenError(errno);
   else if (flock(m_nFd, LOCK_EX | LOCK_NB) != 0)
     nResult = ReportOpenError(errno);
   if (nResult == TOBREL_OK) {
     if (fstat(m_nFd, &st) == 0) m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
     nResult = Apply(flags);
+    // A device that did not take the settings is left as it was found.
+    if (nResult != TOBREL_OK) tcsetattr(m_nFd, TCSANOW, &tioBefore);
   }
   if (nResult == TOBREL_OK) {
     m_ring.Reset();
     if (const int nError = m_receiver.Start(m_nFd, m_ring); nError != 0)
-      nResult = Report(TOBREL_ERR_OPEN_COM,
-                       PortPrefix(m_nPort) + "could not start reading " + strDevice + ": " + SystemError(nError) + ".");
+      nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start reading: " + SystemError(nError) + ".");
   }
   if (nResult != TOBREL_OK) {
     close(m_nFd);
@@ -221,19 +256,26 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
   if (const uint32_t nResult = MapLineSettings(settings, flags); nResult != TOBREL_OK)
     return ReportSettingsError(nResult, port, settings);
 
-  const std::string strDevice = PortDevice(port);
+  const auto targets = MapPorts();
+  const SPortTarget& target = targets[port];
   std::lock_guard lock(g_mtxTable);
   std::shared_ptr<CPort>& pPort = g_apPorts[port];
-  if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && pPort->Device() == strDevice) return pPort->Apply(flags);
-  // A device that went away, or a port mapped elsewhere now, is opened afresh.
-  if (pPort) {
-    pPort->Close();
-    pPort.reset();
+  uint32_t nResult = TOBREL_OK;
+  if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && !target.strPath.empty() && pPort->Path() == target.strPath) {
+    nResult = pPort->Apply(flags);
+  } else {
+    // A device that went away, or a port mapped elsewhere now, is opened afresh.
+    if (pPort) {
+      pPort->Close();
+      pPort.reset();
+    }
+    if (target.strShown.empty()) return ReportNoDevice(port, targets);
+    auto pNew = std::make_shared<CPort>(port);
+    nResult = pNew->Open(target, flags);
+    if (nResult == TOBREL_OK) pPort = std::move(pNew);
   }
-  auto pNew = std::make_shared<CPort>(port);
-  const uint32_t nResult = pNew->Open(strDevice, flags);
-  if (nResult == TOBREL_OK) pPort = std::move(pNew);
-  return nResult;
+  if (nResult != TOBREL_OK) return nResult;
+  return Report(TOBREL_OK, PortName(port) + " is open: " + DescribeTarget(target));
 }
 
 extern "C" uint32_t Close_Com(uint8_t port) {
@@ -244,5 +286,11 @@ extern "C" uint32_t Close_Com(uint8_t port) {
     if (g_apPorts[port] == pPort) g_apPorts[port].reset();
   }
   pPort->Close();
-  return TOBREL_OK;
+  return Report(TOBREL_OK, PortName(port) + " is closed (" + pPort->Device() + ")");
+}
+
+extern "C" const char16_t* GetSerialPortMap() {
+  thread_local std::u16string t_strMap;
+  t_strMap = WidenUtf8(DescribePortMap(MapPorts()));
+  return t_strMap.c_str();
 }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "PortMap.h"
 #include "Receiver.h"
 #include "RingBuffer.h"
 #include "Settings.h"
@@ -18,8 +19,8 @@ class CPort {
   CPort& operator=(const CPort&) = delete;
   ~CPort();
 
-  // Opens strDevice afresh with the given settings; TOBREL_OK or a reported failure.
-  uint32_t Open(const std::string& strDevice, const SLineFlags& flags);
+  // Opens the target's device afresh with the given settings; TOBREL_OK or a reported failure.
+  uint32_t Open(const SPortTarget& target, const SLineFlags& flags);
   // New settings for the open device.
   uint32_t Apply(const SLineFlags& flags);
   // Stops the reader, releases the lock and closes the device. Harmless twice.
@@ -27,7 +28,9 @@ class CPort {
 
   uint8_t Number() const { return m_nPort; }
   int Fd() const { return m_nFd; }
+  // The device as the user knows it ("/dev/ttyUSB0"), and the path that was opened.
   const std::string& Device() const { return m_strDevice; }
+  const std::string& Path() const { return m_strPath; }
   const SLineFlags& Flags() const { return m_flags; }
   bool IsGone() const { return m_ring.IsGone(); }
   // The device hung up, even if the reader has not seen it yet.
@@ -37,12 +40,16 @@ class CPort {
   std::mutex& IoMutex() { return m_mtxIo; }
 
  private:
+  // "COM3: /dev/ttyUSB0 (FTDI FT232R USB UART, serial A6008isP)", for messages.
+  std::string Where() const;
   uint32_t ReportOpenError(int nErrno) const;
 
   uint8_t m_nPort;
   int m_nFd = -1;
   bool m_bPseudoTerminal = false;
   std::string m_strDevice;
+  std::string m_strPath;
+  std::string m_strDescription;
   SLineFlags m_flags{};
   CRingBuffer m_ring;
   CReceiver m_receiver;

@@ -1,8 +1,14 @@
-// Which device stands behind COM1 to COM10.
+// Which device stands behind COM1 to COM10, decided afresh on each open, in this order:
+// QUORVEL_COMn when set; an on-board UART ttySn with a chip keeps COMn+1; every other serial
+// device takes the lowest free number and keeps it across unplugging and restarts, by its
+// stable identity (see CPortMemory).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+
+#include "SerialDevices.h"
 
 constexpr uint8_t kFirstPort = 1;
 constexpr uint8_t kLastPort = 10;
@@ -12,5 +18,24 @@ bool IsValidPort(uint8_t nPort);
 std::string PortName(uint8_t nPort);
 // "QUORVEL_COM3": the variable that maps COM3 to a device.
 std::string PortVariable(uint8_t nPort);
-// The device in QUORVEL_COMn when set and not empty, else /dev/ttyS(n-1).
-std::string PortDevice(uint8_t nPort);
+
+struct SPortTarget {
+  std::string strShown;  // the device as the user knows it; empty when nothing stands behind the port
+  std::string strPath;   // what is opened: strShown, under the system root when found there
+  bool bFromVariable = false;
+  SSerialDevice device;  // what is known of it
+};
+
+// The targets of COM1 to COM10, at their numbers (index 0 unused). New devices are remembered.
+std::array<SPortTarget, kLastPort + 1> MapPorts();
+
+// What stands behind a port, for messages: "/dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP".
+std::string DescribeTarget(const SPortTarget& target);
+// Why the target cannot be taken ("refused: the system console", "does not exist"), or empty.
+std::string TargetProblem(const SPortTarget& target);
+
+// One line per COM number with a device: "COM3: /dev/ttyUSB0, FTDI FT232R USB UART, serial
+// A6008isP (by-id usb-FTDI_...)", with why a device is refused; empty when there is none.
+std::string DescribePortMap(const std::array<SPortTarget, kLastPort + 1>& targets);
+// "COM1 (/dev/ttyS0, on-board serial port, refused: the system console), COM3 (...)", or empty.
+std::string ListPortMap(const std::array<SPortTarget, kLastPort + 1>& targets);

@@ -1,17 +1,45 @@
 // DataSizeInCom and Receive_Binary: the caller's side of the receive buffer.
+//
+// Lost bytes and the device's going are told once each, by the next read: until then
+// DataSizeInCom answers at least 1, so a caller that reads only what is waiting still meets
+// them. Bytes buffered before either stay and are delivered in order.
 #include <chrono>
+#include <ctime>
 
+#include "Elapsed.h"
 #include "Messages.h"
 #include "Port.h"
 #include "Tobrel.h"
+#include "TobrelQueries.h"
 #include "TobrelResults.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-uint32_t ElapsedMs(Clock::time_point start) {
-  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+// "14:02:03", local time.
+std::string TimeOfDay(std::chrono::system_clock::time_point when) {
+  const std::time_t nTime = std::chrono::system_clock::to_time_t(when);
+  std::tm tmLocal{};
+  localtime_r(&nTime, &tmLocal);
+  char szText[16];
+  std::strftime(szText, sizeof szText, "%H:%M:%S", &tmLocal);
+  return szText;
+}
+
+uint32_t ReportLoss(const CPort& port, const CRingBuffer::SLoss& loss) {
+  return Report(TOBREL_ERR_OVERFLOW, PortPrefix(port.Number()) + std::to_string(loss.nBytes) +
+                                         " received bytes were lost from " + TimeOfDay(loss.since) +
+                                         " on: the receive buffer (16 MiB) was full. What came before and after "
+                                         "is kept. " +
+                                         kReadMoreOften);
+}
+
+uint32_t ReportGone(const CPort& port, size_t nBuffered, uint16_t nCount) {
+  std::string strText = PortPrefix(port.Number()) + port.Device() + " has disconnected";
+  if (nBuffered != 0 && nCount > nBuffered)
+    strText += " (" + std::to_string(nBuffered) + " of the " + std::to_string(nCount) + " bytes asked for came)";
+  return Report(TOBREL_ERR_DISCONNECTED, strText + ". Everything received before is kept. " + kReplugAdvice);
 }
 
 }  // namespace
@@ -19,13 +47,21 @@ uint32_t ElapsedMs(Clock::time_point start) {
 extern "C" uint32_t DataSizeInCom(uint8_t port) {
   std::shared_ptr<CPort> pPort;
   if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
-  return static_cast<uint32_t>(pPort->Ring().Size());
+  const CRingBuffer& ring = pPort->Ring();
+  const size_t nSize = ring.Size();
+  return nSize == 0 && ring.HasNews() ? 1 : static_cast<uint32_t>(nSize);
+}
+
+extern "C" uint64_t LostBytesInCom(uint8_t port) {
+  std::shared_ptr<CPort> pPort;
+  if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
+  return pPort->Ring().LostTotal();
 }
 
 extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {
   const auto start = Clock::now();
   const auto finish = [&](uint32_t nResult) {
-    if (elapsed != nullptr) *elapsed = ElapsedMs(start);
+    StoreElapsed(elapsed, start);
     return static_cast<uint16_t>(nResult);
   };
   std::shared_ptr<CPort> pPort;
@@ -34,22 +70,16 @@ extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeo
     return finish(Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no buffer was given to receive into."));
 
   CRingBuffer& ring = pPort->Ring();
-  // Lost bytes are told once, before the next delivery; the bytes stay for the next call.
-  if (const uint64_t nLost = ring.TakeLost(); nLost != 0)
-    return finish(Report(TOBREL_ERR_OVERFLOW, PortPrefix(port) + "the receive buffer (16 MiB) filled up and " +
-                                                  std::to_string(nLost) +
-                                                  " bytes were lost. Read the port more often."));
+  // Lost bytes are told before the next delivery; the bytes stay for the next call.
+  if (const CRingBuffer::SLoss loss = ring.TakeLost(); loss.nBytes != 0) return finish(ReportLoss(*pPort, loss));
 
   switch (ring.WaitFor(count, start + std::chrono::milliseconds(timeout))) {
     case CRingBuffer::EWait::Ready:
       ring.Take(buffer, count);
-      return finish(TOBREL_OK);
+      return finish(Report(TOBREL_OK, {}));
     case CRingBuffer::EWait::Gone:
-      return finish(Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port) + pPort->Device() + " has disconnected after " +
-                                                        std::to_string(ring.Size()) + " of the " +
-                                                        std::to_string(count) +
-                                                        " bytes asked for. Plug it in "
-                                                        "again, then open the port again."));
+      ring.TakeGoneNews();
+      return finish(ReportGone(*pPort, ring.Size(), count));
     default:
       return finish(Report(TOBREL_ERR_RECEIVE_TIMEOUT, PortPrefix(port) + std::to_string(count) + " bytes asked for, " +
                                                            std::to_string(ring.Size()) + " arrived within " +

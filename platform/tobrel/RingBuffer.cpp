@@ -24,7 +24,9 @@ void CRingBuffer::Commit(size_t nCount) {
 
 void CRingBuffer::CountLost(size_t nCount) {
   std::lock_guard lock(m_mtx);
+  if (m_nLost == 0) m_lostSince = std::chrono::system_clock::now();
   m_nLost += nCount;
+  m_nLostTotal += nCount;
 }
 
 void CRingBuffer::MarkGone() {
@@ -37,8 +39,8 @@ void CRingBuffer::MarkGone() {
 
 void CRingBuffer::Reset() {
   std::lock_guard lock(m_mtx);
-  m_nHead = m_nTail = m_nLost = 0;
-  m_bGone = false;
+  m_nHead = m_nTail = m_nLost = m_nLostTotal = 0;
+  m_bGone = m_bGoneTold = false;
 }
 
 size_t CRingBuffer::Size() const {
@@ -51,9 +53,24 @@ bool CRingBuffer::IsGone() const {
   return m_bGone;
 }
 
-uint64_t CRingBuffer::TakeLost() {
+CRingBuffer::SLoss CRingBuffer::TakeLost() {
   std::lock_guard lock(m_mtx);
-  return std::exchange(m_nLost, 0);
+  return {std::exchange(m_nLost, 0), m_lostSince};
+}
+
+uint64_t CRingBuffer::LostTotal() const {
+  std::lock_guard lock(m_mtx);
+  return m_nLostTotal;
+}
+
+bool CRingBuffer::TakeGoneNews() {
+  std::lock_guard lock(m_mtx);
+  return m_bGone && !std::exchange(m_bGoneTold, true);
+}
+
+bool CRingBuffer::HasNews() const {
+  std::lock_guard lock(m_mtx);
+  return m_nLost != 0 || (m_bGone && !m_bGoneTold);
 }
 
 CRingBuffer::EWait CRingBuffer::WaitFor(size_t nCount, std::chrono::steady_clock::time_point deadline) {

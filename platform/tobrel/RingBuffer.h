@@ -29,8 +29,19 @@ class CRingBuffer {
 
   size_t Size() const;
   bool IsGone() const;
-  // Bytes lost since the last call, and clears the count.
-  uint64_t TakeLost();
+
+  // Bytes lost since the last call, and when the first of them was, and clears the count.
+  struct SLoss {
+    uint64_t nBytes = 0;
+    std::chrono::system_clock::time_point since;
+  };
+  SLoss TakeLost();
+  // Bytes lost since the buffer was last emptied for an open.
+  uint64_t LostTotal() const;
+  // True once after the device went away, for telling it once.
+  bool TakeGoneNews();
+  // Lost bytes or the device's going not told yet.
+  bool HasNews() const;
 
   enum class EWait { Ready, Timeout, Gone };
   // Waits until at least nCount bytes are buffered, up to the deadline.
@@ -51,5 +62,8 @@ class CRingBuffer {
   uint64_t m_nHead = 0;  // total bytes taken
   uint64_t m_nTail = 0;  // total bytes committed
   uint64_t m_nLost = 0;
+  uint64_t m_nLostTotal = 0;
+  std::chrono::system_clock::time_point m_lostSince;
   bool m_bGone = false;
+  bool m_bGoneTold = false;
 };

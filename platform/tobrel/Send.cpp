@@ -68,13 +68,13 @@ uint32_t WriteAll(CPort& port, const uint8_t* pData, uint32_t nCount) {
     if (nReady > 0 && !(pfd.revents & POLLOUT) && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)))
       return ReportDisconnected(port);
   }
-  return TOBREL_OK;
+  return Report(TOBREL_OK, {});
 }
 
 extern "C" uint32_t Send_Binary(uint8_t port, const uint8_t* data, uint32_t count, uint32_t /*reserved*/) {
   std::shared_ptr<CPort> pPort;
   if (const uint32_t nResult = LookUpPort(port, pPort); nResult != TOBREL_OK) return nResult;
-  if (count == 0) return TOBREL_OK;
+  if (count == 0) return Report(TOBREL_OK, {});
   if (data == nullptr) return Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no data was given to send.");
   return WriteAll(*pPort, data, count);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "Tobrel.h"
+
 enum ETobrelResult : uint32_t {
   TOBREL_OK = 0,
 
@@ -27,18 +29,18 @@ enum ETobrelResult : uint32_t {
   TOBREL_ERR_SETTINGS_REFUSED = 0xFF16,       // the device refused or silently changed a setting
 
   // Sending
-  TOBREL_ERR_SEND_TIMEOUT = 0xFF20,   // nothing could be written in time
-  TOBREL_ERR_PARTIAL_WRITE = 0xFF21,  // only part of the bytes written in time
-  TOBREL_ERR_DISCONNECTED = 0xFF22,   // the device went away
-  TOBREL_ERR_SEND_FAILED = 0xFF23,    // any other write error
-  TOBREL_ERR_NO_BUFFER = 0xFF24,      // null data or reply pointer
+  TOBREL_ERR_SEND_TIMEOUT = 0xFF20,               // nothing could be written in time
+  TOBREL_ERR_PARTIAL_WRITE = 0xFF21,              // only part of the bytes written in time
+  TOBREL_ERR_DISCONNECTED = kResultDisconnected,  // the device went away
+  TOBREL_ERR_SEND_FAILED = 0xFF23,                // any other write error
+  TOBREL_ERR_NO_BUFFER = 0xFF24,                  // null data or reply pointer
 
   // Receiving
-  TOBREL_ERR_RECEIVE_TIMEOUT = 0xFF30,  // fewer bytes than asked for within the timeout
-  TOBREL_ERR_OVERFLOW = 0xFF31,         // the receive buffer filled and bytes were lost
-  TOBREL_ERR_REPLY_TIMEOUT = 0xFF32,    // no CR-terminated reply within the timeout
-  TOBREL_ERR_REPLY_TRUNCATED = 0xFF33,  // reply longer than 99 characters, cut
-  TOBREL_ERR_CHECKSUM = 0xFF34,         // reply checksum missing or wrong
+  TOBREL_ERR_RECEIVE_TIMEOUT = 0xFF30,       // fewer bytes than asked for within the timeout
+  TOBREL_ERR_OVERFLOW = kResultReceiveLost,  // the receive buffer filled and bytes were lost
+  TOBREL_ERR_REPLY_TIMEOUT = 0xFF32,         // no CR-terminated reply within the timeout
+  TOBREL_ERR_REPLY_TRUNCATED = 0xFF33,       // reply longer than 99 characters, cut
+  TOBREL_ERR_CHECKSUM = 0xFF34,              // reply checksum missing or wrong
 
-  TOBREL_ERR_OPEN_COM = 0xFFFD,  // the device could not be opened, for another reason
+  TOBREL_ERR_OPEN_COM = kResultOpenComError,  // the device could not be opened, for another reason
 };

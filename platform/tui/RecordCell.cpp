@@ -78,6 +78,7 @@ void CRecordCell::Draw(CScreen& screen) {
   }
   m_bFull = rows.size() >= PageRows();
   m_nShownEnd = rows.empty() ? 0 : rows.back().nEnd;
+  m_nDrawnLength = m_index.Length();
   m_nThumb = ThumbRow();
   // The focused box shows it in its scroll bar.
   bool bFocus = HasFocus();

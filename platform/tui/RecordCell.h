@@ -28,6 +28,8 @@ class CRecordCell final : public CCellWindow {
   bool Key(const SInput& in) override;
   bool Mouse(const SInput& in) override;
   void ShowText(size_t nAppendedFrom) override;
+  // Units of the text the box shows or can scroll to as drawn.
+  size_t ShownLength() const { return IsDirty() ? m_nDrawnLength : m_index.Length(); }
 
  private:
   size_t PageRows() const { return static_cast<size_t>(std::max(1, m_rect.cy)); }
@@ -51,6 +53,7 @@ class CRecordCell final : public CCellWindow {
   // appended after a full box does not show.
   size_t m_nShownEnd = 0;
   bool m_bFull = false;
+  size_t m_nDrawnLength = 0;
   int m_nThumb = -1;
   std::optional<std::pair<int, int>> m_caret;
   bool m_bDragging = false;

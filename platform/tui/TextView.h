@@ -62,6 +62,8 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   void Copy(std::u16string_view text) { m_screen.Copy(text); }
   // What the terminal shows is the request to make it larger.
   bool IsTooSmall() const { return m_bTooSmall; }
+  // The view's window for a window of the window system, if it has one.
+  CCellWindow* Find(HWND hWnd) const;
 
   void OnWindowCreated(HWND hWnd) override;
   void OnWindowDestroyed(HWND hWnd) override;
@@ -74,7 +76,6 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   void OnFocusChanged(HWND hOld, HWND hNew) override;
 
  private:
-  CCellWindow* Find(HWND hWnd) const;
   void Layout();
   void HandleSignal(int nSignal);
   void EndAll(int nSignal);

@@ -29,6 +29,23 @@ class CRealTimeHost final : public win::CModalHost {
 
 bool IsTabStop(HWND h) { return (GetWindowStyle(h) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h); }
 
+bool IsPushButton(HWND h, DWORD type) {
+  return GetWindowClass(h) == WindowClass::Button && (GetWindowStyle(h) & BS_TYPEMASK) == type;
+}
+
+// A push button is the default one while it has the focus, so Enter is its
+// command; otherwise it is the default push button's, and in a dialog without
+// one (as the terminal's template) the OK command.
+int EnterCommand(HWND hDlg) {
+  HWND hFocus = GetFocus();
+  if (hFocus && GetParent(hFocus) == hDlg &&
+      (IsPushButton(hFocus, BS_PUSHBUTTON) || IsPushButton(hFocus, BS_DEFPUSHBUTTON)))
+    return GetDlgCtrlID(hFocus);
+  const auto& children = GetChildren(hDlg);
+  auto itDefault = std::ranges::find_if(children, [](HWND h) { return IsPushButton(h, BS_DEFPUSHBUTTON); });
+  return itDefault == children.end() ? IDOK : GetDlgCtrlID(*itDefault);
+}
+
 }  // namespace
 
 namespace win {
@@ -50,7 +67,10 @@ RECT MapDialogRect(const RECT& dlu, SIZE base) {
 void SetModalHost(CModalHost* pHost) { g_pModalHost = pHost; }
 
 void CScriptModalHost::RunModalLoop(HWND hDlg) {
-  m_script(hDlg);
+  ++m_nDepth;
+  const auto& script = m_nDepth == 1 ? m_script : m_nested;
+  if (script) script(hDlg);
+  --m_nDepth;
   if (!IsDialogEnded(hDlg)) EndDialog(hDlg, m_nResult);
 }
 
@@ -87,6 +107,11 @@ HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC
 }
 
 int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData) {
+  // The owner takes no input while its modal dialog is up, and gets its
+  // focus back afterwards.
+  HWND hFocus = GetFocus();
+  bool bDisableOwner = IsWindow(hParent) && IsWindowEnabled(hParent);
+  if (bDisableOwner) EnableWindow(hParent, false);
   HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
   if (!IsDialogEnded(hDlg)) {
     static CRealTimeHost realTime;
@@ -94,6 +119,8 @@ int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC pro
   }
   int nResult = hDlg->nResult;
   DestroyWindow(hDlg);
+  if (bDisableOwner && IsWindow(hParent)) EnableWindow(hParent, true);
+  if (IsWindow(hFocus)) SetFocus(hFocus);
   return nResult;
 }
 
@@ -126,16 +153,9 @@ bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
     case VK_TAB:
       if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), bShift)) SetFocus(hNext);
       return true;
-    case VK_RETURN: {
-      // A focused push button is the default one while it has the focus;
-      // otherwise, with no default push button, Enter is the OK command.
-      HWND hFocus = GetFocus();
-      bool bButton = hFocus && GetParent(hFocus) == hDlg && GetWindowClass(hFocus) == WindowClass::Button &&
-                     (GetWindowStyle(hFocus) & BS_TYPEMASK) != BS_GROUPBOX;
-      int nId = bButton ? GetDlgCtrlID(hFocus) : IDOK;
-      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(nId), BN_CLICKED), 0);
+    case VK_RETURN:
+      SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(EnterCommand(hDlg)), BN_CLICKED), 0);
       return true;
-    }
     case VK_ESCAPE:
       SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       return true;

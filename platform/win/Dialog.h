@@ -28,15 +28,20 @@ class CModalHost {
 void SetModalHost(CModalHost* pHost);
 
 // A modal loop that is a script: the script drives the dialog, and a dialog
-// still open when it returns is ended with nResult.
+// still open when it returns is ended with nResult. A modal run started
+// inside it (a message box) runs the nested script, or ends at once with
+// nResult when there is none.
 class CScriptModalHost final : public CModalHost {
  public:
-  CScriptModalHost(std::function<void(HWND)> script, int nResult) : m_script(std::move(script)), m_nResult(nResult) {}
+  CScriptModalHost(std::function<void(HWND)> script, int nResult, std::function<void(HWND)> nested = {})
+      : m_script(std::move(script)), m_nested(std::move(nested)), m_nResult(nResult) {}
   void RunModalLoop(HWND hDlg) override;
 
  private:
   std::function<void(HWND)> m_script;
+  std::function<void(HWND)> m_nested;
   int m_nResult;
+  int m_nDepth = 0;
 };
 
 }  // namespace win
@@ -45,12 +50,13 @@ class CScriptModalHost final : public CModalHost {
 // template says so, then sends WM_INITDIALOG; focus goes to the first tab
 // stop when the dialog procedure answers TRUE.
 HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData);
-// Creates the dialog, runs it modally and destroys it; answers EndDialog's result.
+// Creates the dialog, runs it modally and destroys it; answers EndDialog's
+// result. An owner (hParent) is disabled for the run.
 int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData);
 BOOL EndDialog(HWND hDlg, int nResult);
 bool IsDialogEnded(HWND hDlg);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
 // Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
-// Enter clicks the focused push button or else is the OK command, and Escape
-// is the Cancel command.
+// Enter is the command of the focused push button, else of the default push
+// button, else the OK command; Escape is the Cancel command.
 bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift);

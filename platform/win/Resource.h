@@ -1,5 +1,6 @@
 // Resources of the module: dialog templates with their list contents, and
-// icon groups. The application's resources define the three lookups.
+// icon groups. The program registers its own at start, as an executable
+// carries them in its resource section; the window system finds them by id.
 #pragma once
 
 #include <string_view>
@@ -51,6 +52,12 @@ struct IconRec {
 
 namespace win {
 
+// Registered resources must outlive their use; registering an id again
+// replaces the earlier one.
+void RegisterDialogResource(int id, const DialogTemplate& tmpl, const DialogInit& init);
+void RegisterIconResource(const IconRec& icon);
+
+// Null for an id that has not been registered.
 const DialogTemplate* FindDialogResource(int id);
 const DialogInit* FindDialogInitResource(int id);
 HICON FindIconResource(int id);

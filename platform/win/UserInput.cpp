@@ -6,7 +6,14 @@
 namespace win::input {
 
 namespace {
-bool Reachable(HWND h) { return IsWindowVisible(h) && IsWindowEnabled(h); }
+// Shown and enabled, in a window that is enabled itself: a modal box's owner
+// takes nothing.
+bool Reachable(HWND h) {
+  if (!IsWindow(h) || !IsWindowVisible(h)) return false;
+  for (; h; h = (GetWindowStyle(h) & WS_CHILD) ? GetParent(h) : nullptr)
+    if (!IsWindowEnabled(h)) return false;
+  return true;
+}
 }  // namespace
 
 bool Click(HWND hButton) { return Reachable(hButton) && SendMessage(hButton, BM_CLICK, 0, 0) == TRUE; }
@@ -32,10 +39,18 @@ bool Key(HWND hCtl, UINT vk) {
   return true;
 }
 
-bool PressKey(HWND hDlg, UINT vk, bool bShift) { return IsWindow(hDlg) && IsDialogMessage(hDlg, vk, bShift); }
+bool PressKey(HWND hDlg, UINT vk, bool bShift) { return Reachable(hDlg) && IsDialogMessage(hDlg, vk, bShift); }
 
-void Close(HWND hDlg) { SendMessage(hDlg, WM_CLOSE, 0, 0); }
+bool Close(HWND hDlg) {
+  if (!Reachable(hDlg)) return false;
+  SendMessage(hDlg, WM_CLOSE, 0, 0);
+  return true;
+}
 
-void CaptionOk(HWND hDlg) { SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+bool CaptionOk(HWND hDlg) {
+  if (!Reachable(hDlg)) return false;
+  SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return true;
+}
 
 }  // namespace win::input

@@ -29,7 +29,7 @@ bool Key(HWND hCtl, UINT vk);
 // Keyboard navigation of the dialog manager.
 bool PressKey(HWND hDlg, UINT vk, bool bShift = false);
 // The caption's close and OK buttons.
-void Close(HWND hDlg);
-void CaptionOk(HWND hDlg);
+bool Close(HWND hDlg);
+bool CaptionOk(HWND hDlg);
 
 }  // namespace win::input

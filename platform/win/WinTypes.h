@@ -83,6 +83,8 @@ constexpr WORD EN_CHANGE = 0x0300;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDABORT = 3;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
 
 constexpr WPARAM ICON_SMALL = 0;
 constexpr WPARAM ICON_BIG = 1;
@@ -114,6 +116,14 @@ constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
 constexpr DWORD BS_GROUPBOX = 0x0007;
 constexpr DWORD BS_TYPEMASK = 0x000F;
 constexpr DWORD SS_LEFT = 0x0000;
+
+// Message box types: the buttons, and which of them is the default.
+constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_YESNO = 0x0004;
+constexpr UINT MB_TYPEMASK = 0x000F;
+constexpr UINT MB_DEFBUTTON2 = 0x0100;
+constexpr UINT MB_DEFMASK = 0x0F00;
 
 // Keys.
 constexpr UINT VK_TAB = 0x09;

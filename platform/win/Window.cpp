@@ -59,7 +59,8 @@ HWND CreateWindowFromParams(const CreateParams& params) {
   hWnd->userData = params.userData;
   if (!params.text.empty()) hWnd->text.Assign(params.text);
   g_windows.insert(hWnd);
-  if (params.parent) params.parent->children.push_back(hWnd);
+  // A pop-up's parent is its owner, which does not count it among its children.
+  if (params.parent && (params.style & WS_CHILD)) params.parent->children.push_back(hWnd);
   win::NotifyObservers([&](win::CWindowObserver& o) { o.OnWindowCreated(hWnd); });
   return hWnd;
 }
@@ -121,7 +122,7 @@ const std::vector<HWND>& GetChildren(HWND hWnd) {
 
 bool IsWindowVisible(HWND hWnd) {
   if (!IsWindow(hWnd)) return false;
-  for (HWND h = hWnd; h; h = h->parent)
+  for (HWND h = hWnd; h; h = (h->style & WS_CHILD) ? h->parent : nullptr)
     if (!(h->style & WS_VISIBLE)) return false;
   return true;
 }

@@ -41,6 +41,7 @@ WindowClass GetWindowClass(HWND hWnd);
 DWORD GetWindowStyle(HWND hWnd);
 DWORD GetWindowExStyle(HWND hWnd);
 int GetDlgCtrlID(HWND hWnd);
+// A child's parent, or a pop-up's owner.
 HWND GetParent(HWND hWnd);
 HWND GetDlgItem(HWND hDlg, int id);
 const std::vector<HWND>& GetChildren(HWND hWnd);

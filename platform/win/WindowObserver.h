@@ -25,6 +25,7 @@ class CWindowObserver {
   virtual void OnEnabledChanged(HWND) {}
   virtual void OnGeometryChanged(HWND) {}
   virtual void OnIconChanged(HWND) {}
+  virtual void OnToolTipChanged(HWND) {}
   virtual void OnFocusChanged(HWND /*hOld*/, HWND /*hNew*/) {}
   virtual void OnTimersChanged() {}
 };

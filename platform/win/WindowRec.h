@@ -21,6 +21,7 @@ struct WindowRec {
   WNDPROC proc = nullptr;
   void* userData = nullptr;
   win::CSharedText text;
+  std::u16string toolTip;
 
   // Combo box.
   std::vector<std::u16string> items;

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "TerminalDriver.h"
 #include "Timer.h"
 #include "Tobrel.h"
+#include "TobrelQueries.h"
 #include "resource.h"
 
 namespace {
@@ -53,32 +55,73 @@ class CFaultTest : public CTerminalDriver {
 TEST_F(CFaultTest, TheDeviceGoesAwayMidStreamAndComesBack) {
   RunApp([&] {
     Click(IDC_BUTTON_OPEN);
-    EXPECT_EQ(Status(), "OK");
+    EXPECT_EQ(Status(), "COM1 is open: " + m_strLink);
     ASSERT_TRUE(m_pty.Write("hello"));
     TickWhenBuffered(5);
     EXPECT_EQ(Record(), u"hello");
 
-    // What arrived before the device went is still shown.
+    // Pulled out with bytes still unread: they reach the record, then the status says what
+    // happened, once, without a Send or Close to ask.
     ASSERT_TRUE(m_pty.Write("more"));
-    TickWhenBuffered(4);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (DataSizeInCom(1) < 4 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     m_pty.CloseMaster();
-    Advance(50);
+    const std::string strGone =
+        "COM1: " + m_strLink + " has disconnected. Everything received before is kept. Plug it in and press Open Com.";
+    for (int i = 0; i < 400 && Status() != strGone; ++i) {
+      Advance(50);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(Status(), strGone);
     EXPECT_EQ(Record(), u"hellomore");
-    Click(IDC_BUTTON_SEND);
-    EXPECT_NE(Status().find("disconnected"), std::string::npos) << Status();
+    Click(IDC_BUTTON_CLOSE);
+    EXPECT_EQ(Status(), "COM1 is closed (" + m_strLink + ")");
     Advance(500);
+    EXPECT_EQ(Status(), "COM1 is closed (" + m_strLink + ")");
 
-    // Back, at the same path: open again and carry on.
+    // Back, at the same path: open again and carry on, with the record as it was.
     CPseudoTerminal back;
     back.MapPort(1, m_strLink);
     Click(IDC_BUTTON_OPEN);
-    EXPECT_EQ(Status(), "OK");
+    EXPECT_EQ(Status(), "COM1 is open: " + m_strLink);
     ASSERT_TRUE(back.Write("back"));
     TickWhenBuffered(4);
     EXPECT_EQ(Record(), u"hellomoreback");
     Click(IDC_BUTTON_SEND);
     EXPECT_EQ(Status(), "OK");
     EXPECT_EQ(back.Read(5), Bytes("$00M\r"));
+  });
+}
+
+TEST_F(CFaultTest, LostBytesAreToldOnceAndWhatCameBeforeAndAfterIsKept) {
+  RunApp([&] {
+    Click(IDC_BUTTON_OPEN);
+    // More than the library's buffer holds arrives while the terminal does not poll.
+    const size_t nCapacity = size_t{16} << 20;
+    std::string strFlood(nCapacity + 5000, '\0');
+    for (size_t i = 0; i < strFlood.size(); ++i) strFlood[i] = static_cast<char>('A' + i % 26);
+    ASSERT_TRUE(m_pty.Write(strFlood.data(), strFlood.size(), 60000));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (LostBytesInCom(1) < 5000 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(LostBytesInCom(1), 5000u);
+
+    Advance(50);
+    EXPECT_EQ(Status().substr(0, 40), "COM1: 5000 received bytes were lost from");
+    EXPECT_NE(Status().find("Read the port more often."), std::string::npos) << Status();
+    ASSERT_EQ(Record().size(), nCapacity);
+    const std::u16string strRecord = Record();
+    EXPECT_EQ(std::mismatch(strRecord.begin(), strRecord.end(), strFlood.begin()).first - strRecord.begin(),
+              static_cast<long>(nCapacity));
+
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(Status(), "OK");
+    ASSERT_TRUE(m_pty.Write("after"));
+    TickWhenBuffered(5);
+    EXPECT_EQ(Status(), "OK");
+    EXPECT_TRUE(Record().ends_with(u"after"));
+    EXPECT_EQ(Record().size(), nCapacity + 5);
   });
 }
 
@@ -92,7 +135,7 @@ TEST_F(CFaultTest, APortHeldByAnotherProgramOrMissingSaysSo) {
     EXPECT_FALSE(win::GetTimerPeriod(m_hDlg, 1));
     close(fd);
     Click(IDC_BUTTON_OPEN);
-    EXPECT_EQ(Status(), "OK");
+    EXPECT_EQ(Status(), "COM1 is open: " + m_strLink);
 
     std::string missing = m_dir.File("nothing-here");
     MapPortTo(2, missing);

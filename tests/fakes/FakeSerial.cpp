@@ -121,6 +121,8 @@ const char16_t* GetSerialErrorMessage(uint32_t result) {
   return message.c_str();
 }
 
+const char16_t* GetSerialPortMap() { return fake::Serial().script.portMap.c_str(); }
+
 uint32_t ChangeSlotToKestra(uint8_t slot) {
   fake::Sdk().slots.push_back(slot);
   return fake::Next(fake::Sdk().switchResults);

@@ -28,6 +28,8 @@ struct CSerialScript {
   // Replies of Receive_Cmd and Send_Receive_Cmd, copied whole into the
   // 100-byte buffer (so a test can fill it without a zero byte).
   std::vector<uint8_t> commandReply;
+  // What GetSerialPortMap answers; a query, not recorded among the calls.
+  std::u16string portMap;
 };
 
 struct CFakeSerial {

@@ -1,10 +1,10 @@
 // The desktop view on the real serial library and SDK, against the simulated
 // controller on a pseudo-terminal.
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <cstdlib>
 
+#include "RecordWindow.h"
 #include "Simulator.h"
 #include "ViewFixture.h"
 #include "resource.h"
@@ -13,9 +13,9 @@ namespace {
 
 class CViewEndToEndTest : public CViewTest {
  protected:
-  QPlainTextEdit* Record() const { return Widget<QPlainTextEdit>(IDC_EDIT_RECEIVE_RECORD); }
+  qtview::CRecordWindow* Record() const { return Widget<qtview::CRecordWindow>(IDC_EDIT_RECEIVE_RECORD); }
   bool RecordShows(const QString& text) const {
-    return QTest::qWaitFor([&] { return Record()->toPlainText().contains(text); }, 5000);
+    return QTest::qWaitFor([&] { return Record()->VisibleRows().join(QString()).contains(text); }, 5000);
   }
 };
 
@@ -29,7 +29,7 @@ TEST_F(CViewEndToEndTest, TheModuleAnswersInTheReceiveRecordAndASlotPickChangesT
     ClickButton(IDC_BUTTON_OPEN);
     ClickButton(IDC_BUTTON_SEND);
     EXPECT_TRUE(RecordShows(QStringLiteral("!00KESTRA-7017")));
-    EXPECT_EQ(Widget<QPlainTextEdit>(IDC_EDIT_SEND_RECORD)->toPlainText(), QStringLiteral("$00M"));
+    EXPECT_EQ(Widget<qtview::CRecordWindow>(IDC_EDIT_SEND_RECORD)->VisibleRows(), QStringList{QStringLiteral("$00M")});
 
     PickItem(IDC_COMBO_SLOT, 0);
     ClickButton(IDC_BUTTON_SEND);

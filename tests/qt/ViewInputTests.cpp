@@ -2,10 +2,13 @@
 // window system's user input.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include "Dialog.h"
 #include "FakeViewTest.h"
+#include "RecordWindow.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -53,7 +56,7 @@ TEST_F(CViewInputTest, TypedTextIsWhatSendSends) {
     auto calls = serial.Calls("Send_Binary");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].bytes, (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '\r'}));
-    EXPECT_EQ(Widget<QPlainTextEdit>(IDC_EDIT_SEND_RECORD)->toPlainText(), QStringLiteral("hello"));
+    EXPECT_EQ(Widget<qtview::CRecordWindow>(IDC_EDIT_SEND_RECORD)->VisibleRows(), QStringList{QStringLiteral("hello")});
   });
 }
 
@@ -79,9 +82,9 @@ TEST_F(CViewInputTest, TypingInAListsFieldLeavesItWithoutASelectionAndAddsNoItem
 
 TEST_F(CViewInputTest, EnterGivesOkEvenInARecordBoxAndEscapeGivesCancel) {
   int nResult = RunDialog([&] {
-    auto* pRecord = Widget<QPlainTextEdit>(IDC_EDIT_RECEIVE_RECORD);
+    auto* pRecord = Widget<qtview::CRecordWindow>(IDC_EDIT_RECEIVE_RECORD);
     QTest::keyClick(pRecord, Qt::Key_Return);
-    EXPECT_EQ(pRecord->toPlainText(), QString());
+    EXPECT_EQ(pRecord->VisibleRows(), QStringList{QString()});
   });
   EXPECT_EQ(nResult, IDOK);
   nResult = RunDialog([&] { QTest::keyClick(Widget<QLineEdit>(IDC_EDIT_SEND), Qt::Key_Enter); });
@@ -137,6 +140,47 @@ TEST_F(CViewInputTest, ChangesMadeByCodeReachTheWidgetsWithoutComingBack) {
     EXPECT_EQ(fake::Sdk().slots.size(), 1u);
     EXPECT_EQ(serial.calls.size(), 0u);
   });
+}
+
+}  // namespace
+
+namespace {
+
+using CViewBoxTest = CFakeViewTest;
+
+TEST_F(CViewBoxTest, EnterWithARecordShowsTheBoxAsAWindowAndItsButtonsAnswer) {
+  int nResult = RunDialog([&] {
+    ClickButton(IDC_BUTTON_SEND);
+    auto* pSend = Widget<QLineEdit>(IDC_EDIT_SEND);
+    // Back in the field, as after typing a command: Enter on the button would click it again.
+    QTest::mouseClick(pSend, Qt::LeftButton);
+    bool bAnswered = false;
+    // The box runs its own loop inside the key press; answer it from there.
+    QTimer::singleShot(0, [&] {
+      HWND hBox = GetParent(GetFocus());
+      QWidget* pBox = m_pView->Widget(hBox);
+      ASSERT_NE(pBox, nullptr);
+      EXPECT_TRUE(pBox->isVisible());
+      EXPECT_EQ(pBox->windowTitle(), QStringLiteral("Quorvel"));
+      EXPECT_FALSE(Dialog()->isEnabled());
+      QPushButton* pNo = nullptr;
+      for (HWND h : GetChildren(hBox))
+        if (GetWindowText(h) == u"No") pNo = dynamic_cast<QPushButton*>(m_pView->Widget(h));
+      ASSERT_NE(pNo, nullptr);
+      QTest::mouseClick(pNo, Qt::LeftButton);
+      bAnswered = true;
+    });
+    QTest::keyClick(pSend, Qt::Key_Return);
+    EXPECT_TRUE(bAnswered);
+    EXPECT_TRUE(Dialog()->isEnabled());
+    EXPECT_EQ(Widget<qtview::CRecordWindow>(IDC_EDIT_SEND_RECORD)->VisibleRows(), QStringList{QStringLiteral("$00M")});
+    // Escape in the box is No as well.
+    QTimer::singleShot(0, [&] { QTest::keyClick(m_pView->Widget(GetFocus()), Qt::Key_Escape); });
+    QTest::keyClick(pSend, Qt::Key_Escape);
+    EXPECT_FALSE(IsDialogEnded(m_hDlg));
+    EXPECT_FALSE(Dialog()->close());
+  });
+  EXPECT_EQ(nResult, IDCANCEL);
 }
 
 }  // namespace

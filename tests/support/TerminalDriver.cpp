@@ -7,13 +7,17 @@
 
 namespace {
 
-win::CScriptModalHost MakeHost(HWND& hDlg, const std::function<void()>& script) {
+win::CScriptModalHost MakeHost(HWND& hDlg, const std::function<void()>& script,
+                               const std::function<void(HWND)>& answerBox) {
   return win::CScriptModalHost(
       [&](HWND h) {
         hDlg = h;
         script();
       },
-      IDABORT);
+      IDABORT,
+      [&](HWND hBox) {
+        if (answerBox) answerBox(hBox);
+      });
 }
 
 }  // namespace
@@ -29,14 +33,14 @@ void CTerminalDriver::TearDown() {
 }
 
 void CTerminalDriver::RunApp(const std::function<void()>& script) {
-  auto host = MakeHost(m_hDlg, script);
+  auto host = MakeHost(m_hDlg, script, m_answerBox);
   win::SetModalHost(&host);
   EXPECT_EQ(AfxWinMain(), 0);
   win::SetModalHost(nullptr);
 }
 
 int CTerminalDriver::RunDialog(const std::function<void()>& script) {
-  auto host = MakeHost(m_hDlg, script);
+  auto host = MakeHost(m_hDlg, script, m_answerBox);
   win::SetModalHost(&host);
   CTerminalDlg dlg;
   auto nResult = static_cast<int>(dlg.DoModal());
@@ -50,6 +54,25 @@ bool CTerminalDriver::Pick(int id, int nIndex) { return win::input::Pick(Item(id
 bool CTerminalDriver::Type(int id, std::u16string_view text) { return win::input::Edit(Item(id), text); }
 std::u16string CTerminalDriver::Text(int id) const { return GetWindowText(Item(id)); }
 int CTerminalDriver::Selection(int id) const { return static_cast<int>(SendMessage(Item(id), CB_GETCURSEL, 0, 0)); }
+
+std::vector<std::u16string> CTerminalDriver::BoxButtons(HWND hBox) {
+  std::vector<std::u16string> captions;
+  for (HWND h : GetChildren(hBox))
+    if (GetWindowClass(h) == WindowClass::Button) captions.push_back(GetWindowText(h));
+  return captions;
+}
+
+std::u16string CTerminalDriver::BoxText(HWND hBox) {
+  for (HWND h : GetChildren(hBox))
+    if (GetWindowClass(h) == WindowClass::Static) return GetWindowText(h);
+  return u"";
+}
+
+bool CTerminalDriver::ClickBoxButton(HWND hBox, std::u16string_view caption) {
+  for (HWND h : GetChildren(hBox))
+    if (GetWindowClass(h) == WindowClass::Button && GetWindowText(h) == caption) return win::input::Click(h);
+  return false;
+}
 
 std::u16string U16(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 std::vector<uint8_t> Bytes(std::string_view text) { return std::vector<uint8_t>(text.begin(), text.end()); }

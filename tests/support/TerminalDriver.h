@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Clock.h"
 #include "Dialog.h"
@@ -31,7 +32,16 @@ class CTerminalDriver : public ::testing::Test {
   int Selection(int id) const;
   void Advance(int64_t nMs) { m_clock.Advance(nMs); }
 
+  // A message box that comes up runs this script inside its own modal loop;
+  // without one it ends at once with IDABORT.
+  void AnswerBoxes(std::function<void(HWND hBox)> answer) { m_answerBox = std::move(answer); }
+  // A box as a person sees it: its text, its buttons, a click on one of them.
+  static std::u16string BoxText(HWND hBox);
+  static std::vector<std::u16string> BoxButtons(HWND hBox);
+  static bool ClickBoxButton(HWND hBox, std::u16string_view caption);
+
   HWND m_hDlg = nullptr;
+  std::function<void(HWND)> m_answerBox;
   win::CVirtualClock m_clock;
 };
 

@@ -316,3 +316,57 @@ TEST_F(CStartTest, ARefreshReplacesWhatWasTypedIntoTheStatusAndRecordBoxes) {
 }
 
 }  // namespace
+
+namespace {
+
+using CEndTest = CTerminalHarness;
+
+TEST_F(CEndTest, EnterAndEscapeAskWhileARecordHoldsTextAndNoKeepsEverything) {
+  int nBoxes = 0;
+  bool bYes = false;
+  AnswerBoxes([&](HWND hBox) {
+    ++nBoxes;
+    EXPECT_EQ(GetWindowText(hBox), u"Quorvel");
+    EXPECT_EQ(BoxText(hBox), u"End the terminal? The send and receive records will be lost.");
+    EXPECT_EQ(BoxButtons(hBox), (std::vector<std::u16string>{u"Yes", u"No"}));
+    // The dialog takes nothing while the box is up.
+    EXPECT_FALSE(Click(IDC_BUTTON_SEND));
+    if (bYes) {
+      EXPECT_TRUE(ClickBoxButton(hBox, u"Yes"));
+    } else if (nBoxes == 1) {
+      EXPECT_TRUE(ClickBoxButton(hBox, u"No"));
+    } else if (nBoxes == 2) {
+      win::input::PressKey(hBox, VK_ESCAPE);
+    } else {
+      // No is the default: Enter keeps the session.
+      win::input::PressKey(hBox, VK_RETURN);
+    }
+  });
+  int nResult = RunDialog([&] {
+    Click(IDC_BUTTON_OPEN);
+    Click(IDC_BUTTON_SEND);
+    win::input::Focus(Item(IDC_EDIT_SEND));
+    win::input::PressKey(m_hDlg, VK_RETURN);
+    win::input::PressKey(m_hDlg, VK_ESCAPE);
+    win::input::PressKey(m_hDlg, VK_RETURN);
+    EXPECT_EQ(nBoxes, 3);
+    EXPECT_FALSE(IsDialogEnded(m_hDlg));
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"$00M");
+    EXPECT_EQ(GetFocus(), Item(IDC_EDIT_SEND));
+    bYes = true;
+    win::input::PressKey(m_hDlg, VK_ESCAPE);
+    EXPECT_TRUE(IsDialogEnded(m_hDlg));
+  });
+  EXPECT_EQ(nResult, IDCANCEL);
+  EXPECT_EQ(nBoxes, 4);
+
+  // The caption's close ends at once, records or not.
+  nResult = RunDialog([&] {
+    Click(IDC_BUTTON_SEND);
+    win::input::Close(m_hDlg);
+  });
+  EXPECT_EQ(nResult, IDCANCEL);
+  EXPECT_EQ(nBoxes, 4);
+}
+
+}  // namespace

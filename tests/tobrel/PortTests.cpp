@@ -1,13 +1,17 @@
 // Opening, locking, mapping and refusing ports.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -53,29 +57,22 @@ TEST(TobrelPorts, NumbersOutsideOneToTenAndPortsNotOpen) {
   EXPECT_EQ(Receive_Cmd(2, nullptr, 100, 0, nullptr), TOBREL_ERR_NO_BUFFER);
 }
 
-TEST(TobrelPorts, MappingAndMissingDevices) {
-  unsetenv("QUORVEL_COM9");
-  EXPECT_EQ(PortDevice(9), "/dev/ttyS8");
-  MapPortTo(9, "");
-  EXPECT_EQ(PortDevice(9), "/dev/ttyS8");
-  MapPortTo(9, "/dev/ttyUSB7");
-  EXPECT_EQ(PortDevice(9), "/dev/ttyUSB7");
-  EXPECT_EQ(PortVariable(10), "QUORVEL_COM10");
-
+TEST(TobrelPorts, MissingDevicesAndThingsThatAreNotPorts) {
   CTempDir dir;
   const std::string strMissing = dir.File("nothing-here");
   MapPortTo(3, strMissing);
   EXPECT_EQ(Open_Com(3, 115200, 8, 0, 0), TOBREL_ERR_NO_DEVICE);
   const std::string strText = MessageOf(TOBREL_ERR_NO_DEVICE);
   EXPECT_EQ(strText, "COM3: " + strMissing +
-                         " does not exist. Set QUORVEL_COM3 to the device of your adapter, "
-                         "for example /dev/ttyUSB0.");
+                         " does not exist. Plug it in and open again, or set QUORVEL_COM3 to the "
+                         "device of your adapter.");
   EXPECT_EQ(DataSizeInCom(3), 0u);
 
   // Console and things that are not serial ports are refused before anything is opened.
   MapPortTo(4, "/dev/console");
   EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_CONSOLE);
-  EXPECT_NE(MessageOf(TOBREL_ERR_CONSOLE).find("/dev/console is the system console"), std::string::npos);
+  EXPECT_NE(MessageOf(TOBREL_ERR_CONSOLE).find("/dev/console is the system console"), std::string::npos)
+      << MessageOf(TOBREL_ERR_CONSOLE);
   MapPortTo(4, "/dev/null");
   EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_NOT_A_TTY);
   EXPECT_NE(MessageOf(TOBREL_ERR_NOT_A_TTY).find("/dev/null is not a serial port"), std::string::npos);
@@ -86,9 +83,12 @@ TEST(TobrelPorts, MappingAndMissingDevices) {
 }
 
 TEST(TobrelPorts, ConsoleIsRecognisedWithoutOpeningIt) {
+  // This machine's own consoles, not the test program's empty tree.
+  const std::string strRoot = std::getenv("QUORVEL_SYSROOT");
+  unsetenv("QUORVEL_SYSROOT");
   struct stat st {};
   ASSERT_EQ(stat("/dev/console", &st), 0);
-  EXPECT_TRUE(IsSystemConsole(st.st_rdev));
+  EXPECT_STREQ(TerminalRefusal(st.st_rdev), "the system console");
   // Whatever the kernel lists as its active consoles, by number only.
   std::ifstream active("/sys/class/tty/console/active");
   std::string strName;
@@ -98,12 +98,13 @@ TEST(TobrelPorts, ConsoleIsRecognisedWithoutOpeningIt) {
     unsigned nMinor = 0;
     char chColon = 0;
     if (number >> nMajor >> chColon >> nMinor) {
-      EXPECT_TRUE(IsSystemConsole(makedev(nMajor, nMinor))) << strName;
+      EXPECT_TRUE(TerminalRefusal(makedev(nMajor, nMinor)) != nullptr) << strName;
     }
   }
   CPseudoTerminal pty;
   ASSERT_EQ(stat(pty.Slave().c_str(), &st), 0);
-  EXPECT_FALSE(IsSystemConsole(st.st_rdev));
+  EXPECT_EQ(TerminalRefusal(st.st_rdev), nullptr);
+  setenv("QUORVEL_SYSROOT", strRoot.c_str(), 1);
 }
 
 TEST(TobrelPorts, WrongSettingsLeaveThePortClosed) {
@@ -111,13 +112,17 @@ TEST(TobrelPorts, WrongSettingsLeaveThePortClosed) {
   CPseudoTerminal pty;
   pty.MapPort(5, dir.File("com5"));
   EXPECT_EQ(Open_Com(5, 115200, 8, -1, 0), TOBREL_ERR_PARITY);
-  EXPECT_EQ(MessageOf(TOBREL_ERR_PARITY), "COM5: No parity chosen: pick one of none, odd, even or space.");
+  EXPECT_EQ(MessageOf(TOBREL_ERR_PARITY),
+            "COM5: No parity chosen: choose a parity from the list: none, odd, even or space.");
   EXPECT_EQ(Open_Com(5, 115200, 8, 0, -1), TOBREL_ERR_STOP_BITS);
   EXPECT_NE(MessageOf(TOBREL_ERR_STOP_BITS).find("No stop bits chosen"), std::string::npos);
   EXPECT_EQ(Open_Com(5, 115200, 8, 0, 1), TOBREL_ERR_STOP_BITS_UNSUPPORTED);
   EXPECT_NE(MessageOf(TOBREL_ERR_STOP_BITS_UNSUPPORTED).find("not supported with 8 data bits"), std::string::npos);
   EXPECT_EQ(Open_Com(5, 115200, 5, 0, 2), TOBREL_ERR_TWO_STOP_FIVE_DATA);
   EXPECT_EQ(Open_Com(5, 0, 8, 0, 0), TOBREL_ERR_BAUD);
+  // In the terminal's own words, and saying what is accepted.
+  EXPECT_EQ(MessageOf(TOBREL_ERR_BAUD),
+            "COM5: No baud rate chosen: choose a baud rate from the list or type one in bits per second.");
   EXPECT_EQ(Open_Com(5, 115200, -1, 0, 0), TOBREL_ERR_DATA_BITS);
   EXPECT_EQ(Close_Com(5), TOBREL_ERR_NOT_OPEN);
 }
@@ -176,4 +181,72 @@ TEST(TobrelPorts, LockedBothWaysAndReopenAppliesNewSettings) {
   EXPECT_EQ(flock(nOther, LOCK_EX | LOCK_NB), 0);
   EXPECT_EQ(Close_Com(6), TOBREL_ERR_NOT_OPEN);
   close(nOther);
+}
+
+TEST(TobrelPorts, PermissionDeniedSaysWhoMayUseTheDevice) {
+  CPseudoTerminal pty;
+  MapPortTo(6, pty.Slave());
+  const auto openAsNobody = [] {
+    return RunInChild([] {
+      if (!BecomeNobody()) return std::string("still root");
+      return Open_Com(6, 115200, 8, 0, 0) == TOBREL_ERR_PERMISSION ? MessageOf(TOBREL_ERR_PERMISSION) : "opened";
+    });
+  };
+  const bool bRoot = geteuid() == 0;
+  // Only its owner may use it.
+  if (bRoot) {
+    ASSERT_EQ(chown(pty.Slave().c_str(), 0, 0), 0);
+  }
+  ASSERT_EQ(chmod(pty.Slave().c_str(), bRoot ? 0600 : 0000), 0);
+  const std::string strOwner = bRoot ? "root" : getpwuid(geteuid())->pw_name;
+  EXPECT_EQ(openAsNobody(), "COM6: " + pty.Slave() + ": permission denied. Nobody but its owner (" + strOwner +
+                                ") may use it. An administrator grants access with a udev rule setting "
+                                "GROUP=\"dialout\", MODE=\"0660\" for it.");
+
+  // Its group may: join the group.
+  const group* pDialout = getgrnam("dialout");
+  if (!bRoot || pDialout == nullptr) GTEST_SKIP() << "giving a device to group dialout needs root and the group";
+  ASSERT_EQ(chown(pty.Slave().c_str(), 0, pDialout->gr_gid), 0);
+  ASSERT_EQ(chmod(pty.Slave().c_str(), 0660), 0);
+  EXPECT_EQ(openAsNobody(), "COM6: " + pty.Slave() +
+                                ": permission denied. Members of its group dialout may use it: join it with sudo "
+                                "usermod -aG dialout $USER, then log out and in again.");
+}
+
+TEST(TobrelPorts, TheProgramsOwnTerminalAndVirtualConsolesAreRefusedUntouched) {
+  CPseudoTerminal pty;
+  const std::string strSlave = pty.Slave();
+  // A program started from a terminal has it as its controlling terminal.
+  const std::string strSaid = RunInChild([&] {
+    if (setsid() < 0) return std::string("no session");
+    const int nFd = open(strSlave.c_str(), O_RDWR);
+    termios tioBefore{};
+    if (nFd < 0 || ioctl(nFd, TIOCSCTTY, 0) != 0 || tcgetattr(nFd, &tioBefore) != 0) return std::string("no terminal");
+    std::string strOut;
+    for (const std::string& strDevice : {std::string("/dev/tty"), strSlave}) {
+      MapPortTo(1, strDevice);
+      if (Open_Com(1, 2400, 7, 2, 2) == TOBREL_ERR_CONSOLE) strOut += MessageOf(TOBREL_ERR_CONSOLE) + "\n";
+    }
+    termios tioAfter{};
+    tcgetattr(nFd, &tioAfter);
+    const bool bSame = tioAfter.c_lflag == tioBefore.c_lflag && tioAfter.c_iflag == tioBefore.c_iflag &&
+                       tioAfter.c_cflag == tioBefore.c_cflag && cfgetospeed(&tioAfter) == cfgetospeed(&tioBefore);
+    return strOut + (bSame ? "modes kept" : "modes changed");
+  });
+  EXPECT_EQ(strSaid,
+            "COM1: /dev/tty is the terminal this program runs in, which a test terminal must not take over. Set "
+            "QUORVEL_COM1 to another device.\n"
+            "COM1: " +
+                strSlave +
+                " is the terminal this program runs in, which a test terminal must not take over. Set QUORVEL_COM1 "
+                "to another device.\n"
+                "modes kept");
+
+  struct stat st {};
+  if (stat("/dev/tty0", &st) != 0) GTEST_SKIP() << "no /dev/tty0 here";
+  MapPortTo(1, "/dev/tty0");
+  EXPECT_EQ(Open_Com(1, 2400, 7, 2, 2), TOBREL_ERR_CONSOLE);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_CONSOLE),
+            "COM1: /dev/tty0 is a virtual console, which a test terminal must not take over. Set QUORVEL_COM1 to "
+            "another device.");
 }

@@ -1,12 +1,18 @@
 #include "PseudoTerminal.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "Tobrel.h"
@@ -100,4 +106,128 @@ std::string MessageOf(uint32_t nResult) {
   for (const char16_t* p = GetSerialErrorMessage(nResult); *p != 0; ++p)
     strText += *p < 0x80 ? static_cast<char>(*p) : '?';
   return strText;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteFile(const fs::path& path, const std::string& strText) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path) << strText << '\n';
+}
+
+std::string DeviceNumber(const std::string& strNode) {
+  struct stat st {};
+  if (stat(strNode.c_str(), &st) != 0) return "0:0";
+  return std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
+}
+
+// The program's own empty tree and state directory, before any test runs.
+struct CIsolation {
+  CIsolation() {
+    fs::create_directories(dir.File("root/sys/class/tty"));
+    fs::create_directories(dir.File("root/dev"));
+    setenv("QUORVEL_SYSROOT", dir.File("root").c_str(), 1);
+    setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+  }
+  CTempDir dir;
+};
+const CIsolation g_isolation;
+
+}  // namespace
+
+CFakeSystem::CFakeSystem() {
+  if (const char* pszRoot = std::getenv("QUORVEL_SYSROOT")) {
+    m_bHadRoot = true;
+    m_strPreviousRoot = pszRoot;
+  }
+  fs::create_directories(m_dir.File("sys/class/tty"));
+  fs::create_directories(m_dir.File("dev/serial/by-id"));
+  setenv("QUORVEL_SYSROOT", Root().c_str(), 1);
+}
+
+CFakeSystem::~CFakeSystem() {
+  if (m_bHadRoot)
+    setenv("QUORVEL_SYSROOT", m_strPreviousRoot.c_str(), 1);
+  else
+    unsetenv("QUORVEL_SYSROOT");
+}
+
+void CFakeSystem::AddNode(const std::string& strName, const CPseudoTerminal& pty) {
+  const fs::path node = m_dir.File("dev/" + strName);
+  std::error_code error;
+  fs::remove(node, error);
+  fs::create_symlink(pty.Slave(), node);
+  WriteFile(m_dir.File("sys/class/tty/" + strName + "/dev"), DeviceNumber(pty.Slave()));
+}
+
+void CFakeSystem::AddUart(const std::string& strName, int nType, const CPseudoTerminal& pty) {
+  const fs::path device = m_dir.File("sys/devices/platform/serial8250/tty/" + strName);
+  fs::create_directories(device);
+  WriteFile(m_dir.File("sys/class/tty/" + strName + "/type"), std::to_string(nType));
+  fs::create_directory_symlink(device, m_dir.File("sys/class/tty/" + strName + "/device"));
+  AddNode(strName, pty);
+}
+
+std::string CFakeSystem::ById(const std::string& strProduct, const std::string& strSerial) {
+  std::string strName = "usb-" + strProduct + "_" + strSerial + "-if00-port0";
+  std::replace(strName.begin(), strName.end(), ' ', '_');
+  return strName;
+}
+
+void CFakeSystem::AddUsb(const std::string& strName, const std::string& strMaker, const std::string& strProduct,
+                         const std::string& strSerial, const CPseudoTerminal& pty) {
+  // As the kernel lays it out: the USB device, its interface, the tty under that.
+  const std::string strBus = std::to_string(m_nNextBus++);
+  const fs::path usb = m_dir.File("sys/devices/pci0000:00/usb" + strBus + "/" + strBus + "-1");
+  WriteFile(usb / "idVendor", "0403");
+  WriteFile(usb / "manufacturer", strMaker);
+  WriteFile(usb / "product", strProduct);
+  WriteFile(usb / "serial", strSerial);
+  const fs::path tty = usb / (strBus + "-1:1.0") / strName;
+  fs::create_directories(tty);
+  fs::create_directories(m_dir.File("sys/class/tty/" + strName));
+  fs::create_directory_symlink(fs::relative(tty, m_dir.File("sys/class/tty/" + strName)),
+                               m_dir.File("sys/class/tty/" + strName + "/device"));
+  AddNode(strName, pty);
+  fs::create_symlink("../../" + strName, m_dir.File("dev/serial/by-id/" + ById(strProduct, strSerial)));
+}
+
+void CFakeSystem::Unplug(const std::string& strName) {
+  fs::remove_all(m_dir.File("sys/class/tty/" + strName));
+  fs::remove(m_dir.File("dev/" + strName));
+  for (const auto& entry : fs::directory_iterator(m_dir.File("dev/serial/by-id"))) {
+    if (fs::read_symlink(entry.path()).filename() == strName) fs::remove(entry.path());
+  }
+}
+
+void CFakeSystem::SetConsole(const std::string& strName) {
+  WriteFile(m_dir.File("sys/class/tty/console/active"), strName);
+}
+
+bool BecomeNobody() {
+  constexpr uid_t kNobody = 65534;
+  return geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0);
+}
+
+std::string RunInChild(const std::function<std::string()>& fn) {
+  int afd[2];
+  if (pipe(afd) != 0) return "no pipe";
+  const pid_t nChild = fork();
+  if (nChild == 0) {
+    close(afd[0]);
+    const std::string strOut = fn();
+    if (write(afd[1], strOut.data(), strOut.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(afd[1]);
+  std::string strOut;
+  char szBuffer[512];
+  ssize_t nRead = 0;
+  while ((nRead = read(afd[0], szBuffer, sizeof szBuffer)) > 0) strOut.append(szBuffer, static_cast<size_t>(nRead));
+  close(afd[0]);
+  int nStatus = 0;
+  waitpid(nChild, &nStatus, 0);
+  return strOut;
 }

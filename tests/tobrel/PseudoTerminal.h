@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,43 @@ class CPseudoTerminal {
 };
 
 void MapPortTo(uint8_t nPort, const std::string& strDevice);
+
+// A tree of /sys and /dev of the test's own, with pseudo-terminals behind the device nodes,
+// that the library reads while the object lives (QUORVEL_SYSROOT). Every test program starts
+// on an empty one, with a state directory of its own (XDG_STATE_HOME).
+class CFakeSystem {
+ public:
+  CFakeSystem();
+  ~CFakeSystem();
+  CFakeSystem(const CFakeSystem&) = delete;
+  CFakeSystem& operator=(const CFakeSystem&) = delete;
+
+  const std::string& Root() const { return m_dir.Path(); }
+  // An on-board UART ttySn; with a chip when nType is not 0. Its node is the pseudo-terminal.
+  void AddUart(const std::string& strName, int nType, const CPseudoTerminal& pty);
+  // A USB adapter, with its names in sysfs and a link in /dev/serial/by-id.
+  void AddUsb(const std::string& strName, const std::string& strMaker, const std::string& strProduct,
+              const std::string& strSerial, const CPseudoTerminal& pty);
+  // The adapter's name under /dev/serial/by-id.
+  static std::string ById(const std::string& strProduct, const std::string& strSerial);
+  // The device and its links go, as when it is pulled out.
+  void Unplug(const std::string& strName);
+  // The kernel's console is strName.
+  void SetConsole(const std::string& strName);
+
+ private:
+  void AddNode(const std::string& strName, const CPseudoTerminal& pty);
+
+  CTempDir m_dir;
+  std::string m_strPreviousRoot;
+  bool m_bHadRoot = false;
+  int m_nNextBus = 1;
+};
+
+// Runs fn in a child process and answers the text it returns.
+std::string RunInChild(const std::function<std::string()>& fn);
+// Drops root's rights for good, becoming user nobody; true when not root to begin with.
+bool BecomeNobody();
 
 // The library's message for a result, as UTF-8 for assertions.
 std::string MessageOf(uint32_t nResult);

@@ -10,6 +10,7 @@
 #include "PseudoTerminal.h"
 #include "RingBuffer.h"
 #include "Tobrel.h"
+#include "TobrelQueries.h"
 #include "TobrelResults.h"
 
 namespace {
@@ -42,12 +43,6 @@ std::vector<uint8_t> ReceiveAll(uint8_t nPort, size_t nCount) {
     vecData.insert(vecData.end(), abyBlock, abyBlock + nBlock);
   }
   return vecData;
-}
-
-// N of "... and N bytes were lost."
-uint64_t LostIn(const std::string& strMessage) {
-  const size_t nAt = strMessage.find("filled up and ");
-  return nAt == std::string::npos ? 0 : std::strtoull(strMessage.c_str() + nAt + 14, nullptr, 10);
 }
 
 }  // namespace
@@ -120,17 +115,16 @@ TEST(TobrelTransfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss) {
   const std::vector<uint8_t> vecSent = Pattern(CRingBuffer::kCapacity + 5000);
   ASSERT_TRUE(pty.Write(vecSent.data(), vecSent.size(), 30000));
   ASSERT_TRUE(WaitForSize(3, CRingBuffer::kCapacity));
-  // Told once per call before a delivery, with the count so far; the reader may still be
-  // on its way to the last bytes, so the counts are added up until they reach 5000.
-  uint64_t nLost = 0;
+  // The reader may still be on its way to the last bytes: wait until all 5000 are counted.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (nLost < 5000 && std::chrono::steady_clock::now() < deadline) {
-    if (Receive_Binary(3, abyBuffer, 0, 0, &nElapsed) == TOBREL_ERR_OVERFLOW)
-      nLost += LostIn(MessageOf(TOBREL_ERR_OVERFLOW));
-    else
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  EXPECT_EQ(nLost, 5000u);
+  while (LostBytesInCom(3) < 5000 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(LostBytesInCom(3), 5000u);
+  // Told once, before the next delivery, with the count.
+  EXPECT_EQ(Receive_Binary(3, abyBuffer, 0, 0, &nElapsed), TOBREL_ERR_OVERFLOW);
+  EXPECT_NE(MessageOf(TOBREL_ERR_OVERFLOW).find("COM3: 5000 received bytes were lost from "), std::string::npos)
+      << MessageOf(TOBREL_ERR_OVERFLOW);
+  EXPECT_EQ(Receive_Binary(3, abyBuffer, 0, 0, &nElapsed), TOBREL_OK);
   EXPECT_EQ(DataSizeInCom(3), CRingBuffer::kCapacity);
   ASSERT_EQ(Receive_Binary(3, abyBuffer, 100, 1000, &nElapsed), TOBREL_OK);
   EXPECT_TRUE(std::equal(abyBuffer, abyBuffer + 1000, vecSent.begin()));

@@ -149,7 +149,36 @@ TEST_F(CTextViewTest, TheDialogTalksToTheModulesOfTheSimulatedController) {
   rows = tmux.Rows();
   EXPECT_NE(rows[nRecords].find("$00M$00M$00Mhello there"), std::string::npos) << rows[nRecords];
 
+  // With records, Escape asks first, in a box over the dialog. No is the
+  // default: Enter, Escape and the box's close all keep the session.
+  const std::string strAsk = "End the terminal? The send and receive records will be lost.";
+  auto boxGone = [&](const std::string& s) { return s.find(strAsk) == std::string::npos; };
+  for (const char* pszAnswer : {"Enter", "Escape", "close"}) {
+    SCOPED_TRACE(pszAnswer);
+    tmux.Keys({"Escape"});
+    ASSERT_TRUE(tmux.WaitForText(strAsk)) << tmux.Screen();
+    rows = tmux.Rows();
+    int nAsk = RowOf(rows, strAsk);
+    int nButtons = RowOf(rows, "Yes");
+    EXPECT_GT(nButtons, nAsk);
+    EXPECT_NE(rows[nButtons].find("No"), std::string::npos) << rows[nButtons];
+    EXPECT_EQ(rows[0].find("Quorvel V 1.2 Serial"), 0u);
+    EXPECT_NE(tmux.Screen().find("Clear Receive"), std::string::npos);
+    if (pszAnswer == std::string("close"))
+      tmux.Click(ColumnOf(rows[nAsk - 1], "[\u00d7]") + 1, nAsk - 1);
+    else
+      tmux.Keys({pszAnswer});
+    ASSERT_TRUE(tmux.WaitFor(boxGone)) << tmux.Screen();
+    rows = tmux.Rows();
+    EXPECT_NE(rows[nRecords].find("$00M$00M$00Mhello there"), std::string::npos) << tmux.Screen();
+    EXPECT_NE(tmux.Screen().find("!00KESTRA-7065"), std::string::npos) << tmux.Screen();
+  }
+  // Yes, clicked, ends.
   tmux.Keys({"Escape"});
+  ASSERT_TRUE(tmux.WaitForText(strAsk)) << tmux.Screen();
+  rows = tmux.Rows();
+  int nYes = RowOf(rows, "Yes");
+  tmux.Click(ColumnOf(rows[nYes], "Yes"), nYes);
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 
@@ -197,7 +226,12 @@ TEST_F(CTextViewTest, BytesGoOutOnThePortAndReceivedControlSequencesShowAsPictur
   EXPECT_EQ(tmux.Screen().find("typed"), std::string::npos);
   EXPECT_NE(tmux.Screen().find("\u241b[2J"), std::string::npos);
 
-  tmux.Keys({"Escape"});
+  // Enter in Send String, after a command as a person types it, asks before
+  // the records go; Tab to Yes and Enter end.
+  tmux.Click(ColumnOf(rows[RowOf(rows, "Send String:") + 1], "AB"), RowOf(rows, "Send String:") + 1);
+  tmux.Keys({"Enter"});
+  ASSERT_TRUE(tmux.WaitForText("End the terminal? The send and receive records will be lost.")) << tmux.Screen();
+  tmux.Keys({"Tab", "Enter"});
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 

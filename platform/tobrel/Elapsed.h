@@ -1,0 +1,8 @@
+// The time a call took, for the elapsed arguments of the receiving functions.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+// Stores the milliseconds since start in *pElapsed; nothing when pElapsed is null.
+void StoreElapsed(uint32_t* pElapsed, std::chrono::steady_clock::time_point start);

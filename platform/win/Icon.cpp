@@ -1,3 +1,0 @@
-#include "Resource.h"
-
-HICON LoadIcon(int id) { return win::FindIconResource(id); }

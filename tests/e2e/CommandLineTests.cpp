@@ -1,0 +1,73 @@
+// The program's command line, run as a person runs it, over a fake /sys and /dev.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "PseudoTerminal.h"
+
+namespace {
+
+struct SRun {
+  int nStatus = -1;
+  std::string strOut;  // standard output and error together
+};
+
+SRun RunQuorvel(const std::string& strArguments) {
+  SRun run;
+  FILE* pPipe = popen((std::string(QUORVEL_PATH) + " " + strArguments + " 2>&1").c_str(), "r");
+  if (pPipe == nullptr) return run;
+  char szBuffer[4096];
+  size_t nRead = 0;
+  while ((nRead = fread(szBuffer, 1, sizeof szBuffer, pPipe)) > 0) run.strOut.append(szBuffer, nRead);
+  const int nWait = pclose(pPipe);
+  run.nStatus = WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
+  return run;
+}
+
+}  // namespace
+
+TEST(CommandLine, PortsPrintsTheMappingAndExits) {
+  CFakeSystem sys;
+  SRun run = RunQuorvel("--ports");
+  EXPECT_EQ(run.nStatus, 0);
+  EXPECT_EQ(run.strOut, "No serial device found. Plug one in, or set QUORVEL_COMn to its device.\n");
+
+  CPseudoTerminal uart, adapter, mine;
+  sys.AddUart("ttyS0", 4, uart);
+  sys.SetConsole("ttyS0");
+  sys.AddUsb("ttyUSB0", "FTDI", "FT232R USB UART", "A6008isP", adapter);
+  CTempDir dir;
+  mine.MapPort(5, dir.File("mine"));
+  run = RunQuorvel("--ports");
+  unsetenv("QUORVEL_COM5");
+  EXPECT_EQ(run.nStatus, 0);
+  EXPECT_EQ(
+      run.strOut,
+      "COM1: /dev/ttyS0, on-board serial port: refused: the system console\n"
+      "COM2: /dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP (by-id usb-FT232R_USB_UART_A6008isP-if00-port0)\n"
+      "COM5: " +
+          dir.File("mine") + " (QUORVEL_COM5)\n");
+}
+
+TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
+  SRun run = RunQuorvel("--help");
+  EXPECT_EQ(run.nStatus, 0);
+  EXPECT_EQ(run.strOut.rfind("Usage: quorvel [OPTION]...\n", 0), 0u) << run.strOut;
+  for (const char* pszOption : {"--ports ", "--help ", "--version "})
+    EXPECT_NE(run.strOut.find(std::string("\n  ") + pszOption), std::string::npos) << pszOption;
+
+  run = RunQuorvel("--version");
+  EXPECT_EQ(run.nStatus, 0);
+  EXPECT_EQ(run.strOut, "quorvel 1.2.0.0\n");
+
+  run = RunQuorvel("--bogus");
+  EXPECT_EQ(run.nStatus, 2);
+  EXPECT_EQ(run.strOut, "quorvel: unknown argument \"--bogus\"; see quorvel --help\n");
+  // Nothing acts before the whole line is understood.
+  run = RunQuorvel("--ports extra");
+  EXPECT_EQ(run.nStatus, 2);
+  EXPECT_EQ(run.strOut, "quorvel: unknown argument \"extra\"; see quorvel --help\n");
+}
