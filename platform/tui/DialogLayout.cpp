@@ -20,6 +20,15 @@ bool IsGroupBox(HWND h) {
 }
 bool IsRecord(HWND h) { return GetWindowClass(h) == WindowClass::Edit && (GetWindowStyle(h) & ES_MULTILINE); }
 
+// The rows of a label as tall as two lines of text or more: its text wraps
+// over them (a message box's text).
+int LabelRows(HWND h) {
+  if (GetWindowClass(h) != WindowClass::Static) return 1;
+  RECT r = GetDialogUnitRect(h);
+  return static_cast<int>(std::max<long>(1, (r.bottom - r.top) / 8));
+}
+bool KeepsHeight(HWND h) { return IsRecord(h) || IsGroupBox(h) || LabelRows(h) > 1; }
+
 int LongestItem(HWND h) {
   int nCount = static_cast<int>(SendMessage(h, CB_GETCOUNT, 0, 0)), nLongest = 0;
   for (int i = 0; i < nCount; ++i) {
@@ -37,9 +46,13 @@ int LongestItem(HWND h) {
 SIZE ContentCells(HWND h) {
   int nText = TextCells(GetWindowTextShared(h).View());
   switch (GetWindowClass(h)) {
-    case WindowClass::Static:
+    case WindowClass::Static: {
       // A blank after the caption keeps it clear of the control beside it.
-      return SIZE{nText + 1, 1};
+      const int nRows = LabelRows(h);
+      if (nRows == 1) return SIZE{nText + 1, 1};
+      const int nCx = WrapCells(GetWindowTextShared(h).View(), nRows);
+      return SIZE{nCx + 1, static_cast<int>(WrapWords(GetWindowTextShared(h).View(), nCx).size())};
+    }
     case WindowClass::Button:
       // A group box's caption between two blanks on its top line.
       return IsGroupBox(h) ? SIZE{nText + 4, 2} : SIZE{nText + 2, 1};
@@ -75,7 +88,7 @@ std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
       owners.insert(owners.end(), 4, h);
       continue;
     }
-    if (!IsRecord(h)) r.bottom = std::min(r.bottom, r.top + kLineDlu);
+    if (!KeepsHeight(h)) r.bottom = std::min(r.bottom, r.top + kLineDlu);
     boxes.push_back({r, static_cast<int>(need.cx), static_cast<int>(need.cy), IsRecord(h), 0});
     owners.push_back(h);
   }
@@ -104,7 +117,7 @@ std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
     r.x += client.x;
     r.y += client.y;
     HWND h = owners[i];
-    if (!IsRecord(h) && !IsGroupBox(h)) r.cy = 1;
+    if (!KeepsHeight(h)) r.cy = 1;
     auto it = std::find_if(out.controls.begin(), out.controls.end(), [&](const auto& p) { return p.first == h; });
     if (it == out.controls.end()) {
       out.controls.emplace_back(h, r);

@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "CellText.h"
 #include "DialogLayout.h"
 #include "TerminalHarness.h"
 #include "Window.h"
@@ -97,6 +98,21 @@ TEST_F(CLayoutTest, TheDialogFits80x24AndLargerTerminalsGrowTheRecordBoxes) {
     Check({200, 24});
     Check({80, 60});
   });
+}
+
+// A label taller than a line (a message box's text) wraps after blanks.
+TEST(CWrapTest, TextWrapsAtBlanksAndLineBreaksAndCutsOnlyLongWords) {
+  const std::u16string_view text = u"End the terminal? The send and receive records will be lost.";
+  auto lines = tui::WrapWords(text, 47);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], u"End the terminal? The send and receive records");
+  EXPECT_EQ(lines[1], u"will be lost.");
+  const int nCx = tui::WrapCells(text, 2);
+  EXPECT_EQ(tui::WrapWords(text, nCx).size(), 2u);
+  EXPECT_EQ(tui::WrapWords(text, nCx - 1).size(), 3u);
+  EXPECT_EQ(tui::WrapWords(u"one\ntwo three", 20), (std::vector<std::u16string_view>{u"one", u"two three"}));
+  EXPECT_EQ(tui::WrapWords(u"abcdefgh ij", 3), (std::vector<std::u16string_view>{u"abc", u"def", u"gh", u"ij"}));
+  EXPECT_EQ(tui::WrapCells(u"short", 3), 5);
 }
 
 }  // namespace

@@ -39,6 +39,34 @@ int ColumnOf(const std::string& strRow, const std::string& strText) {
   return nColumn;
 }
 
+// Cells [nFrom, nTo) of a row, each UTF-8 character one cell.
+std::string CellsOf(const std::string& strRow, int nFrom, int nTo) {
+  std::string out;
+  int nColumn = -1;
+  for (size_t i = 0; i < strRow.size(); ++i) {
+    nColumn += (static_cast<unsigned char>(strRow[i]) & 0xC0) != 0x80;
+    if (nColumn >= nFrom && nColumn < nTo) out += strRow[i];
+  }
+  return out;
+}
+
+// The text of a box over the dialog that begins with strStart: its rows
+// between the box's borders, down to the first blank one, joined by blanks.
+std::string BoxText(const std::vector<std::string>& rows, const std::string& strStart) {
+  int nRow = RowOf(rows, strStart);
+  if (nRow < 0) return "";
+  int nLeft = ColumnOf(rows[nRow], strStart);
+  int nRight = nLeft + ColumnOf(CellsOf(rows[nRow], nLeft, 1000), "\u2502");
+  std::string strText;
+  for (int i = nRow; i < static_cast<int>(rows.size()); ++i) {
+    std::string strLine = CellsOf(rows[i], nLeft, nRight);
+    strLine.erase(strLine.find_last_not_of(' ') + 1);
+    if (strLine.empty()) break;
+    strText += (strText.empty() ? "" : " ") + strLine;
+  }
+  return strText;
+}
+
 class CTextViewTest : public ::testing::Test {
  protected:
   // The program in a pane whose shell notes the terminal's modes before and
@@ -151,13 +179,14 @@ TEST_F(CTextViewTest, TheDialogTalksToTheModulesOfTheSimulatedController) {
 
   // With records, Escape asks first, in a box over the dialog. No is the
   // default: Enter, Escape and the box's close all keep the session.
-  const std::string strAsk = "End the terminal? The send and receive records will be lost.";
+  const std::string strAsk = "End the terminal?";
   auto boxGone = [&](const std::string& s) { return s.find(strAsk) == std::string::npos; };
   for (const char* pszAnswer : {"Enter", "Escape", "close"}) {
     SCOPED_TRACE(pszAnswer);
     tmux.Keys({"Escape"});
     ASSERT_TRUE(tmux.WaitForText(strAsk)) << tmux.Screen();
     rows = tmux.Rows();
+    EXPECT_EQ(BoxText(rows, strAsk), "End the terminal? The send and receive records will be lost.") << tmux.Screen();
     int nAsk = RowOf(rows, strAsk);
     int nButtons = RowOf(rows, "Yes");
     EXPECT_GT(nButtons, nAsk);
@@ -230,7 +259,8 @@ TEST_F(CTextViewTest, BytesGoOutOnThePortAndReceivedControlSequencesShowAsPictur
   // the records go; Tab to Yes and Enter end.
   tmux.Click(ColumnOf(rows[RowOf(rows, "Send String:") + 1], "AB"), RowOf(rows, "Send String:") + 1);
   tmux.Keys({"Enter"});
-  ASSERT_TRUE(tmux.WaitForText("End the terminal? The send and receive records will be lost.")) << tmux.Screen();
+  ASSERT_TRUE(tmux.WaitForText("End the terminal?")) << tmux.Screen();
+  EXPECT_EQ(BoxText(tmux.Rows(), "End the terminal?"), "End the terminal? The send and receive records will be lost.");
   tmux.Keys({"Tab", "Enter"});
   ExpectEndedAndRestored(tmux, "ended 0");
 }
