@@ -1,6 +1,7 @@
 // The desktop program: the application on the Qt view of the window system.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "CWinApp.h"
@@ -8,6 +9,9 @@
 #include "DesktopApplication.h"
 #include "PortMap.h"
 #include "QtView.h"
+#include "Tobrel.h"
+#include "TobrelCapture.h"
+#include "TobrelResults.h"
 #include "VersionInfo.h"
 
 namespace {
@@ -15,9 +19,13 @@ namespace {
 int PrintPorts(const char*);
 int PrintHelp(const char*);
 int PrintVersion(const char*);
+int ChooseCapture(const char* pszFile);
+int ChooseRawCapture(const char* pszFile);
 
 constexpr SOption kOptions[] = {
     {"--ports", nullptr, "print which device stands behind each COM number, and exit", PrintPorts},
+    {"--capture", "FILE", "append what goes over the open ports to FILE, one text line per event", ChooseCapture},
+    {"--capture-raw", "FILE", "append the received bytes alone to FILE, exactly as they came", ChooseRawCapture},
     {"--help", nullptr, "print this help, and exit", PrintHelp},
     {"--version", nullptr, "print the version, and exit", PrintVersion},
 };
@@ -47,10 +55,41 @@ int PrintVersion(const char*) {
   return 0;
 }
 
+// The capture file the command line asks for; the last option given counts.
+struct SCaptureChoice {
+  std::string strPath;
+  ECaptureForm form = ECaptureForm::Text;
+};
+SCaptureChoice g_captureChoice;
+
+int ChooseCapture(const char* pszFile) {
+  g_captureChoice = {pszFile, ECaptureForm::Text};
+  return kContinue;
+}
+
+int ChooseRawCapture(const char* pszFile) {
+  g_captureChoice = {pszFile, ECaptureForm::Raw};
+  return kContinue;
+}
+
+// Starts the capture of the command line, else of QUORVEL_CAPTURE (which the desktop entry
+// can set); false after saying on stderr why the file cannot be opened.
+bool StartChosenCapture() {
+  if (const char* pszVariable = std::getenv("QUORVEL_CAPTURE");
+      g_captureChoice.strPath.empty() && pszVariable != nullptr)
+    g_captureChoice.strPath = pszVariable;
+  if (g_captureChoice.strPath.empty()) return true;
+  const uint32_t nResult = StartCapture(g_captureChoice.strPath, g_captureChoice.form);
+  if (nResult == TOBREL_OK) return true;
+  std::fprintf(stderr, "quorvel: %s\n", QString::fromUtf16(GetSerialErrorMessage(nResult)).toLocal8Bit().constData());
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
+  if (!StartChosenCapture()) return 1;
   auto pApp = qtview::CreateDesktopApplication(argc, argv);
   if (!pApp) return 1;
   QGuiApplication::setApplicationName(QStringLiteral("quorvel"));

@@ -83,12 +83,14 @@ uint32_t Send_Binary(uint8_t port, const uint8_t* data, uint32_t count, uint32_t
 
 uint32_t DataSizeInCom(uint8_t port) {
   Record("DataSizeInCom", {port});
-  return static_cast<uint32_t>(fake::Serial().Waiting());
+  const auto nWaiting = static_cast<uint32_t>(fake::Serial().Waiting());
+  return nWaiting == 0 && !fake::Serial().script.news.empty() ? 1 : nWaiting;
 }
 
 uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {
   Record("Receive_Binary", {port, timeout, count, elapsed != nullptr});
   auto& script = fake::Serial().script;
+  if (!script.news.empty()) return static_cast<uint16_t>(fake::Next(script.news));
   if (script.nFailingReads > 0) {
     --script.nFailingReads;
     return 1;

@@ -27,6 +27,10 @@ struct CSerialScript {
   size_t nIncomingRead = 0;
   // Reads that fail before any succeeds again.
   int nFailingReads = 0;
+  // Results the next reads answer before any byte, one each, as the library tells an event
+  // (lost bytes, a stalled send, a failing capture file); while any is left DataSizeInCom
+  // answers at least 1.
+  std::deque<uint32_t> news;
   // Replies of Receive_Cmd and Send_Receive_Cmd, copied whole into the
   // 100-byte buffer (so a test can fill it without a zero byte).
   std::vector<uint8_t> commandReply;

@@ -137,17 +137,6 @@ TEST_F(CTransferTest, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss) {
   EXPECT_EQ(Close_Com(3), TOBREL_OK);
 }
 
-TEST_F(CTransferTest, SendTimesOutWhenTheDeviceTakesNothing) {
-  // At this rate the line itself needs almost no time, so the margin decides.
-  ASSERT_EQ(Open(4, 100000000), TOBREL_OK);
-  const std::vector<uint8_t> vecBig = Pattern(4 << 20);
-  EXPECT_EQ(Send_Binary(4, vecBig.data(), static_cast<uint32_t>(vecBig.size()), 0), TOBREL_ERR_PARTIAL_WRITE);
-  EXPECT_NE(MessageOf(TOBREL_ERR_PARTIAL_WRITE).find(" of 4194304 bytes could be sent within"), std::string::npos);
-  EXPECT_EQ(Send_Binary(4, vecBig.data(), 10, 0), TOBREL_ERR_SEND_TIMEOUT);
-  EXPECT_NE(MessageOf(TOBREL_ERR_SEND_TIMEOUT).find("nothing could be sent within"), std::string::npos);
-  EXPECT_EQ(Close_Com(4), TOBREL_OK);
-}
-
 TEST_F(CTransferTest, DeviceGoneMidStreamAndBackAgain) {
   const std::string strLink = m_dir.File("com7");
   auto pPty = std::make_unique<CPseudoTerminal>();
