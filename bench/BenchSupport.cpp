@@ -432,7 +432,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   SStreamRun run;
   run.nRssBefore = RssBytes();
   ResetPeakRss();
-
+  const uint64_t nTerminal0 = View().TerminalBytes();
   peer.StartStream(kind, nCount, nRate);
   const int64_t nWall0 = NowNs();
   const double fCpu0 = CpuSeconds();
@@ -458,6 +458,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   const int64_t nWall1 = NowNs();
   run.nPeakRss = PeakRssBytes();
 
+  run.nTerminalBytes = View().TerminalBytes() - nTerminal0;
   run.nSent = peer.Written();
   run.fCpuSeconds = fCpu1 - fCpu0;
   run.fWallSeconds = static_cast<double>(nWall1 - nWall0) * 1e-9;
@@ -494,6 +495,11 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   if (bScroll) run.scroll = View().MeasureScrolling(hDlg);
   if (auto copy = View().CopyRecord(hDlg)) run.copyCheck = CheckRecord(*copy, kind, run.nSent);
   return run;
+}
+
+std::string TerminalRate(const SStreamRun& run) {
+  if (run.nTerminalBytes == 0) return "-";
+  return Number(static_cast<uint64_t>(static_cast<double>(run.nTerminalBytes) / run.fWallSeconds));
 }
 
 const char* KindName(EStreamKind kind) { return kind == EStreamKind::Lines ? "CR LF lines" : "no line breaks"; }
