@@ -206,6 +206,18 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
                          bool bScroll = false);
 const char* KindName(EStreamKind kind);
 
+// With --capture: each stream again with the serial library's capture file on (text form),
+// beside the run without it; the file is decoded and compared with what was sent.
+class CCaptureComparison {
+ public:
+  explicit CCaptureComparison(const std::string& strTitle);
+  void Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate, const SStreamRun& without);
+  void Print() const;
+
+ private:
+  CTable m_table;
+};
+
 bool HasFlag(int argc, char** argv, std::string_view flag);
 
 }  // namespace bench

@@ -3,6 +3,7 @@
 //   bench_paced --text       the same with the text view on a pseudo-terminal
 //   bench_paced_qt [--quick] the same with the Qt view offscreen
 //   bench_paced_qt --long    also five minutes of CR LF lines (./benchmark runs it)
+//   bench_paced --capture    each stream but the five minutes again with the capture file on
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -14,6 +15,7 @@ using namespace bench;
 int main(int argc, char** argv) {
   const uint64_t nCount = (HasFlag(argc, argv, "--quick") ? 1 : 8) * kMiB;
   const bool bLong = HasFlag(argc, argv, "--long");
+  const bool bCapture = HasFlag(argc, argv, "--capture");
   const uint64_t nLongCount = kLineRate * 300;
   // One write every 2 ms at most.
   CPtyPeer peer(static_cast<size_t>((bLong ? nLongCount : nCount) * 1000 / kLineRate / 2 + 1000));
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
       {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "max delay ms", "p99 delay ms",
        "longest tick gap ms", "CPU s/MiB", "% of one core", "seconds", "peak RSS MiB", "growth B per byte",
        "to terminal B/s"});
+  CCaptureComparison capture("paced at " + Number(kLineRate) + " B/s, " + std::string(view.Name()));
   RunTerminal(peer.Slave(), [&](HWND hDlg) {
     if (!OpenPort(hDlg)) return;
     std::vector<std::pair<EStreamKind, uint64_t>> runs = {{EStreamKind::Lines, nCount}, {EStreamKind::NoLines, nCount}};
@@ -40,9 +43,11 @@ int main(int argc, char** argv) {
                               static_cast<double>(run.nSent),
                           3),
                     TerminalRate(run)});
+      if (bCapture && nBytes == nCount) capture.Run(hDlg, peer, kind, nBytes, kLineRate, run);
     }
   });
   table.Print();
+  if (bCapture) capture.Print();
   std::printf(
       "To meet: 0 bytes lost, max delay < 150 ms, at most 5 %% of one core headless, 1 %% with the text view, 15 %% "
       "with the Qt view.\n");
