@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "CWinApp.h"
@@ -16,6 +17,9 @@
 #include "PortMap.h"
 #include "QtView.h"
 #include "TextView.h"
+#include "Tobrel.h"
+#include "TobrelCapture.h"
+#include "TobrelResults.h"
 #include "VersionInfo.h"
 
 namespace {
@@ -25,11 +29,15 @@ bool g_bTextAsked = false;
 int PrintPorts(const char*);
 int PrintHelp(const char*);
 int PrintVersion(const char*);
+int ChooseCapture(const char* pszFile);
+int ChooseRawCapture(const char* pszFile);
 int AskText(const char*);
 
 constexpr SOption kOptions[] = {
     {"--text", nullptr, "show the dialog in this text terminal, also where there is a display", AskText},
     {"--ports", nullptr, "print which device stands behind each COM number, and exit", PrintPorts},
+    {"--capture", "FILE", "append what goes over the open ports to FILE, one text line per event", ChooseCapture},
+    {"--capture-raw", "FILE", "append the received bytes alone to FILE, exactly as they came", ChooseRawCapture},
     {"--help", nullptr, "print this help, and exit", PrintHelp},
     {"--version", nullptr, "print the version, and exit", PrintVersion},
 };
@@ -57,6 +65,36 @@ int PrintVersion(const char*) {
   }
   std::printf("quorvel %s\n", strVersion.c_str());
   return 0;
+}
+
+// The capture file the command line asks for; the last option given counts.
+struct SCaptureChoice {
+  std::string strPath;
+  ECaptureForm form = ECaptureForm::Text;
+};
+SCaptureChoice g_captureChoice;
+
+int ChooseCapture(const char* pszFile) {
+  g_captureChoice = {pszFile, ECaptureForm::Text};
+  return kContinue;
+}
+
+int ChooseRawCapture(const char* pszFile) {
+  g_captureChoice = {pszFile, ECaptureForm::Raw};
+  return kContinue;
+}
+
+// Starts the capture of the command line, else of QUORVEL_CAPTURE (which the desktop entry
+// can set); false after saying on stderr why the file cannot be opened.
+bool StartChosenCapture() {
+  if (const char* pszVariable = std::getenv("QUORVEL_CAPTURE");
+      g_captureChoice.strPath.empty() && pszVariable != nullptr)
+    g_captureChoice.strPath = pszVariable;
+  if (g_captureChoice.strPath.empty()) return true;
+  const uint32_t nResult = StartCapture(g_captureChoice.strPath, g_captureChoice.form);
+  if (nResult == TOBREL_OK) return true;
+  std::fprintf(stderr, "quorvel: %s\n", QString::fromUtf16(GetSerialErrorMessage(nResult)).toLocal8Bit().constData());
+  return false;
 }
 
 int AskText(const char*) {
@@ -102,6 +140,7 @@ int RunText() {
 
 int main(int argc, char** argv) {
   if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
+  if (!StartChosenCapture()) return 1;
   // The one place the view is chosen.
   if (g_bTextAsked || (!qtview::HasDisplay() && OnTerminal())) return RunText();
   return RunDesktop(argc, argv);

@@ -23,6 +23,7 @@
 #include "CWinApp.h"
 #include "Dialog.h"
 #include "TerminalState.h"
+#include "TextConversion.h"
 #include "Timer.h"
 #include "UserInput.h"
 #include "Window.h"
@@ -157,7 +158,7 @@ SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t 
   CBenchPattern pattern(kind);
   uint64_t nCommon = std::min<uint64_t>(record.size(), nCount);
   for (uint64_t i = 0; i < nCommon; ++i)
-    if (record[i] != Shown(pattern.Next())) ++check.nMismatched;
+    if (record[i] != WidenReceived(pattern.Next())) ++check.nMismatched;
   check.nMissing = nCount - nCommon;
   check.nExtra = record.size() - nCommon;
   return check;

@@ -44,9 +44,6 @@ class CTable {
   std::vector<std::vector<std::string>> m_vecRows;
 };
 
-// The unit a received byte shows as in the receive record.
-constexpr char16_t Shown(uint8_t byValue) { return byValue == 0 ? u'\u2400' : static_cast<char16_t>(byValue); }
-
 struct SRecordCheck {
   uint64_t nMissing = 0;     // sent but not in the record
   uint64_t nExtra = 0;       // in the record but never sent

@@ -2,12 +2,18 @@
 // A port is 1 to 10 for COM1 to COM10; a result of 0 means success.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+// A command reply buffer: 99 characters and the NUL.
+constexpr size_t TOBREL_REPLY_SIZE = 100;
+
 // Results the terminal tells apart from the others.
-inline constexpr uint32_t kResultOpenComError = 0xFFFD;  // the port could not be opened, for another reason
-inline constexpr uint32_t kResultDisconnected = 0xFF22;  // the port's device went away
-inline constexpr uint32_t kResultReceiveLost = 0xFF31;   // received bytes were lost: the library's buffer was full
+inline constexpr uint32_t kResultOpenComError = 0xFFFD;   // the port could not be opened, for another reason
+inline constexpr uint32_t kResultDisconnected = 0xFF22;   // the port's device went away
+inline constexpr uint32_t kResultReceiveLost = 0xFF31;    // received bytes were lost: the library's buffer was full
+inline constexpr uint32_t kResultSendStalled = 0xFF20;    // queued bytes wait: the device takes none
+inline constexpr uint32_t kResultCaptureFailed = 0xFF40;  // the capture file cannot be written
 
 extern "C" {
 

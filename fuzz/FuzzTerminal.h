@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "Clock.h"
 #include "FuzzCheck.h"
+#include "VirtualClock.h"
 #include "WinTypes.h"
 
 void RunTerminal(const std::function<void(HWND hDlg, win::CVirtualClock& clock)>& script);

@@ -6,15 +6,10 @@
 
 #include "FakeSerial.h"
 #include "FuzzTerminal.h"
+#include "TextConversion.h"
 #include "UserInput.h"
 #include "Window.h"
 #include "resource.h"
-
-namespace {
-
-char16_t Shown(uint8_t byte) { return byte == 0 ? u'\u2400' : static_cast<char16_t>(byte); }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
   RunTerminal([&](HWND hDlg, win::CVirtualClock& clock) {
@@ -35,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
       nLength = std::min(nLength, nSize - i);
       fake::Serial().Arrive(std::vector<uint8_t>(pData + i, pData + i + nLength));
       size_t nDrop = nTail == 3 ? 0 : static_cast<size_t>(nTail);
-      for (size_t k = 0; k + nDrop < nLength; ++k) expected += Shown(pData[i + k]);
+      for (size_t k = 0; k + nDrop < nLength; ++k) expected += WidenReceived(pData[i + k]);
       i += nLength;
       clock.Advance(50);
       Check(fake::Serial().Waiting() == 0, "a tick reads everything waiting");

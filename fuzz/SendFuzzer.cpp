@@ -9,6 +9,7 @@
 
 #include "FakeSerial.h"
 #include "FuzzTerminal.h"
+#include "TextConversion.h"
 #include "UserInput.h"
 #include "Window.h"
 #include "resource.h"
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     static const std::string_view kTerminators[] = {"", "\r", "\n", "\n\r", "\r\n", "", ""};
     std::string_view terminator = kTerminators[nTerminator];
     std::vector<uint8_t> expected;
-    for (char16_t ch : text) expected.push_back(static_cast<uint8_t>(ch & 0xFF));
+    for (char16_t ch : text) expected.push_back(Narrow(ch));
     expected.insert(expected.end(), terminator.begin(), terminator.end());
 
     auto sends = fake::Serial().Calls("Send_Binary");

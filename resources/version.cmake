@@ -1,4 +1,6 @@
-# The version record (language 0x0409, code page 0x04B0).
+# The version record (language 0x0409, code page 0x04B0), as the original program carries it.
+# The program reads its product version (--version) and internal name (the message boxes'
+# caption, the desktop entry's name).
 set(QUORVEL_VERSION_LANGUAGE 0x0409)
 set(QUORVEL_VERSION_CODEPAGE 0x04B0)
 set(QUORVEL_FILE_VERSION "1, 2, 0, 0")

@@ -1,6 +1,8 @@
 // The receive poll and Clear Receive.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "TerminalDlg.h"
 #include "TerminalState.h"
@@ -13,9 +15,15 @@ constexpr uint16_t kReceiveTimeout = 100;
 // Bytes of one read; the buffer keeps room for a zero byte after them.
 constexpr uint32_t kMaxRead = sizeof(TerminalState::receiveBytes) - 1;
 constexpr size_t kMaxTail = 2;
-uint32_t g_nReceiveElapsed;
-
 size_t TailLength(int nSelection) { return nSelection >= 1 && nSelection <= 2 ? static_cast<size_t>(nSelection) : 0; }
+
+// Results that tell of an event once and leave the bytes after it to be read on.
+constexpr uint16_t kNews[] = {kResultReceiveLost, kResultSendStalled, kResultCaptureFailed};
+
+// The index of nResult in kNews, or the count of kNews.
+size_t NewsKind(uint16_t nResult) {
+  return static_cast<size_t>(std::find(std::begin(kNews), std::end(kNews), nResult) - std::begin(kNews));
+}
 
 }  // namespace
 
@@ -31,22 +39,23 @@ void CTerminalDlg::PollReceive() {
   char16_t held[kMaxTail];
   size_t nHeld = 0;
   bool bRead = false;
-  bool bLossShown = false;
+  // What this tick tells: the latest text of each kind of news, then a device gone.
+  std::u16string astrTold[std::size(kNews) + 1];
+  bool bTold = false;
+  uint32_t nElapsed = 0;  // the library's measure, not needed here
   while (nLeft > 0) {
     uint16_t nCount = static_cast<uint16_t>(std::min(nLeft, kMaxRead));
     std::memset(st.receiveBytes, 0, sizeof st.receiveBytes);
-    const uint16_t nResult =
-        Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &g_nReceiveElapsed);
-    // A read that finds less stays silent; lost bytes and a device that went away are told,
-    // each once, and the bytes after a loss are read on. A second loss waits for the next tick.
-    if (nResult == kResultReceiveLost && !bLossShown) {
-      bLossShown = bRead = true;
-      m_strStatus = GetSerialErrorMessage(nResult);
+    const uint16_t nResult = Receive_Binary(st.portNumber, st.receiveBytes, kReceiveTimeout, nCount, &nElapsed);
+    // A read that finds less stays silent. News (lost bytes, a stalled send, a failing capture
+    // file) is told and the bytes after it are read on. A device that went away is told and
+    // ends the tick.
+    if (const size_t nKind = NewsKind(nResult); nKind < std::size(kNews) || nResult == kResultDisconnected) {
+      astrTold[nKind] = GetSerialErrorMessage(nResult);
+      bRead = bTold = true;
+      if (nKind == std::size(kNews)) break;
+      nLeft = DataSizeInCom(st.portNumber);
       continue;
-    }
-    if (nResult == kResultDisconnected) {
-      bRead = true;
-      m_strStatus = GetSerialErrorMessage(nResult);
     }
     if (nResult != 0) break;
     bRead = true;
@@ -65,6 +74,14 @@ void CTerminalDlg::PollReceive() {
     }
     nHeld = nAll - nKeep;
     m_strReceiveRecord += std::u16string_view(st.receiveText, nKeep);
+  }
+  if (bTold) {
+    m_strStatus.Empty();
+    for (const std::u16string& strTold : astrTold) {
+      if (strTold.empty()) continue;
+      if (!m_strStatus.IsEmpty()) m_strStatus += u" ";
+      m_strStatus += strTold;
+    }
   }
   if (bRead) UpdateData(FALSE);
 }

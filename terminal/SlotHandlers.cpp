@@ -9,10 +9,7 @@
 
 namespace {
 
-constexpr size_t kReplySize = 100;
 constexpr uint16_t kReplyTimeout = 100;
-uint32_t g_nScanElapsed;
-uint32_t g_nNameElapsed;
 
 }  // namespace
 
@@ -30,16 +27,18 @@ void CTerminalDlg::SwitchSlot(uint8_t nSlot) {
 
 void CTerminalDlg::OnBnClickedScanQuery() {
   // Cleared, so that a failed exchange appends nothing.
-  char reply[kReplySize] = {};
-  Send_Receive_Cmd(g_terminalState.portNumber, "@01FF", reply, kReplyTimeout, 0, &g_nScanElapsed, 0);
+  char reply[TOBREL_REPLY_SIZE] = {};
+  uint32_t nElapsed = 0;
+  Send_Receive_Cmd(g_terminalState.portNumber, "@01FF", reply, kReplyTimeout, 0, &nElapsed, 0);
   AppendReply(reply, sizeof reply);
 }
 
 void CTerminalDlg::OnBnClickedNameQuery() {
-  char command[kReplySize] = "$00M";
-  char reply[kReplySize] = {};
+  char command[TOBREL_REPLY_SIZE] = "$00M";
+  char reply[TOBREL_REPLY_SIZE] = {};
   Send_Cmd(g_terminalState.portNumber, command, 0, 0);
-  Receive_Cmd(g_terminalState.portNumber, reply, kReplyTimeout, 0, &g_nNameElapsed);
+  uint32_t nElapsed = 0;
+  Receive_Cmd(g_terminalState.portNumber, reply, kReplyTimeout, 0, &nElapsed);
   AppendReply(reply, sizeof reply);
 }
 

@@ -1,8 +1,5 @@
 #include "CWnd.h"
 
-#include <memory>
-#include <unordered_map>
-
 #include "CWinApp.h"
 #include "DataExchange.h"
 #include "MessageBox.h"
@@ -20,9 +17,6 @@ struct CCurrentMessage {
 // The message each nested WindowProc call is handling, for Default().
 CCurrentMessage g_current{};
 
-// Wrappers handed out for windows that have none of their own.
-std::unordered_map<HWND, std::unique_ptr<CWnd>> g_temporaryWrappers;
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -38,21 +32,8 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) { return static_cast<CWnd*>(GetWindowUserData(hWnd)); }
 
-CWnd* CWnd::FromHandle(HWND hWnd) {
-  if (!::IsWindow(hWnd)) return nullptr;
-  if (CWnd* p = FromHandlePermanent(hWnd)) return p;
-  std::erase_if(g_temporaryWrappers, [](const auto& entry) { return !::IsWindow(entry.first); });
-  auto& pTemp = g_temporaryWrappers[hWnd];
-  if (!pTemp) {
-    pTemp = std::make_unique<CWnd>();
-    pTemp->m_hWnd = hWnd;
-  }
-  return pTemp.get();
-}
-
 BOOL CWnd::Attach(HWND hWnd) {
   if (!::IsWindow(hWnd) || m_hWnd) return FALSE;
-  g_temporaryWrappers.erase(hWnd);
   m_hWnd = hWnd;
   SetWindowUserData(hWnd, this);
   return TRUE;
@@ -105,8 +86,6 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
   return reinterpret_cast<HICON>(
       SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
-
-CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   CDataExchange dx(this, bSaveAndValidate);

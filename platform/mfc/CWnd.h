@@ -19,8 +19,7 @@ class CWnd : public CCmdTarget {
 
   HWND m_hWnd = nullptr;
 
-  // The wrapper attached to a window, or a temporary one.
-  static CWnd* FromHandle(HWND hWnd);
+  // The wrapper attached to a window, or null.
   static CWnd* FromHandlePermanent(HWND hWnd);
   BOOL Attach(HWND hWnd);
   HWND Detach();
@@ -38,7 +37,6 @@ class CWnd : public CCmdTarget {
   BOOL KillTimer(UINT_PTR nIDEvent);
   void CenterWindow(CWnd* pAlternateOwner = nullptr);
   HICON SetIcon(HICON hIcon, BOOL bBigIcon);
-  CWnd* GetDlgItem(int nID) const;
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
   // A message box owned by this window; without a caption it has the
   // application's name. Answers the button that ended it (IDYES, IDNO, ...).

@@ -1,14 +1,14 @@
 #include "FontMetrics.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGuiApplication>
 
 namespace qtview {
 
 QFont DialogFont(std::u16string_view fontName, int nPointSize) {
   QFont font;
   if (fontName == u"System" || fontName == u"MS Shell Dlg" || fontName == u"MS Sans Serif") {
-    font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font = QGuiApplication::font();
     font.setStyleHint(QFont::SansSerif);
   } else {
     font.setFamily(QString::fromUtf16(fontName.data(), static_cast<qsizetype>(fontName.size())));

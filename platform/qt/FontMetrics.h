@@ -8,8 +8,8 @@
 
 namespace qtview {
 
-// "System" and the platform's other dialog fonts are the desktop's default
-// sans-serif; any other name is looked up as it is.
+// "System" and the platform's other dialog fonts are the application's font,
+// the one the desktop's theme gives; any other name is looked up as it is.
 QFont DialogFont(std::u16string_view fontName, int nPointSize);
 // As the platform computes them: the average width of the 52 letters A-Z and
 // a-z, rounded, and the font's height.

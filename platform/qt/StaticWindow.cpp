@@ -1,5 +1,7 @@
 #include "StaticWindow.h"
 
+#include <QFontMetricsF>
+
 #include "ControlColors.h"
 #include "QtText.h"
 #include "Window.h"
@@ -14,7 +16,32 @@ CStaticWindow::CStaticWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QLabe
   setFocusPolicy(Qt::NoFocus);
 }
 
-void CStaticWindow::ShowText(size_t) { setText(ToQString(GetWindowTextShared(m_hWnd).View())); }
+void CStaticWindow::ShowText(size_t) {
+  setText(ToQString(GetWindowTextShared(m_hWnd).View()));
+  FitFont();
+}
+
+void CStaticWindow::ShowGeometry() {
+  CViewWindow::ShowGeometry();
+  FitFont();
+}
+
+void CStaticWindow::FitFont() {
+  // The dialog's font, or the first a quarter point smaller at a time, down
+  // to a point less, that shows the text on one line.
+  setFont(QFont());
+  const QString strText = text();
+  const double fPoints = font().pointSizeF();
+  if (strText.contains(u'\n') || fPoints <= 1) return;
+  for (double f = fPoints; f >= fPoints - 1; f -= 0.25) {
+    QFont smaller = font();
+    smaller.setPointSizeF(f);
+    if (QFontMetricsF(smaller).horizontalAdvance(strText) <= contentsRect().width()) {
+      if (f < fPoints) setFont(smaller);
+      return;
+    }
+  }
+}
 
 void CStaticWindow::ShowColors() {
   auto colors = StaticColors(m_hWnd, palette());

@@ -1,4 +1,6 @@
-// A label, in the colours its dialog gives labels.
+// A label, in the colours its dialog gives labels. A text a little wider
+// than its rectangle is shown a point smaller at most, where that keeps it
+// on one line.
 #pragma once
 
 #include <QLabel>
@@ -13,6 +15,10 @@ class CStaticWindow final : public QLabel, public CViewWindow {
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
   void ShowColors() override;
+  void ShowGeometry() override;
+
+ private:
+  void FitFont();
 };
 
 }  // namespace qtview

@@ -5,15 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// Reply buffers of the callers hold 100 bytes: 99 characters and the NUL.
-constexpr size_t kReplyCapacity = 100;
-constexpr size_t kReplyMaxLength = kReplyCapacity - 1;
+#include "Tobrel.h"
+
+constexpr size_t kReplyMaxLength = TOBREL_REPLY_SIZE - 1;
 
 struct SCommandReply {
-  char szText[kReplyCapacity];  // always NUL-terminated
-  size_t nLength;               // characters in szText, at most kReplyMaxLength
-  bool bComplete;               // the ending CR was seen
-  bool bTruncated;              // characters past kReplyMaxLength were dropped
+  char szText[TOBREL_REPLY_SIZE];  // always NUL-terminated
+  size_t nLength;                  // characters in szText, at most kReplyMaxLength
+  bool bComplete;                  // the ending CR was seen
+  bool bTruncated;                 // characters past kReplyMaxLength were dropped
 };
 
 void ClearCommandReply(SCommandReply& reply);

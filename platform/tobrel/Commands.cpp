@@ -61,7 +61,7 @@ extern "C" uint32_t Send_Cmd(uint8_t port, const char* command, uint8_t checksum
     strLine += kHex[bySum & 0x0F];
   }
   strLine += '\r';
-  return WriteAll(*pPort, reinterpret_cast<const uint8_t*>(strLine.data()), static_cast<uint32_t>(strLine.size()));
+  return QueueBlock(*pPort, reinterpret_cast<const uint8_t*>(strLine.data()), static_cast<uint32_t>(strLine.size()));
 }
 
 extern "C" uint32_t Receive_Cmd(uint8_t port, char* reply, uint16_t timeout, uint8_t checksum, uint32_t* elapsed) {

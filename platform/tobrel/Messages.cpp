@@ -60,10 +60,12 @@ std::string GenericText(uint32_t nCode) {
       return "2 stop bits are not supported with 5 data bits, which use 1.5. Pick 1 or 1.5 stop bits.";
     case TOBREL_ERR_SETTINGS_REFUSED:
       return std::string("The device did not take the settings. ") + kSettingsAdvice;
-    case TOBREL_ERR_SEND_TIMEOUT:
-      return std::string("Nothing could be sent in time: the device takes no data. ") + kFlowAdvice;
-    case TOBREL_ERR_PARTIAL_WRITE:
-      return std::string("Only part of the data could be sent in time. ") + kFlowAdvice;
+    case TOBREL_ERR_SEND_STALLED:
+      return std::string("Queued bytes wait to go out: the device takes no data. ") + kFlowAdvice;
+    case TOBREL_ERR_SEND_QUEUE_FULL:
+      return "The output queue is full and the block was not sent. Send less, or less often.";
+    case TOBREL_ERR_SEND_DROPPED:
+      return "The port is closed; queued bytes that could not go out were dropped.";
     case TOBREL_ERR_DISCONNECTED:
       return std::string("The port's device has disconnected. ") + kReplugAdvice;
     case TOBREL_ERR_SEND_FAILED:
@@ -80,6 +82,8 @@ std::string GenericText(uint32_t nCode) {
       return "The reply was longer than 99 characters and was cut.";
     case TOBREL_ERR_CHECKSUM:
       return "The reply's checksum is missing or wrong.";
+    case TOBREL_ERR_CAPTURE:
+      return "The capture file cannot be written.";
     case TOBREL_ERR_OPEN_COM:
       return "The port could not be opened.";
     default: {

@@ -12,7 +12,9 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 
+#include "Capture.h"
 #include "Console.h"
 #include "LineSpeed.h"
 #include "Messages.h"
@@ -23,8 +25,20 @@
 
 namespace {
 
+// How long Close gives queued bytes to go out.
+constexpr std::chrono::milliseconds kDrainTime{1000};
+
+// The open ports. At exit each is closed, so its queue drains, before the capture file ends.
+struct SPortTable {
+  std::array<std::shared_ptr<CPort>, kLastPort + 1> apPorts;
+  ~SPortTable() {
+    for (auto& pPort : apPorts) pPort.reset();
+    StopCapture();
+  }
+};
+
 std::mutex g_mtxTable;
-std::array<std::shared_ptr<CPort>, kLastPort + 1> g_apPorts;
+SPortTable g_table;
 
 // Unix98 pseudo-terminal slaves, and the old BSD ones.
 bool IsPseudoTerminal(dev_t nDevice) {
@@ -178,13 +192,18 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   }
   if (nResult == TOBREL_OK) {
     m_ring.Reset();
-    if (const int nError = m_receiver.Start(m_nFd, m_ring); nError != 0)
+    if (const int nError = m_receiver.Start(m_nFd, m_ring, m_nPort); nError != 0)
       nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start reading: " + SystemError(nError) + ".");
+    else if (const int nWriterError = m_writer.Start(m_nFd); nWriterError != 0)
+      nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start writing: " + SystemError(nWriterError) + ".");
   }
   if (nResult != TOBREL_OK) {
+    m_receiver.Stop();
     close(m_nFd);
     m_nFd = -1;
+    return nResult;
   }
+  CaptureEvent(m_nPort, "opened " + m_strDevice + ", " + DescribeSettings(m_flags.nCflag, m_flags.nBaud));
   return nResult;
 }
 
@@ -221,6 +240,7 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
                                                      ". Pick settings that the adapter supports.");
   }
   m_flags = flags;
+  m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
   return TOBREL_OK;
 }
 
@@ -229,21 +249,23 @@ bool CPort::IsHungUp() const {
   return m_nFd < 0 || (poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)));
 }
 
-void CPort::Close() {
+uint64_t CPort::Close() {
   std::lock_guard lock(m_mtxIo);
+  const uint64_t nDropped = m_writer.Finish(kDrainTime);
   m_receiver.Stop();
-  if (m_nFd >= 0) {
-    flock(m_nFd, LOCK_UN);
-    close(m_nFd);
-    m_nFd = -1;
-  }
+  if (m_nFd < 0) return nDropped;
+  flock(m_nFd, LOCK_UN);
+  close(m_nFd);
+  m_nFd = -1;
+  CaptureEvent(m_nPort, nDropped == 0 ? "closed" : "closed, " + std::to_string(nDropped) + " queued bytes dropped");
+  return nDropped;
 }
 
 uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort) {
   if (!IsValidPort(nPort)) return ReportPortNumber(nPort);
   {
     std::lock_guard lock(g_mtxTable);
-    pPort = g_apPorts[nPort];
+    pPort = g_table.apPorts[nPort];
   }
   if (!pPort) return Report(TOBREL_ERR_NOT_OPEN, PortName(nPort) + " is not open. Open it first.");
   return TOBREL_OK;
@@ -259,10 +281,11 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
   const auto targets = MapPorts();
   const SPortTarget& target = targets[port];
   std::lock_guard lock(g_mtxTable);
-  std::shared_ptr<CPort>& pPort = g_apPorts[port];
+  std::shared_ptr<CPort>& pPort = g_table.apPorts[port];
   uint32_t nResult = TOBREL_OK;
   if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && !target.strPath.empty() && pPort->Path() == target.strPath) {
     nResult = pPort->Apply(flags);
+    if (nResult == TOBREL_OK) CaptureEvent(port, "settings " + DescribeSettings(flags.nCflag, flags.nBaud));
   } else {
     // A device that went away, or a port mapped elsewhere now, is opened afresh.
     if (pPort) {
@@ -283,9 +306,12 @@ extern "C" uint32_t Close_Com(uint8_t port) {
   if (const uint32_t nResult = LookUpPort(port, pPort); nResult != TOBREL_OK) return nResult;
   {
     std::lock_guard lock(g_mtxTable);
-    if (g_apPorts[port] == pPort) g_apPorts[port].reset();
+    if (g_table.apPorts[port] == pPort) g_table.apPorts[port].reset();
   }
-  pPort->Close();
+  if (const uint64_t nDropped = pPort->Close(); nDropped != 0)
+    return Report(TOBREL_ERR_SEND_DROPPED, PortName(port) + " is closed (" + pPort->Device() + "); " +
+                                               std::to_string(nDropped) + " queued bytes could not go out within " +
+                                               std::to_string(kDrainTime.count() / 1000) + " s and were dropped.");
   return Report(TOBREL_OK, PortName(port) + " is closed (" + pPort->Device() + ")");
 }
 

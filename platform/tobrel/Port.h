@@ -1,5 +1,5 @@
-// One open port: the device, its lock, its settings and its background reader; and the
-// table of the open ports that the C functions look them up in.
+// One open port: the device, its lock, its settings and its background reader and writer;
+// and the table of the open ports that the C functions look them up in.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "Receiver.h"
 #include "RingBuffer.h"
 #include "Settings.h"
+#include "Writer.h"
 
 class CPort {
  public:
@@ -23,8 +24,9 @@ class CPort {
   uint32_t Open(const SPortTarget& target, const SLineFlags& flags);
   // New settings for the open device.
   uint32_t Apply(const SLineFlags& flags);
-  // Stops the reader, releases the lock and closes the device. Harmless twice.
-  void Close();
+  // Gives queued bytes up to a second to go out, stops the reader and writer, releases the
+  // lock and closes the device; answers the count of queued bytes dropped. Harmless twice.
+  uint64_t Close();
 
   uint8_t Number() const { return m_nPort; }
   int Fd() const { return m_nFd; }
@@ -36,6 +38,8 @@ class CPort {
   // The device hung up, even if the reader has not seen it yet.
   bool IsHungUp() const;
   CRingBuffer& Ring() { return m_ring; }
+  CWriter& Writer() { return m_writer; }
+  const CWriter& Writer() const { return m_writer; }
   // Held while the device is written, so that Close cannot pull it away underneath.
   std::mutex& IoMutex() { return m_mtxIo; }
 
@@ -53,6 +57,7 @@ class CPort {
   SLineFlags m_flags{};
   CRingBuffer m_ring;
   CReceiver m_receiver;
+  CWriter m_writer;
   std::mutex m_mtxIo;
 };
 

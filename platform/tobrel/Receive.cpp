@@ -1,14 +1,17 @@
 // DataSizeInCom and Receive_Binary: the caller's side of the receive buffer.
 //
-// Lost bytes and the device's going are told once each, by the next read: until then
-// DataSizeInCom answers at least 1, so a caller that reads only what is waiting still meets
-// them. Bytes buffered before either stay and are delivered in order.
+// Lost bytes, the device's going, a stalled send and a failing capture file are told once
+// each, by the next read: until then DataSizeInCom answers at least 1, so a caller that reads
+// only what is waiting still meets them. Bytes buffered before any of them stay and are
+// delivered in order.
 #include <chrono>
 #include <ctime>
 
+#include "Capture.h"
 #include "Elapsed.h"
 #include "Messages.h"
 #include "Port.h"
+#include "Send.h"
 #include "Tobrel.h"
 #include "TobrelQueries.h"
 #include "TobrelResults.h"
@@ -49,7 +52,10 @@ extern "C" uint32_t DataSizeInCom(uint8_t port) {
   if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
   const CRingBuffer& ring = pPort->Ring();
   const size_t nSize = ring.Size();
-  return nSize == 0 && ring.HasNews() ? 1 : static_cast<uint32_t>(nSize);
+  const CWriter::SBacklog backlog = pPort->Writer().Backlog();
+  if (backlog.bStalled) ReportStall(*pPort, backlog);
+  const bool bNews = ring.HasNews() || pPort->Writer().StallReportPending() || CaptureReportPending();
+  return nSize == 0 && bNews ? 1 : static_cast<uint32_t>(nSize);
 }
 
 extern "C" uint64_t LostBytesInCom(uint8_t port) {
@@ -69,8 +75,10 @@ extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeo
   if (buffer == nullptr && count != 0)
     return finish(Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no buffer was given to receive into."));
 
+  // News is told before the next delivery; the bytes stay for the next call.
+  if (std::string strCapture; TakeCaptureReport(strCapture)) return finish(Report(TOBREL_ERR_CAPTURE, strCapture));
+  if (CWriter::SBacklog backlog; pPort->Writer().TakeStallReport(backlog)) return finish(ReportStall(*pPort, backlog));
   CRingBuffer& ring = pPort->Ring();
-  // Lost bytes are told before the next delivery; the bytes stay for the next call.
   if (const CRingBuffer::SLoss loss = ring.TakeLost(); loss.nBytes != 0) return finish(ReportLoss(*pPort, loss));
 
   switch (ring.WaitFor(count, start + std::chrono::milliseconds(timeout))) {

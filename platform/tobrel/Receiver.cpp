@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "Capture.h"
+
 namespace {
 
 // Read size into the ring, and the scratch for bytes that find it full.
@@ -18,11 +20,11 @@ constexpr size_t kReadChunk = 64 * 1024;
 
 CReceiver::~CReceiver() { Stop(); }
 
-int CReceiver::Start(int nFd, CRingBuffer& ring) {
+int CReceiver::Start(int nFd, CRingBuffer& ring, uint8_t nPort) {
   m_nStopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (m_nStopFd < 0) return errno;
   try {
-    m_thread = std::thread(&CReceiver::Run, this, nFd, std::ref(ring));
+    m_thread = std::thread(&CReceiver::Run, this, nFd, std::ref(ring), nPort);
   } catch (const std::system_error& error) {
     close(m_nStopFd);
     m_nStopFd = -1;
@@ -44,7 +46,7 @@ void CReceiver::Stop() {
   }
 }
 
-void CReceiver::Run(int nFd, CRingBuffer& ring) {
+void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
   std::vector<uint8_t> vecScratch(kReadChunk);
   pollfd afd[2] = {{nFd, POLLIN, 0}, {m_nStopFd, POLLIN, 0}};
   for (;;) {
@@ -62,10 +64,15 @@ void CReceiver::Run(int nFd, CRingBuffer& ring) {
     const ssize_t nRead =
         bFull ? read(nFd, vecScratch.data(), kReadChunk) : read(nFd, pArea, std::min(nFree, kReadChunk));
     if (nRead > 0) {
-      if (bFull)
-        ring.CountLost(static_cast<size_t>(nRead));
-      else
-        ring.Commit(static_cast<size_t>(nRead));
+      // The capture copies the bytes before the caller's side can take and reuse the area.
+      const auto nCount = static_cast<size_t>(nRead);
+      CaptureReceived(nPort, bFull ? vecScratch.data() : pArea, nCount);
+      if (bFull) {
+        ring.CountLost(nCount);
+        CaptureEvent(nPort, std::to_string(nCount) + " bytes lost: the receive buffer was full");
+      } else {
+        ring.Commit(nCount);
+      }
       continue;
     }
     const bool bHangUp = afd[0].revents & (POLLHUP | POLLERR);
@@ -74,4 +81,5 @@ void CReceiver::Run(int nFd, CRingBuffer& ring) {
     break;
   }
   ring.MarkGone();
+  CaptureEvent(nPort, "device gone");
 }

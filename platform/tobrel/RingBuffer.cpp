@@ -4,13 +4,13 @@
 #include <cstring>
 #include <utility>
 
-CRingBuffer::CRingBuffer() : m_pData(new uint8_t[kCapacity]) {}
+CRingBuffer::CRingBuffer(size_t nCapacity) : m_nCapacity(nCapacity), m_pData(new uint8_t[nCapacity]) {}
 
 uint8_t* CRingBuffer::FreeArea(size_t& nSize) {
   std::lock_guard lock(m_mtx);
-  const size_t nFree = kCapacity - static_cast<size_t>(m_nTail - m_nHead);
-  const size_t nOffset = static_cast<size_t>(m_nTail % kCapacity);
-  nSize = std::min(nFree, kCapacity - nOffset);
+  const size_t nFree = m_nCapacity - static_cast<size_t>(m_nTail - m_nHead);
+  const size_t nOffset = static_cast<size_t>(m_nTail % m_nCapacity);
+  nSize = std::min(nFree, m_nCapacity - nOffset);
   return nSize == 0 ? nullptr : m_pData.get() + nOffset;
 }
 
@@ -20,6 +20,20 @@ void CRingBuffer::Commit(size_t nCount) {
     m_nTail += nCount;
   }
   m_cvData.notify_all();
+}
+
+bool CRingBuffer::Append(const uint8_t* pData, size_t nCount) {
+  {
+    std::lock_guard lock(m_mtx);
+    if (m_nCapacity - static_cast<size_t>(m_nTail - m_nHead) < nCount) return false;
+    const size_t nOffset = static_cast<size_t>(m_nTail % m_nCapacity);
+    const size_t nFirst = std::min(nCount, m_nCapacity - nOffset);
+    std::memcpy(m_pData.get() + nOffset, pData, nFirst);
+    std::memcpy(m_pData.get(), pData + nFirst, nCount - nFirst);
+    m_nTail += nCount;
+  }
+  m_cvData.notify_all();
+  return true;
 }
 
 void CRingBuffer::CountLost(size_t nCount) {
@@ -81,10 +95,17 @@ CRingBuffer::EWait CRingBuffer::WaitFor(size_t nCount, std::chrono::steady_clock
 }
 
 void CRingBuffer::CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const {
-  const size_t nOffset = static_cast<size_t>(nFrom % kCapacity);
-  const size_t nFirst = std::min(nCount, kCapacity - nOffset);
+  const size_t nOffset = static_cast<size_t>(nFrom % m_nCapacity);
+  const size_t nFirst = std::min(nCount, m_nCapacity - nOffset);
   std::memcpy(pOut, m_pData.get() + nOffset, nFirst);
   std::memcpy(pOut + nFirst, m_pData.get(), nCount - nFirst);
+}
+
+const uint8_t* CRingBuffer::DataArea(size_t& nSize) const {
+  std::lock_guard lock(m_mtx);
+  const size_t nOffset = static_cast<size_t>(m_nHead % m_nCapacity);
+  nSize = std::min(static_cast<size_t>(m_nTail - m_nHead), m_nCapacity - nOffset);
+  return nSize == 0 ? nullptr : m_pData.get() + nOffset;
 }
 
 bool CRingBuffer::Peek(uint8_t* pOut, size_t nCount) const {

@@ -1,6 +1,7 @@
-// The receive buffer of one port: one background reader fills it, the caller's threads take
-// from it. Bytes that arrive while it is full are counted as lost; older ones are never
-// overwritten.
+// A byte queue between threads: the receive buffer of one port (one background reader fills
+// it, the caller's threads take from it) and its output queue (the caller's threads append,
+// the writer takes). Bytes that arrive while it is full are counted as lost; older ones are
+// never overwritten.
 #pragma once
 
 #include <chrono>
@@ -12,21 +13,25 @@
 
 class CRingBuffer {
  public:
+  // The receive buffer's size.
   static constexpr size_t kCapacity = size_t{16} << 20;
 
-  CRingBuffer();
+  explicit CRingBuffer(size_t nCapacity = kCapacity);
 
   // Producer side, for the one reader thread: a free contiguous area (nullptr, 0 when full),
   // filled outside the lock and then committed.
   uint8_t* FreeArea(size_t& nSize);
   void Commit(size_t nCount);
   void CountLost(size_t nCount);
+  // All nCount bytes, or none (false) when they do not fit.
+  bool Append(const uint8_t* pData, size_t nCount);
   // The device went away: waiters stop waiting for more.
   void MarkGone();
 
   // Empties the buffer for a fresh open; no reader may run.
   void Reset();
 
+  size_t Capacity() const { return m_nCapacity; }
   size_t Size() const;
   bool IsGone() const;
 
@@ -50,12 +55,16 @@ class CRingBuffer {
   // Copies the oldest nCount bytes into pOut without taking them; false when fewer are
   // buffered.
   bool Peek(uint8_t* pOut, size_t nCount) const;
+  // Consumer side: the oldest bytes as one contiguous area (nullptr, 0 when empty), valid
+  // until they are taken.
+  const uint8_t* DataArea(size_t& nSize) const;
   // Takes nCount bytes (at most the fill) into pOut, or drops them when pOut is null.
   size_t Take(uint8_t* pOut, size_t nCount);
 
  private:
   void CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const;
 
+  size_t m_nCapacity;
   std::unique_ptr<uint8_t[]> m_pData;
   mutable std::mutex m_mtx;
   std::condition_variable m_cvData;

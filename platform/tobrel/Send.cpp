@@ -1,80 +1,71 @@
 #include "Send.h"
 
-#include <poll.h>
-#include <unistd.h>
+#include <cstdio>
 
-#include <cerrno>
-#include <chrono>
-
+#include "Capture.h"
 #include "Messages.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Beyond the line's own time: the driver's and the other side's latency.
-constexpr std::chrono::milliseconds kSendMargin{500};
-
-std::chrono::milliseconds LineTime(const SLineFlags& flags, uint32_t nCount) {
-  const uint64_t nBits = uint64_t{nCount} * flags.nBitsPerChar;
-  return std::chrono::milliseconds(nBits * 1000 / flags.nBaud + 1);
+std::string Seconds(std::chrono::milliseconds duration) {
+  char szText[32];
+  std::snprintf(szText, sizeof szText, "%.1f s", static_cast<double>(duration.count()) / 1000.0);
+  return szText;
 }
+
+std::string Bytes(uint64_t nCount) { return std::to_string(nCount) + (nCount == 1 ? " byte" : " bytes"); }
 
 uint32_t ReportDisconnected(const CPort& port) {
   return Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port.Number()) + port.Device() +
                                              " has disconnected. Plug it in again, then open the port again.");
 }
 
-uint32_t ReportShort(const CPort& port, uint32_t nWritten, uint32_t nCount, std::chrono::milliseconds waited) {
-  const std::string strWaited = std::to_string(waited.count()) + " ms";
-  if (nWritten == 0)
-    return Report(TOBREL_ERR_SEND_TIMEOUT, PortPrefix(port.Number()) + "nothing could be sent within " + strWaited +
-                                               ": " + port.Device() +
-                                               " takes no data. Check the cable and "
-                                               "the other side's flow control.");
-  return Report(TOBREL_ERR_PARTIAL_WRITE, PortPrefix(port.Number()) + "only " + std::to_string(nWritten) + " of " +
-                                              std::to_string(nCount) + " bytes could be sent within " + strWaited +
-                                              ". Check the cable and the other side's flow control.");
+uint32_t ReportFull(const CPort& port, uint32_t nCount) {
+  const CWriter::SBacklog backlog = port.Writer().Backlog();
+  return Report(TOBREL_ERR_SEND_QUEUE_FULL, PortPrefix(port.Number()) + "the " + Bytes(nCount) +
+                                                " were not sent: the output queue holds " + Bytes(backlog.nWaiting) +
+                                                " of " + std::to_string(CWriter::kQueueCapacity) +
+                                                ", waiting for the line. Send less, or less often.");
 }
 
 }  // namespace
 
-uint32_t WriteAll(CPort& port, const uint8_t* pData, uint32_t nCount) {
+uint32_t ReportStall(const CPort& port, const CWriter::SBacklog& backlog) {
+  return Report(TOBREL_ERR_SEND_STALLED, PortPrefix(port.Number()) + Bytes(backlog.nWaiting) + " have waited " +
+                                             Seconds(backlog.waited) + " to go out: " + port.Device() +
+                                             " takes no data. " + kFlowAdvice);
+}
+
+uint32_t QueueBlock(CPort& port, const uint8_t* pData, uint32_t nCount) {
   std::lock_guard lock(port.IoMutex());
   if (port.Fd() < 0) return Report(TOBREL_ERR_NOT_OPEN, PortPrefix(port.Number()) + "the port was closed.");
-  if (port.IsGone()) return ReportDisconnected(port);
-
-  const auto allowed = LineTime(port.Flags(), nCount) + kSendMargin;
-  const auto deadline = Clock::now() + allowed;
-  uint32_t nWritten = 0;
-  while (nWritten < nCount) {
-    const ssize_t nDone = write(port.Fd(), pData + nWritten, nCount - nWritten);
-    if (nDone > 0) {
-      nWritten += static_cast<uint32_t>(nDone);
-      continue;
-    }
-    if (nDone < 0 && errno == EINTR) continue;
-    if (nDone < 0 && errno != EAGAIN) {
-      if (errno == EIO || errno == ENXIO || errno == ENODEV) return ReportDisconnected(port);
-      return Report(TOBREL_ERR_SEND_FAILED,
-                    PortPrefix(port.Number()) + "sending to " + port.Device() + " failed: " + SystemError(errno) + ".");
-    }
-    const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (remaining.count() <= 0) return ReportShort(port, nWritten, nCount, allowed);
-    pollfd pfd{port.Fd(), POLLOUT, 0};
-    const int nReady = poll(&pfd, 1, static_cast<int>(remaining.count()));
-    if (nReady > 0 && !(pfd.revents & POLLOUT) && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)))
+  if (port.IsGone() || port.IsHungUp()) return ReportDisconnected(port);
+  if (nCount > CWriter::kQueueCapacity)
+    return Report(TOBREL_ERR_SEND_QUEUE_FULL,
+                  PortPrefix(port.Number()) + "a block of " + Bytes(nCount) + " is larger than the output queue (" +
+                      std::to_string(CWriter::kQueueCapacity) + " bytes) and was not sent. Send it in smaller blocks.");
+  CWriter& writer = port.Writer();
+  switch (writer.Queue(pData, nCount)) {
+    case CWriter::EQueue::Failed:
       return ReportDisconnected(port);
+    case CWriter::EQueue::Stalled:
+      return ReportStall(port, writer.Backlog());
+    case CWriter::EQueue::Full:
+      return ReportFull(port, nCount);
+    default:
+      CaptureSent(port.Number(), pData, nCount);
+      return Report(TOBREL_OK, PortPrefix(port.Number()) + Bytes(nCount) +
+                                   (nCount == 1 ? " is on its way" : " are on their way") + " to " + port.Device() +
+                                   ".");
   }
-  return Report(TOBREL_OK, {});
 }
 
 extern "C" uint32_t Send_Binary(uint8_t port, const uint8_t* data, uint32_t count, uint32_t /*reserved*/) {
   std::shared_ptr<CPort> pPort;
   if (const uint32_t nResult = LookUpPort(port, pPort); nResult != TOBREL_OK) return nResult;
-  if (count == 0) return Report(TOBREL_OK, {});
+  if (count == 0) return Report(TOBREL_OK, PortPrefix(port) + "an empty block, nothing to send.");
   if (data == nullptr) return Report(TOBREL_ERR_NO_BUFFER, PortPrefix(port) + "no data was given to send.");
-  return WriteAll(*pPort, data, count);
+  return QueueBlock(*pPort, data, count);
 }

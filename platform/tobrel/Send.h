@@ -1,10 +1,13 @@
-// Writing to an open port.
+// Writing to an open port: blocks go to the port's output queue, which its writer empties.
 #pragma once
 
 #include <cstdint>
 
 #include "Port.h"
 
-// Writes all nCount bytes, waiting as long as the line needs at its baud rate plus a margin.
-// TOBREL_OK only when every byte was handed to the device.
-uint32_t WriteAll(CPort& port, const uint8_t* pData, uint32_t nCount);
+// Queues all nCount bytes and answers at once: TOBREL_OK when they are on their way, else
+// why not (queue full, device stalled or gone), with nothing queued.
+uint32_t QueueBlock(CPort& port, const uint8_t* pData, uint32_t nCount);
+
+// The device takes no bytes: how many have waited how long.
+uint32_t ReportStall(const CPort& port, const CWriter::SBacklog& backlog);

@@ -29,11 +29,12 @@ enum ETobrelResult : uint32_t {
   TOBREL_ERR_SETTINGS_REFUSED = 0xFF16,       // the device refused or silently changed a setting
 
   // Sending
-  TOBREL_ERR_SEND_TIMEOUT = 0xFF20,               // nothing could be written in time
-  TOBREL_ERR_PARTIAL_WRITE = 0xFF21,              // only part of the bytes written in time
+  TOBREL_ERR_SEND_STALLED = kResultSendStalled,   // queued bytes have waited too long: the device takes none
+  TOBREL_ERR_SEND_QUEUE_FULL = 0xFF21,            // the block does not fit in the output queue
   TOBREL_ERR_DISCONNECTED = kResultDisconnected,  // the device went away
   TOBREL_ERR_SEND_FAILED = 0xFF23,                // any other write error
   TOBREL_ERR_NO_BUFFER = 0xFF24,                  // null data or reply pointer
+  TOBREL_ERR_SEND_DROPPED = 0xFF25,               // closed with queued bytes that could not go out
 
   // Receiving
   TOBREL_ERR_RECEIVE_TIMEOUT = 0xFF30,       // fewer bytes than asked for within the timeout
@@ -41,6 +42,9 @@ enum ETobrelResult : uint32_t {
   TOBREL_ERR_REPLY_TIMEOUT = 0xFF32,         // no CR-terminated reply within the timeout
   TOBREL_ERR_REPLY_TRUNCATED = 0xFF33,       // reply longer than 99 characters, cut
   TOBREL_ERR_CHECKSUM = 0xFF34,              // reply checksum missing or wrong
+
+  // Capture file
+  TOBREL_ERR_CAPTURE = kResultCaptureFailed,  // the capture file cannot be opened or written
 
   TOBREL_ERR_OPEN_COM = kResultOpenComError,  // the device could not be opened, for another reason
 };

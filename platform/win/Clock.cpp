@@ -1,9 +1,6 @@
 #include "Clock.h"
 
-#include <algorithm>
 #include <chrono>
-
-#include "Timer.h"
 
 namespace win {
 
@@ -15,16 +12,6 @@ CClock* g_pClock = &g_realClock;
 int64_t CRealClock::NowMs() const {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-void CVirtualClock::Advance(int64_t nMs) {
-  int64_t nTarget = m_nNow + nMs;
-  while (auto due = NextTimerDue()) {
-    if (*due > nTarget) break;
-    m_nNow = std::max(m_nNow, *due);
-    DispatchDueTimer();
-  }
-  m_nNow = std::max(m_nNow, nTarget);
 }
 
 CClock& GetClock() { return *g_pClock; }

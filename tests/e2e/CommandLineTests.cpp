@@ -56,7 +56,7 @@ TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
   SRun run = RunQuorvel("--help");
   EXPECT_EQ(run.nStatus, 0);
   EXPECT_EQ(run.strOut.rfind("Usage: quorvel [OPTION]...\n", 0), 0u) << run.strOut;
-  for (const char* pszOption : {"--ports ", "--help ", "--version "})
+  for (const char* pszOption : {"--ports ", "--capture FILE ", "--capture-raw FILE ", "--help ", "--version "})
     EXPECT_NE(run.strOut.find(std::string("\n  ") + pszOption), std::string::npos) << pszOption;
 
   run = RunQuorvel("--version");
@@ -70,4 +70,22 @@ TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
   run = RunQuorvel("--ports extra");
   EXPECT_EQ(run.nStatus, 2);
   EXPECT_EQ(run.strOut, "quorvel: unknown argument \"extra\"; see quorvel --help\n");
+}
+
+TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
+  CTempDir dir;
+  const std::string strPath = dir.File("missing/capture.txt");
+  SRun run = RunQuorvel("--capture-raw " + strPath);
+  EXPECT_EQ(run.nStatus, 1);
+  EXPECT_EQ(run.strOut, "quorvel: Cannot capture to " + strPath + ": No such file or directory.\n");
+
+  setenv("QUORVEL_CAPTURE", strPath.c_str(), 1);
+  run = RunQuorvel("");
+  unsetenv("QUORVEL_CAPTURE");
+  EXPECT_EQ(run.nStatus, 1);
+  EXPECT_EQ(run.strOut, "quorvel: Cannot capture to " + strPath + ": No such file or directory.\n");
+
+  run = RunQuorvel("--capture");
+  EXPECT_EQ(run.nStatus, 2);
+  EXPECT_EQ(run.strOut, "quorvel: --capture needs FILE; see quorvel --help\n");
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "PallixSDK.h"
+#include "TestText.h"
 #include "Tobrel.h"
 
 namespace fake {
@@ -30,7 +31,7 @@ std::vector<CCall> CFakeSerial::Calls(const std::string& name) const {
 
 std::u16string MessageFor(uint32_t result) {
   std::string digits = std::to_string(result);
-  return u"result " + std::u16string(digits.begin(), digits.end());
+  return u"result " + U16(digits);
 }
 
 std::u16string SlotMessageFor(uint32_t result) { return u"slot switch " + MessageFor(result); }
@@ -45,14 +46,16 @@ uint32_t Next(std::deque<uint32_t>& results) {
 }
 
 void Record(const char* name, std::vector<int64_t> args, std::vector<uint8_t> bytes = {}) {
-  Serial().calls.push_back({name, std::move(args), std::move(bytes)});
+  Serial().calls.push_back({name, std::move(args), std::move(bytes), {}});
 }
 
-std::vector<uint8_t> TextBytes(const char* text) { return std::vector<uint8_t>(text, text + std::strlen(text)); }
-
-void CopyReply(char* reply) {
-  const auto& r = Serial().script.commandReply;
-  std::copy_n(r.begin(), std::min<size_t>(r.size(), 100), reply);
+// Keeps what the reply buffer held at the call, then answers from the script.
+uint32_t Reply(char* reply) {
+  Serial().calls.back().replyIn.assign(reply, reply + TOBREL_REPLY_SIZE);
+  auto& script = Serial().script;
+  if (uint32_t result = Next(script.commandResults)) return result;
+  std::copy_n(script.commandReply.begin(), std::min(script.commandReply.size(), TOBREL_REPLY_SIZE), reply);
+  return 0;
 }
 
 }  // namespace
@@ -80,12 +83,14 @@ uint32_t Send_Binary(uint8_t port, const uint8_t* data, uint32_t count, uint32_t
 
 uint32_t DataSizeInCom(uint8_t port) {
   Record("DataSizeInCom", {port});
-  return static_cast<uint32_t>(fake::Serial().Waiting());
+  const auto nWaiting = static_cast<uint32_t>(fake::Serial().Waiting());
+  return nWaiting == 0 && !fake::Serial().script.news.empty() ? 1 : nWaiting;
 }
 
 uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {
   Record("Receive_Binary", {port, timeout, count, elapsed != nullptr});
   auto& script = fake::Serial().script;
+  if (!script.news.empty()) return static_cast<uint16_t>(fake::Next(script.news));
   if (script.nFailingReads > 0) {
     --script.nFailingReads;
     return 1;
@@ -97,21 +102,19 @@ uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_
 }
 
 uint32_t Send_Cmd(uint8_t port, const char* command, uint8_t checksum, uint8_t reserved) {
-  Record("Send_Cmd", {port, checksum, reserved}, fake::TextBytes(command));
+  Record("Send_Cmd", {port, checksum, reserved}, Bytes(command));
   return 0;
 }
 
 uint32_t Receive_Cmd(uint8_t port, char* reply, uint16_t timeout, uint8_t checksum, uint32_t* elapsed) {
   Record("Receive_Cmd", {port, timeout, checksum, elapsed != nullptr});
-  fake::CopyReply(reply);
-  return 0;
+  return fake::Reply(reply);
 }
 
 uint32_t Send_Receive_Cmd(uint8_t port, const char* command, char* reply, uint16_t timeout, uint8_t checksum,
                           uint32_t* elapsed, uint8_t reserved) {
-  Record("Send_Receive_Cmd", {port, timeout, checksum, elapsed != nullptr, reserved}, fake::TextBytes(command));
-  fake::CopyReply(reply);
-  return 0;
+  Record("Send_Receive_Cmd", {port, timeout, checksum, elapsed != nullptr, reserved}, Bytes(command));
+  return fake::Reply(reply);
 }
 
 const char16_t* GetSerialErrorMessage(uint32_t result) {

@@ -15,6 +15,8 @@ struct CCall {
   std::string name;
   std::vector<int64_t> args;   // scalar arguments, in order
   std::vector<uint8_t> bytes;  // Send_Binary's bytes, or the command text
+  // A module query's reply buffer as the library was handed it, all 100 bytes.
+  std::vector<uint8_t> replyIn;
 };
 
 struct CSerialScript {
@@ -25,9 +27,15 @@ struct CSerialScript {
   size_t nIncomingRead = 0;
   // Reads that fail before any succeeds again.
   int nFailingReads = 0;
+  // Results the next reads answer before any byte, one each, as the library tells an event
+  // (lost bytes, a stalled send, a failing capture file); while any is left DataSizeInCom
+  // answers at least 1.
+  std::deque<uint32_t> news;
   // Replies of Receive_Cmd and Send_Receive_Cmd, copied whole into the
   // 100-byte buffer (so a test can fill it without a zero byte).
   std::vector<uint8_t> commandReply;
+  // Results of those two; a failure writes nothing into the buffer. Then 0.
+  std::deque<uint32_t> commandResults;
   // What GetSerialPortMap answers; a query, not recorded among the calls.
   std::u16string portMap;
 };

@@ -14,5 +14,3 @@ class CFakeViewTest : public CViewTest {
 
   fake::CFakeSerial& serial = fake::Serial();
 };
-
-inline std::u16string U16(std::string_view text) { return std::u16string(text.begin(), text.end()); }

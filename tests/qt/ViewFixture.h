@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "Clock.h"
 #include "QtView.h"
+#include "VirtualClock.h"
 #include "WinTypes.h"
 
 class QComboBox;

@@ -3,10 +3,15 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
+#include <QWindow>
 
 #include "ComboWindow.h"
 #include "FakeViewTest.h"
@@ -17,6 +22,22 @@
 namespace {
 
 using CViewLayoutTest = CFakeViewTest;
+
+// Counts the events of one type a widget gets.
+class CEventCounter final : public QObject {
+ public:
+  CEventCounter(QWidget* pWidget, QEvent::Type type, int& nCount) : m_type(type), m_rCount(nCount) {
+    pWidget->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* pEvent) override {
+    if (pEvent->type() == m_type) ++m_rCount;
+    return false;
+  }
+
+ private:
+  QEvent::Type m_type;
+  int& m_rCount;
+};
 
 QRect ToQRect(const RECT& r) {
   return QRect(static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
@@ -56,6 +77,54 @@ TEST_F(CViewLayoutTest, EveryControlHasItsTemplateRectangleInTheDesktopFontsBase
       }
     }
   });
+}
+
+// The font of a fresh Debian desktop: GNOME's, Plasma's, and the one the others leave to
+// fontconfig (packages fonts-cantarell, fonts-noto-core, fonts-dejavu-core).
+TEST_F(CViewLayoutTest, EveryLabelAndButtonCaptionFitsItsRectangleOnOneLineInTheDesktopsFonts) {
+  const QFont desktopFont = QApplication::font();
+  for (const auto& [family, nPoints] : {std::pair{"Cantarell", 11}, {"Noto Sans", 10}, {"DejaVu Sans", 9}}) {
+    SCOPED_TRACE(family);
+    QApplication::setFont(QFont(QString::fromLatin1(family), nPoints));
+    RunApp([&] {
+      const QFont dialogFont = Dialog()->font();
+      ASSERT_EQ(QFontInfo(dialogFont).family(), QString::fromLatin1(family)) << "the font is not installed";
+      int nCaptions = 0;
+      for (HWND h : GetChildren(m_hDlg)) {
+        QWidget* pWidget = m_pView->Widget(h);
+        QString text;
+        QRect room;
+        if (auto* pLabel = dynamic_cast<QLabel*>(pWidget)) {
+          text = pLabel->text();
+          room = pLabel->contentsRect();
+        } else if (auto* pButton = dynamic_cast<QPushButton*>(pWidget)) {
+          text = pButton->text();
+          QStyleOptionButton option;
+          option.initFrom(pButton);
+          option.text = text;
+          room = pButton->style()->subElementRect(QStyle::SE_PushButtonContents, &option, pButton);
+        } else if (auto* pBox = dynamic_cast<QGroupBox*>(pWidget)) {
+          text = pBox->title();
+          room = pBox->contentsRect();
+        } else {
+          continue;
+        }
+        SCOPED_TRACE(text.toStdString());
+        ++nCaptions;
+        const QFont font = pWidget->font();
+        EXPECT_GE(font.pointSizeF(), dialogFont.pointSizeF() - 1);
+        QFontMetrics metrics(font);
+        EXPECT_LE(metrics.horizontalAdvance(text), room.width());
+        EXPECT_LE(metrics.height(), room.height());
+        // Laid out as a label wraps, it keeps one line.
+        const int nFlags = Qt::AlignLeft | Qt::AlignTop;
+        EXPECT_EQ(metrics.boundingRect(room, nFlags | Qt::TextWordWrap, text).height(),
+                  metrics.boundingRect(room, nFlags, text).height());
+      }
+      EXPECT_EQ(nCaptions, 23);
+    });
+  }
+  QApplication::setFont(desktopFont);
 }
 
 TEST_F(CViewLayoutTest, ADroppedDownListUsesTheRestOfItsTemplateHeight) {
@@ -106,8 +175,6 @@ TEST_F(CViewLayoutTest, HiddenButtonsAreNotShownAndTabSkipsThemInTemplateOrder) 
       EXPECT_FALSE(pButton->isVisible());
       EXPECT_EQ(pButton->focusPolicy(), Qt::NoFocus);
     }
-    // The list under the hidden button's rectangle stays reachable.
-    EXPECT_TRUE(Widget<QComboBox>(IDC_COMBO_BAUD)->isVisible());
 
     ASSERT_EQ(Dialog()->focusWidget(), m_pView->Widget(Item(IDC_COMBO_PORT)));
     std::vector<int> order;
@@ -122,6 +189,51 @@ TEST_F(CViewLayoutTest, HiddenButtonsAreNotShownAndTabSkipsThemInTemplateOrder) 
     QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(IdOf(Dialog()->focusWidget()), 1025);
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1025);
+  });
+}
+
+// Where a hidden button lies, a click reaches what is shown there: "Button1"
+// lies over the baud-rate list's arrow and the "Baudrate:" label, "ScanKes"
+// over the dialog alone.
+TEST_F(CViewLayoutTest, AClickWhereAHiddenButtonLiesReachesWhatIsShownThere) {
+  RunApp([&] {
+    QWindow* pWindow = Dialog()->windowHandle();
+    ASSERT_NE(pWindow, nullptr);
+    auto* pBaud = Widget<QComboBox>(IDC_COMBO_BAUD);
+    QWidget* pLabel = nullptr;
+    for (HWND h : GetChildren(m_hDlg))
+      if (GetWindowText(h) == u"Baudrate:") pLabel = m_pView->Widget(h);
+    ASSERT_NE(pLabel, nullptr);
+    const QRect hidden = m_pView->Widget(Item(IDC_BUTTON_NAME_QUERY))->geometry();
+
+    const QRect onLabel = hidden & pLabel->geometry();
+    ASSERT_FALSE(onLabel.isEmpty());
+    ASSERT_EQ(Dialog()->childAt(onLabel.center()), pLabel);
+    int nLabelPresses = 0;
+    CEventCounter counter(pLabel, QEvent::MouseButtonPress, nLabelPresses);
+    QTest::mouseClick(pWindow, Qt::LeftButton, {}, onLabel.center());
+    EXPECT_EQ(nLabelPresses, 1);
+
+    // The list's arrow opens its list; the pick is the list's.
+    const QRect onList = hidden & pBaud->geometry();
+    ASSERT_FALSE(onList.isEmpty());
+    QTest::mouseClick(pWindow, Qt::LeftButton, {}, onList.center());
+    QAbstractItemView* pList = pBaud->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pList->window()));
+    const QModelIndex index = pList->model()->index(2, 0);
+    pList->scrollTo(index);
+    // The list takes no release this soon after the press that opened it.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, pList->visualRect(index).center());
+    EXPECT_EQ(Selection(IDC_COMBO_BAUD), 2);
+    EXPECT_EQ(Text(IDC_COMBO_BAUD), u"9600");
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_COMBO_BAUD);
+
+    const QRect scan = m_pView->Widget(Item(IDC_BUTTON_SCAN))->geometry();
+    EXPECT_EQ(Dialog()->childAt(scan.center()), nullptr);
+    QTest::mouseClick(pWindow, Qt::LeftButton, {}, scan.center());
+    EXPECT_EQ(serial.Count("Send_Cmd"), 0u);
+    EXPECT_EQ(serial.Count("Send_Receive_Cmd"), 0u);
   });
 }
 

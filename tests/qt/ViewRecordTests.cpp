@@ -9,6 +9,7 @@
 
 #include "FakeViewTest.h"
 #include "RecordWindow.h"
+#include "TestText.h"
 #include "Window.h"
 #include "resource.h"
 

@@ -73,6 +73,3 @@ bool CTerminalDriver::ClickBoxButton(HWND hBox, std::u16string_view caption) {
     if (GetWindowClass(h) == WindowClass::Button && GetWindowText(h) == caption) return win::input::Click(h);
   return false;
 }
-
-std::u16string U16(std::string_view text) { return std::u16string(text.begin(), text.end()); }
-std::vector<uint8_t> Bytes(std::string_view text) { return std::vector<uint8_t>(text.begin(), text.end()); }

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Clock.h"
 #include "Dialog.h"
+#include "TestText.h"
+#include "VirtualClock.h"
 #include "WinTypes.h"
 #include "Window.h"
 
@@ -44,7 +45,3 @@ class CTerminalDriver : public ::testing::Test {
   std::function<void(HWND)> m_answerBox;
   win::CVirtualClock m_clock;
 };
-
-// UTF-16 from ASCII test texts.
-std::u16string U16(std::string_view text);
-std::vector<uint8_t> Bytes(std::string_view text);

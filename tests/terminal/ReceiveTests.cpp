@@ -1,6 +1,7 @@
 // The receive poll: what each tick reads and what the record gains.
 #include "TerminalHarness.h"
 #include "TerminalState.h"
+#include "Tobrel.h"
 #include "resource.h"
 
 namespace {
@@ -125,6 +126,51 @@ TEST_F(CReceiveTest, AFailedReadIsSilentAndTheBytesComeNextTick) {
     EXPECT_EQ(g_terminalState.lastResult, 5u);
     Tick();
     EXPECT_EQ(Record(), u"late");
+  });
+}
+
+TEST_F(CReceiveTest, NewsIsToldOnceAndTheBytesAroundItReachTheRecord) {
+  const auto status = [&] { return Text(IDC_EDIT_STATUS); };
+  const auto message = [](uint32_t nResult) { return fake::MessageFor(nResult); };
+  RunApp([&] {
+    OpenPort();
+    // A stalled send is told by the next tick, which reads the bytes waiting behind it.
+    serial.script.news = {kResultSendStalled};
+    serial.Arrive("ab");
+    Tick();
+    EXPECT_EQ(status(), message(kResultSendStalled));
+    EXPECT_EQ(Record(), u"ab");
+
+    // Told once: later ticks leave the status line to what came since.
+    Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(status(), message(0));
+    serial.Arrive("cd");
+    Tick();
+    Tick();
+    EXPECT_EQ(status(), message(0));
+    EXPECT_EQ(Record(), u"abcd");
+
+    // A failing capture file with nothing else waiting: told, and no read waits for bytes
+    // that are not there.
+    serial.calls.clear();
+    serial.script.news = {kResultCaptureFailed};
+    Tick();
+    EXPECT_EQ(status(), message(kResultCaptureFailed));
+    EXPECT_EQ(serial.Count("Receive_Binary"), 1u);
+    EXPECT_EQ(Record(), u"abcd");
+
+    // Several events in one tick are all shown, each kind once.
+    serial.script.news = {kResultCaptureFailed, kResultReceiveLost, kResultSendStalled, kResultReceiveLost};
+    serial.Arrive("ef");
+    Tick();
+    EXPECT_EQ(status(),
+              message(kResultReceiveLost) + u" " + message(kResultSendStalled) + u" " + message(kResultCaptureFailed));
+    EXPECT_EQ(Record(), u"abcdef");
+
+    // A device that went away after a stall: both are shown.
+    serial.script.news = {kResultSendStalled, kResultDisconnected};
+    Tick();
+    EXPECT_EQ(status(), message(kResultSendStalled) + u" " + message(kResultDisconnected));
   });
 }
 

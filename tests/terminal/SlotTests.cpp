@@ -3,6 +3,7 @@
 #include "TerminalHarness.h"
 #include "TerminalState.h"
 #include "Timer.h"
+#include "Tobrel.h"
 #include "resource.h"
 
 namespace {
@@ -80,16 +81,20 @@ TEST_F(CSlotTest, TheQueriesSendTheirCommandsAndAppendTheReplies) {
   });
 }
 
-TEST_F(CSlotTest, AFailedExchangeAppendsNothingAndAFullReplyIsBounded) {
+TEST_F(CSlotTest, AFullReplyIsBoundedAndAFailedExchangeAfterItAppendsNothing) {
   RunApp([&] {
     OpenPort();
-    serial.script.commandReply = {};
-    Query(IDC_BUTTON_SCAN);
-    Query(IDC_BUTTON_NAME_QUERY);
-    EXPECT_EQ(Record(), u"");
-    serial.script.commandReply = std::vector<uint8_t>(100, 'R');
+    serial.script.commandReply = std::vector<uint8_t>(TOBREL_REPLY_SIZE, 'R');
     Query(IDC_BUTTON_SCAN);
     EXPECT_EQ(Record(), std::u16string(100, u'R'));
+    // The failures write nothing: a buffer the handlers did not clear would
+    // still hold the reply before, where their buffers stood.
+    serial.script.commandResults = {1, 1};
+    Query(IDC_BUTTON_SCAN);
+    Query(IDC_BUTTON_NAME_QUERY);
+    EXPECT_EQ(Record(), std::u16string(100, u'R'));
+    for (const char* pszName : {"Send_Receive_Cmd", "Receive_Cmd"})
+      EXPECT_EQ(serial.Calls(pszName).back().replyIn, std::vector<uint8_t>(TOBREL_REPLY_SIZE, 0)) << pszName;
   });
 }
 

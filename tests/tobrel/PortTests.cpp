@@ -38,7 +38,7 @@ TEST(TobrelPorts, NumbersOutsideOneToTenAndPortsNotOpen) {
 
   // The terminal calls everything for a port it never opened.
   uint8_t abyData[16] = {1, 2, 3};
-  char szReply[100];
+  char szReply[TOBREL_REPLY_SIZE];
   std::memset(szReply, 'z', sizeof szReply);
   uint32_t nElapsed = 12345;
   EXPECT_EQ(Close_Com(2), TOBREL_ERR_NOT_OPEN);

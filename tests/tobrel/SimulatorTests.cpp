@@ -76,7 +76,7 @@ class CSimulator {
 };
 
 std::string Ask(uint8_t nPort, const char* pszCommand, uint32_t* pResult = nullptr, uint16_t nTimeout = 2000) {
-  char szReply[100];
+  char szReply[TOBREL_REPLY_SIZE];
   std::memset(szReply, 'z', sizeof szReply);
   uint32_t nElapsed = 0;
   const uint32_t nResult = Send_Receive_Cmd(nPort, pszCommand, szReply, nTimeout, 0, &nElapsed, 0);
@@ -104,7 +104,7 @@ TEST(TobrelSimulator, ModuleQueriesFollowTheSlotSwitches) {
   EXPECT_EQ(Ask(9, "hello there"), "hello there");
 
   // The terminal's name query: Send_Cmd, then Receive_Cmd.
-  char szReply[100] = {};
+  char szReply[TOBREL_REPLY_SIZE] = {};
   uint32_t nElapsed = 0;
   ASSERT_EQ(Send_Cmd(9, "$00M", 0, 0), TOBREL_OK);
   EXPECT_EQ(Receive_Cmd(9, szReply, 2000, 0, &nElapsed), TOBREL_OK);
@@ -157,9 +157,9 @@ TEST(TobrelSimulator, ReplyLongerThan99CharactersIsCut) {
   std::memset(abyReply, '#', sizeof abyReply);
   uint32_t nElapsed = 0;
   EXPECT_EQ(Send_Receive_Cmd(10, strLong.c_str(), abyReply, 2000, 0, &nElapsed, 0), TOBREL_ERR_REPLY_TRUNCATED);
-  EXPECT_EQ(std::string(abyReply), strLong.substr(0, 99));
-  EXPECT_EQ(abyReply[99], '\0');
-  for (size_t i = 100; i < sizeof abyReply; ++i) EXPECT_EQ(abyReply[i], '#') << i;
+  EXPECT_EQ(std::string(abyReply), strLong.substr(0, TOBREL_REPLY_SIZE - 1));
+  EXPECT_EQ(abyReply[TOBREL_REPLY_SIZE - 1], '\0');
+  for (size_t i = TOBREL_REPLY_SIZE; i < sizeof abyReply; ++i) EXPECT_EQ(abyReply[i], '#') << i;
   // The rest of the long line went with it.
   EXPECT_EQ(Ask(10, "$00M"), "!00KESTRA-7017");
   EXPECT_EQ(Close_Com(10), TOBREL_OK);

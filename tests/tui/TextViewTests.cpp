@@ -145,7 +145,7 @@ TEST_F(CTextViewTest, TheDialogTalksToTheModulesOfTheSimulatedController) {
   rows = tmux.Rows();
   int nRecords = RowOf(rows, "Send String Record:") + 1;
   EXPECT_EQ(ColumnOf(rows[nRecords], "$00M"), ColumnOf(rows[nRecords - 1], "Send String Record:") - 1);
-  EXPECT_NE(rows.back().find("OK"), std::string::npos) << "status line: " << rows.back();
+  EXPECT_NE(rows.back().find("5 bytes are on their way"), std::string::npos) << "status line: " << rows.back();
 
   // Up on the slot list switches the controller to slot 3, whose module answers.
   tmux.Keys({"Tab", "Up", "Up", "Up", "Up"});

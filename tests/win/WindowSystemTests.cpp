@@ -2,10 +2,10 @@
 // the notifications a view gets.
 #include <gtest/gtest.h>
 
-#include "Clock.h"
 #include "Dialog.h"
 #include "Timer.h"
 #include "UserInput.h"
+#include "VirtualClock.h"
 #include "Window.h"
 #include "WindowObserver.h"
 

@@ -1,0 +1,71 @@
+// The background writer of one open port: the caller's blocks wait in an output queue and
+// go out in order at the line's speed, so a send never waits for the line. It watches how
+// long bytes wait, so a device that stops taking them is told instead of waited for.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "RingBuffer.h"
+
+class CWriter {
+ public:
+  static constexpr size_t kQueueCapacity = size_t{1} << 20;
+
+  CWriter();
+  CWriter(const CWriter&) = delete;
+  CWriter& operator=(const CWriter&) = delete;
+  ~CWriter();
+
+  // 0 or an errno value. nFd must stay open until Finish().
+  int Start(int nFd);
+  // The time one character takes on the line; a stall is judged against it.
+  void SetCharTime(std::chrono::microseconds charTime);
+
+  enum class EQueue { Queued, Full, Stalled, Failed };
+  // Queues all nCount bytes or none.
+  EQueue Queue(const uint8_t* pData, size_t nCount);
+
+  struct SBacklog {
+    uint64_t nWaiting = 0;                // in the queue and in the driver's own buffer
+    std::chrono::milliseconds waited{0};  // since the device last took a byte
+    bool bStalled = false;
+  };
+  SBacklog Backlog() const;
+  // True once for each stall, until the device takes bytes again.
+  bool TakeStallReport(SBacklog& backlog);
+  bool StallReportPending() const;
+  // The errno value that ended writing, or 0.
+  int Failure() const;
+
+  // Lets the queue drain for up to limit, then stops and drops what is left, in the
+  // driver's buffer too; answers the count dropped. Harmless twice.
+  uint64_t Finish(std::chrono::milliseconds limit);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void Run();
+  void Wake() const;
+  // Reads the driver's output count; the device took bytes when the total that left grew.
+  void NoteProgress(Clock::time_point now);
+  SBacklog BacklogLocked(Clock::time_point now) const;
+
+  CRingBuffer m_queue;
+  std::thread m_thread;
+  int m_nFd = -1;
+  int m_nWakeFd = -1;
+
+  mutable std::mutex m_mtx;
+  std::condition_variable m_cvDrained;
+  uint64_t m_nWritten = 0;      // bytes the driver accepted
+  uint64_t m_nLeft = 0;         // of those, bytes that left the driver
+  uint64_t m_nDriverQueue = 0;  // accepted, not yet on the line
+  Clock::time_point m_lastProgress{};
+  std::chrono::microseconds m_charTime{10};
+  bool m_bStallTold = false;
+  bool m_bStop = false;
+  int m_nFailure = 0;
+};
