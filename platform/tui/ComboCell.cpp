@@ -8,8 +8,6 @@
 
 namespace tui {
 
-CComboCell::CComboCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd) {}
-
 int CComboCell::Count() const { return static_cast<int>(SendMessage(m_hWnd, CB_GETCOUNT, 0, 0)); }
 
 std::u16string CComboCell::Item(int nIndex) const {
@@ -21,12 +19,9 @@ std::u16string CComboCell::Item(int nIndex) const {
 }
 
 void CComboCell::Draw(CScreen& screen) {
-  std::u16string text(GetWindowTextShared(m_hWnd).View());
-  m_editor.Draw(screen, m_rect.x, m_rect.y, m_rect.cx - 1, text, HasFocus());
+  m_editor.Draw(screen, m_rect.x, m_rect.y, m_rect.cx - 1, Text(), HasFocus());
   screen.PutChar(m_rect.x + m_rect.cx - 1, m_rect.y, U'\u25BC', HasFocus() ? EStyle::Focused : EStyle::Button);
 }
-
-std::optional<std::pair<int, int>> CComboCell::Caret() const { return m_editor.Caret(m_rect.x, m_rect.y); }
 
 std::optional<SCellRect> CComboCell::Popup() const {
   if (!m_bDropped) return std::nullopt;
@@ -107,12 +102,7 @@ bool CComboCell::Key(const SInput& in) {
     m_rView.Feed(m_hWnd, [&] { win::input::Key(m_hWnd, in.key == EKey::Up ? VK_UP : VK_DOWN); });
     return true;
   }
-  std::u16string text(GetWindowTextShared(m_hWnd).View());
-  bool bChanged = false;
-  if (!m_editor.Key(in, text, &bChanged)) return false;
-  if (bChanged) m_rView.Feed(m_hWnd, [&] { win::input::Edit(m_hWnd, text); });
-  Invalidate();
-  return true;
+  return Edit(in);
 }
 
 bool CComboCell::Mouse(const SInput& in) {
@@ -129,31 +119,20 @@ bool CComboCell::Mouse(const SInput& in) {
     Drop(false);
     return false;
   }
-  win::input::Focus(m_hWnd);
   if (in.x == m_rect.x + m_rect.cx - 1) {
+    win::input::Focus(m_hWnd);
     Drop(!m_bDropped);
   } else {
-    m_editor.Click(std::u16string(GetWindowTextShared(m_hWnd).View()), in.x - m_rect.x);
+    Press(in.x);
     Drop(false);
   }
   Invalidate();
   return true;
 }
 
-void CComboCell::ShowText(size_t) {
-  if (!m_rView.IsFeeding(m_hWnd)) m_editor.Reset();
-  Invalidate();
-}
-
-void CComboCell::Focused() {
-  m_editor.SelectAll(std::u16string(GetWindowTextShared(m_hWnd).View()));
-  Invalidate();
-}
-
 void CComboCell::Leave() {
-  m_editor.Deselect();
+  CFieldCell::Leave();
   Drop(false);
-  Invalidate();
 }
 
 }  // namespace tui

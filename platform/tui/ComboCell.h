@@ -5,22 +5,18 @@
 
 #include <string>
 
-#include "CellWindow.h"
-#include "LineEditor.h"
+#include "FieldCell.h"
 
 namespace tui {
 
-class CComboCell final : public CCellWindow {
+class CComboCell final : public CFieldCell {
  public:
-  CComboCell(CTextView& view, HWND hWnd);
+  using CFieldCell::CFieldCell;
   void Draw(CScreen& screen) override;
-  std::optional<std::pair<int, int>> Caret() const override;
   std::optional<SCellRect> Popup() const override;
   void DrawPopup(CScreen& screen) override;
   bool Key(const SInput& in) override;
   bool Mouse(const SInput& in) override;
-  void ShowText(size_t nAppendedFrom) override;
-  void Focused();
   void Leave() override;
 
   bool IsDropped() const { return m_bDropped; }
@@ -33,7 +29,6 @@ class CComboCell final : public CCellWindow {
   void Drop(bool bDrop);
   void PickHot();
 
-  CLineEditor m_editor;
   bool m_bDropped = false;
   int m_nHot = 0;    // the highlighted item of the dropped list
   int m_nFirst = 0;  // the first item in view

@@ -2,24 +2,16 @@
 // new text.
 #pragma once
 
-#include "CellWindow.h"
-#include "LineEditor.h"
+#include "FieldCell.h"
 
 namespace tui {
 
-class CEditCell final : public CCellWindow {
+class CEditCell final : public CFieldCell {
  public:
-  CEditCell(CTextView& view, HWND hWnd);
+  using CFieldCell::CFieldCell;
   void Draw(CScreen& screen) override;
-  std::optional<std::pair<int, int>> Caret() const override;
-  bool Key(const SInput& in) override;
+  bool Key(const SInput& in) override { return Edit(in); }
   bool Mouse(const SInput& in) override;
-  void ShowText(size_t nAppendedFrom) override;
-  void Focused();
-  void Leave() override;
-
- private:
-  CLineEditor m_editor;
 };
 
 }  // namespace tui

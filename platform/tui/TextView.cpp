@@ -147,9 +147,7 @@ void CTextView::OnFocusChanged(HWND hOld, HWND hNew) {
   }
   CCellWindow* p = Find(hNew);
   if (!p) return;
-  // The dialog manager selects the whole text of a field it moves to.
-  if (auto* pEdit = dynamic_cast<CEditCell*>(p)) pEdit->Focused();
-  if (auto* pCombo = dynamic_cast<CComboCell*>(p)) pCombo->Focused();
+  if (auto* pField = dynamic_cast<CFieldCell*>(p)) pField->Focused();
   p->Invalidate();
 }
 
