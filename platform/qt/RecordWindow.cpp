@@ -14,6 +14,7 @@
 #include "FontMeasure.h"
 #include "QtText.h"
 #include "QtView.h"
+#include "RecordScrollBar.h"
 #include "UserInput.h"
 #include "Window.h"
 #include "WindowObserver.h"
@@ -44,6 +45,7 @@ CRecordWindow::CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent)
   setFrameShape(style & WS_BORDER ? QFrame::StyledPanel : QFrame::NoFrame);
   setFrameShadow(QFrame::Sunken);
   m_bReadOnly = style & ES_READONLY;
+  setVerticalScrollBar(new CRecordScrollBar);
   setVerticalScrollBarPolicy(style & WS_VSCROLL ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   viewport()->setCursor(Qt::IBeamCursor);

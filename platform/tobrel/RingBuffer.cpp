@@ -1,8 +1,27 @@
 #include "RingBuffer.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+namespace {
+
+// Drained bytes go back to the system a granule at a time, so that a large buffer holds
+// about as much memory as it has bytes waiting, not its whole size once it has gone round.
+constexpr size_t kReleaseGranule = 256 * 1024;
+
+// Gives the whole pages of [p, p + nSize) back; they read as zero when next touched.
+void ReleasePages(uint8_t* p, size_t nSize) {
+  static const auto nPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t nStart = (reinterpret_cast<uintptr_t>(p) + nPage - 1) & ~(nPage - 1);
+  const uintptr_t nEnd = (reinterpret_cast<uintptr_t>(p) + nSize) & ~(nPage - 1);
+  if (nEnd > nStart) madvise(reinterpret_cast<void*>(nStart), nEnd - nStart, MADV_DONTNEED);
+}
+
+}  // namespace
 
 CRingBuffer::CRingBuffer(size_t nCapacity) : m_nCapacity(nCapacity), m_pData(new uint8_t[nCapacity]) {}
 
@@ -11,7 +30,19 @@ uint8_t* CRingBuffer::FreeArea(size_t& nSize) {
   const size_t nFree = m_nCapacity - static_cast<size_t>(m_nTail - m_nHead);
   const size_t nOffset = static_cast<size_t>(m_nTail % m_nCapacity);
   nSize = std::min(nFree, m_nCapacity - nOffset);
+  m_nLentEnd = m_nTail + nSize;
   return nSize == 0 ? nullptr : m_pData.get() + nOffset;
+}
+
+void CRingBuffer::ReleaseDrained(uint64_t nFrom, uint64_t nTo) {
+  if (m_nCapacity % kReleaseGranule != 0) return;
+  // The producer may already be filling the next round up to here.
+  const uint64_t nInUse = std::max(m_nTail, m_nLentEnd);
+  for (uint64_t nGranule = nFrom / kReleaseGranule; nGranule < nTo / kReleaseGranule; ++nGranule) {
+    const uint64_t nStart = nGranule * kReleaseGranule;
+    if (nStart + m_nCapacity < nInUse) continue;
+    ReleasePages(m_pData.get() + nStart % m_nCapacity, kReleaseGranule);
+  }
 }
 
 void CRingBuffer::Commit(size_t nCount) {
@@ -53,7 +84,8 @@ void CRingBuffer::MarkGone() {
 
 void CRingBuffer::Reset() {
   std::lock_guard lock(m_mtx);
-  m_nHead = m_nTail = m_nLost = m_nLostTotal = 0;
+  ReleasePages(m_pData.get(), m_nCapacity);
+  m_nHead = m_nTail = m_nLentEnd = m_nLost = m_nLostTotal = 0;
   m_bGone = m_bGoneTold = false;
 }
 
@@ -119,6 +151,7 @@ size_t CRingBuffer::Take(uint8_t* pOut, size_t nCount) {
   std::lock_guard lock(m_mtx);
   nCount = std::min(nCount, static_cast<size_t>(m_nTail - m_nHead));
   if (pOut != nullptr) CopyOut(m_nHead, pOut, nCount);
+  ReleaseDrained(m_nHead, m_nHead + nCount);
   m_nHead += nCount;
   return nCount;
 }

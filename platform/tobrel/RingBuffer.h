@@ -1,7 +1,7 @@
 // A byte queue between threads: the receive buffer of one port (one background reader fills
 // it, the caller's threads take from it) and its output queue (the caller's threads append,
 // the writer takes). Bytes that arrive while it is full are counted as lost; older ones are
-// never overwritten.
+// never overwritten. Its memory follows what it holds: drained parts go back to the system.
 #pragma once
 
 #include <chrono>
@@ -63,13 +63,16 @@ class CRingBuffer {
 
  private:
   void CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const;
+  // Gives back the memory of bytes [nFrom, nTo), just taken.
+  void ReleaseDrained(uint64_t nFrom, uint64_t nTo);
 
   size_t m_nCapacity;
   std::unique_ptr<uint8_t[]> m_pData;
   mutable std::mutex m_mtx;
   std::condition_variable m_cvData;
-  uint64_t m_nHead = 0;  // total bytes taken
-  uint64_t m_nTail = 0;  // total bytes committed
+  uint64_t m_nHead = 0;     // total bytes taken
+  uint64_t m_nTail = 0;     // total bytes committed
+  uint64_t m_nLentEnd = 0;  // the end of the last free area handed to the producer
   uint64_t m_nLost = 0;
   uint64_t m_nLostTotal = 0;
   std::chrono::system_clock::time_point m_lostSince;

@@ -8,28 +8,28 @@ namespace {
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 }  // namespace
 
+CLineIndex::CLineIndex() { Reset(); }
+
 void CLineIndex::Reset() {
-  m_vecBases.assign(1, 0);
-  m_vecOffsets.assign(1, 0);
-  m_vecBases.shrink_to_fit();
-  m_vecOffsets.shrink_to_fit();
+  m_vecBlocks.clear();
+  m_vecBlocks.shrink_to_fit();
+  m_nLines = 0;
+  Push(0);
   m_nLength = 0;
   m_nRun = 0;
   m_bEndsInCR = false;
 }
 
-void CLineIndex::Push(size_t nStart) {
-  size_t nLine = m_vecOffsets.size();
-  if ((nLine >> kChunkShift) >= m_vecBases.size()) m_vecBases.push_back(nStart);
-  m_vecOffsets.push_back(static_cast<uint32_t>(nStart - m_vecBases[nLine >> kChunkShift]));
+void CLineIndex::SetStart(size_t nLine, size_t nStart) {
+  uint64_t& nBase = Base(nLine);
+  // The first line of a group is its base.
+  if ((nLine & ((size_t{1} << kGroupShift) - 1)) == 0) nBase = nStart;
+  Offset(nLine) = static_cast<uint16_t>(nStart - nBase);
 }
 
-void CLineIndex::MoveLastStart(size_t nStart) {
-  size_t nLine = m_vecOffsets.size() - 1;
-  uint64_t& nBase = m_vecBases[nLine >> kChunkShift];
-  // The first line of a chunk is its base.
-  if ((nLine & ((size_t{1} << kChunkShift) - 1)) == 0) nBase = nStart;
-  m_vecOffsets[nLine] = static_cast<uint32_t>(nStart - nBase);
+void CLineIndex::Push(size_t nStart) {
+  if ((m_nLines & (kLinesPerBlock - 1)) == 0) m_vecBlocks.push_back(std::make_unique<SBlock>());
+  SetStart(m_nLines++, nStart);
 }
 
 void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
@@ -41,13 +41,13 @@ void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
   size_t i = nAppendedFrom, n = text.size();
   if (m_bEndsInCR && i < n && p[i] == u'\n') {
     ++i;
-    MoveLastStart(i);
+    SetStart(m_nLines - 1, i);
   }
   for (; i < n; ++i) {
     char16_t c = p[i];
     if (c > u'\r' || (c != u'\r' && c != u'\n')) {
       // A surrogate pair stays in one piece.
-      if (m_nRun >= kMaxPiece && !IsLowSurrogate(c)) {
+      if (m_nRun > kMaxPiece || (m_nRun == kMaxPiece && !IsLowSurrogate(c))) {
         Push(i);
         m_nRun = 0;
       }
@@ -62,9 +62,7 @@ void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
   m_nLength = n;
 }
 
-size_t CLineIndex::LineStart(size_t nLine) const {
-  return static_cast<size_t>(m_vecBases[nLine >> kChunkShift] + m_vecOffsets[nLine]);
-}
+size_t CLineIndex::LineStart(size_t nLine) const { return static_cast<size_t>(Base(nLine) + Offset(nLine)); }
 
 size_t CLineIndex::LineEnd(std::u16string_view text, size_t nLine) const {
   if (nLine + 1 >= LineCount()) return m_nLength;
@@ -76,19 +74,26 @@ size_t CLineIndex::LineEnd(std::u16string_view text, size_t nLine) const {
 }
 
 size_t CLineIndex::LineOf(size_t nPos) const {
-  // The last chunk whose base is at or before nPos, then the last line in it.
-  auto itBase = std::upper_bound(m_vecBases.begin(), m_vecBases.end(), static_cast<uint64_t>(nPos));
-  size_t nChunk = static_cast<size_t>(itBase - m_vecBases.begin()) - 1;
-  size_t nFirst = nChunk << kChunkShift;
-  size_t nLast = std::min(m_vecOffsets.size(), nFirst + (size_t{1} << kChunkShift));
-  auto nOffset = static_cast<uint32_t>(nPos - m_vecBases[nChunk]);
-  auto it = std::upper_bound(m_vecOffsets.begin() + static_cast<ptrdiff_t>(nFirst),
-                             m_vecOffsets.begin() + static_cast<ptrdiff_t>(nLast), nOffset);
-  return static_cast<size_t>(it - m_vecOffsets.begin()) - 1;
+  // The last group whose base is at or before nPos, then the last line in it.
+  size_t nGroups = ((m_nLines - 1) >> kGroupShift) + 1;
+  size_t nLow = 0, nHigh = nGroups;
+  while (nHigh - nLow > 1) {
+    size_t nMid = nLow + (nHigh - nLow) / 2;
+    if (Base(nMid << kGroupShift) <= nPos)
+      nLow = nMid;
+    else
+      nHigh = nMid;
+  }
+  size_t nFirst = nLow << kGroupShift;
+  size_t nLast = std::min(m_nLines, nFirst + (size_t{1} << kGroupShift));
+  uint64_t nBase = Base(nFirst);
+  size_t nLine = nFirst;
+  while (nLine + 1 < nLast && nBase + Offset(nLine + 1) <= nPos) ++nLine;
+  return nLine;
 }
 
 size_t CLineIndex::MemoryBytes() const {
-  return m_vecBases.capacity() * sizeof(uint64_t) + m_vecOffsets.capacity() * sizeof(uint32_t);
+  return m_vecBlocks.size() * sizeof(SBlock) + m_vecBlocks.capacity() * sizeof(std::unique_ptr<SBlock>);
 }
 
 }  // namespace view

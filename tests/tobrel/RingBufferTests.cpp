@@ -1,0 +1,78 @@
+// The receive buffer under a reader and a taker on two threads: every byte comes out as it
+// went in, also when the buffer runs full and round, and its memory follows what it holds.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "RingBuffer.h"
+
+namespace {
+
+uint8_t PatternAt(uint64_t n) { return static_cast<uint8_t>((n * 2654435761u) >> 13); }
+
+size_t ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  size_t nSize = 0, nResident = 0;
+  statm >> nSize >> nResident;
+  return nResident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+}  // namespace
+
+TEST(RingBuffer, EveryByteComesOutAsItWentInWhileTheBufferRunsFullAndRound) {
+  constexpr size_t kCapacity = size_t{2} << 20;
+  constexpr uint64_t kTotal = uint64_t{96} << 20;
+  CRingBuffer ring(kCapacity);
+  ring.Reset();
+  std::thread producer([&] {
+    std::mt19937 random(1);
+    uint64_t nWritten = 0;
+    while (nWritten < kTotal) {
+      size_t nFree = 0;
+      uint8_t* pArea = ring.FreeArea(nFree);
+      if (pArea == nullptr) {
+        std::this_thread::yield();
+        continue;
+      }
+      size_t nCount = std::min<uint64_t>({nFree, 1 + random() % 70000, kTotal - nWritten});
+      for (size_t i = 0; i < nCount; ++i) pArea[i] = PatternAt(nWritten + i);
+      ring.Commit(nCount);
+      nWritten += nCount;
+    }
+  });
+  std::mt19937 random(2);
+  std::vector<uint8_t> vecOut(1 << 20);
+  uint64_t nRead = 0, nWrong = 0;
+  while (nRead < kTotal) {
+    // Now and then the taker stalls until the buffer is full.
+    if (random() % 64 == 0)
+      while (ring.Size() < kCapacity && ring.Size() < kTotal - nRead) std::this_thread::yield();
+    size_t nCount = ring.Take(vecOut.data(), 1 + random() % vecOut.size());
+    for (size_t i = 0; i < nCount; ++i) nWrong += vecOut[i] != PatternAt(nRead + i);
+    nRead += nCount;
+  }
+  producer.join();
+  EXPECT_EQ(nWrong, 0u);
+  EXPECT_EQ(ring.LostTotal(), 0u);
+}
+
+TEST(RingBuffer, ABufferGoneRoundHoldsAboutWhatIsWaiting) {
+  CRingBuffer ring;
+  ring.Reset();
+  const size_t nBefore = ResidentBytes();
+  std::vector<uint8_t> vecOut(1023);
+  // Four times round the 16 MiB buffer with never more than 64 KiB waiting.
+  for (uint64_t nDone = 0; nDone < 4 * CRingBuffer::kCapacity;) {
+    size_t nFree = 0;
+    uint8_t* pArea = ring.FreeArea(nFree);
+    size_t nCount = std::min<size_t>(nFree, 64 * 1024);
+    std::fill_n(pArea, nCount, uint8_t{0x55});
+    ring.Commit(nCount);
+    while (ring.Size() > 0) nDone += ring.Take(vecOut.data(), vecOut.size());
+  }
+  EXPECT_LT(ResidentBytes(), nBefore + (size_t{2} << 20));
+}

@@ -1,0 +1,100 @@
+// A long record's index: every line found where a plain reading of the text
+// finds it, whatever the lines' lengths, and about 2.5 bytes a line.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "LineIndex.h"
+#include "SharedText.h"
+
+using view::CLineIndex;
+
+namespace {
+
+// Line starts as a person counts them: after CR LF, LF or CR, and every
+// kMaxPiece units of a line without a break.
+std::vector<size_t> PlainStarts(std::u16string_view text) {
+  std::vector<size_t> starts{0};
+  size_t nRun = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' || text[i] == u'\n') {
+      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      starts.push_back(i + 1);
+      nRun = 0;
+    } else {
+      if (nRun == CLineIndex::kMaxPiece) {
+        starts.push_back(i);
+        nRun = 0;
+      }
+      ++nRun;
+    }
+  }
+  return starts;
+}
+
+}  // namespace
+
+TEST(LineIndexSize, LinesOfEveryLengthAcrossGroupsAndBlocksAsAppendedInPieces) {
+  std::mt19937 random(7);
+  std::u16string text;
+  // Short lines, lines just under, at and over the longest piece, and runs
+  // of the longest lines one after another, with each kind of break.
+  const std::u16string_view breaks[] = {u"\r\n", u"\n", u"\r"};
+  for (int i = 0; i < 20000; ++i) {
+    size_t nLength = 0;
+    switch (random() % 8) {
+      case 0:
+        nLength = CLineIndex::kMaxPiece - 1 + random() % 3;
+        break;
+      case 1:
+        nLength = random() % (3 * CLineIndex::kMaxPiece);
+        break;
+      default:
+        nLength = random() % 100;
+    }
+    if (i >= 100 && i < 140) nLength = CLineIndex::kMaxPiece;
+    text.append(nLength, static_cast<char16_t>(u'a' + i % 26));
+    text += breaks[random() % 3];
+  }
+  win::CSharedText shared;
+  CLineIndex index;
+  for (size_t nFrom = 0; nFrom < text.size();) {
+    // Odd pieces, so that a CR LF is often split.
+    size_t nCount = std::min<size_t>(text.size() - nFrom, 1 + random() % 5000);
+    shared.Append(std::u16string_view(text).substr(nFrom, nCount));
+    index.Update(shared.View(), nFrom);
+    nFrom += nCount;
+  }
+  std::vector<size_t> starts = PlainStarts(text);
+  ASSERT_EQ(index.LineCount(), starts.size());
+  for (size_t i = 0; i < starts.size(); ++i) {
+    ASSERT_EQ(index.LineStart(i), starts[i]) << i;
+    ASSERT_EQ(index.LineOf(starts[i]), i) << i;
+    // The unit before a line's start is its predecessor's last.
+    if (i > 0) {
+      ASSERT_EQ(index.LineOf(starts[i] - 1), i - 1) << i;
+    }
+  }
+  EXPECT_EQ(index.LineOf(text.size()), starts.size() - 1);
+
+  // Starting afresh gives the same lines.
+  CLineIndex whole;
+  whole.Update(text, CLineIndex::kAppendedNone);
+  for (size_t i = 0; i < starts.size(); ++i) ASSERT_EQ(whole.LineStart(i), starts[i]) << i;
+}
+
+TEST(LineIndexSize, AMillionLinesTakeAboutTwoAndAHalfBytesEach) {
+  std::u16string text;
+  for (int i = 0; i < 1000000; ++i) text += u"0123456\r\n";
+  CLineIndex index;
+  index.Update(text, CLineIndex::kAppendedNone);
+  ASSERT_EQ(index.LineCount(), 1000001u);
+  EXPECT_LT(index.MemoryBytes(), 1000001u * 26 / 10 + 64 * 1024);
+  EXPECT_EQ(index.LineStart(765432), 9u * 765432);
+  EXPECT_EQ(index.LineOf(9 * 999999 + 3), 999999u);
+  // Clearing gives the memory back.
+  index.Update(u"", CLineIndex::kAppendedNone);
+  EXPECT_LT(index.MemoryBytes(), 16u * 1024);
+}
