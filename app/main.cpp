@@ -29,9 +29,9 @@ bool g_bTextAsked = false;
 int PrintPorts(const char*);
 int PrintHelp(const char*);
 int PrintVersion(const char*);
+int AskText(const char*);
 int ChooseCapture(const char* pszFile);
 int ChooseRawCapture(const char* pszFile);
-int AskText(const char*);
 
 constexpr SOption kOptions[] = {
     {"--text", nullptr, "show the dialog in this text terminal, also where there is a display", AskText},

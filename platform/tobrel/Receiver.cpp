@@ -80,8 +80,9 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
       const auto nCount = static_cast<size_t>(nRead);
       CaptureReceived(nPort, bFull ? vecScratch.data() : pArea, nCount);
       if (bFull) {
-        ring.CountLost(nCount);
+        // The file has each event before a caller can learn of it.
         CaptureEvent(nPort, std::to_string(nCount) + " bytes lost: the receive buffer was full");
+        ring.CountLost(nCount);
       } else {
         ring.Commit(nCount);
       }
@@ -101,6 +102,6 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
     // End of file (hung up, adapter pulled) or EIO (pseudo-terminal's other side closed).
     break;
   }
-  ring.MarkGone();
   CaptureEvent(nPort, "device gone");
+  ring.MarkGone();
 }
