@@ -1,4 +1,11 @@
-// The desktop program: the application on the Qt view of the window system.
+// The program: the application on the desktop view of the window system
+// when there is a display, on the text view in a terminal otherwise.
+//   quorvel          the desktop view, or the text view with no display when
+//                    standard input and output are a terminal
+//   quorvel --text   the text view, also where there is a display
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +16,7 @@
 #include "DesktopApplication.h"
 #include "PortMap.h"
 #include "QtView.h"
+#include "TextView.h"
 #include "Tobrel.h"
 #include "TobrelCapture.h"
 #include "TobrelResults.h"
@@ -16,13 +24,17 @@
 
 namespace {
 
+bool g_bTextAsked = false;
+
 int PrintPorts(const char*);
 int PrintHelp(const char*);
 int PrintVersion(const char*);
+int AskText(const char*);
 int ChooseCapture(const char* pszFile);
 int ChooseRawCapture(const char* pszFile);
 
 constexpr SOption kOptions[] = {
+    {"--text", nullptr, "show the dialog in this text terminal, also where there is a display", AskText},
     {"--ports", nullptr, "print which device stands behind each COM number, and exit", PrintPorts},
     {"--capture", "FILE", "append what goes over the open ports to FILE, one text line per event", ChooseCapture},
     {"--capture-raw", "FILE", "append the received bytes alone to FILE, exactly as they came", ChooseRawCapture},
@@ -85,11 +97,14 @@ bool StartChosenCapture() {
   return false;
 }
 
-}  // namespace
+int AskText(const char*) {
+  g_bTextAsked = true;
+  return kContinue;
+}
 
-int main(int argc, char** argv) {
-  if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
-  if (!StartChosenCapture()) return 1;
+bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
+
+int RunDesktop(int argc, char** argv) {
   auto pApp = qtview::CreateDesktopApplication(argc, argv);
   if (!pApp) return 1;
   QGuiApplication::setApplicationName(QStringLiteral("quorvel"));
@@ -97,4 +112,36 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
   qtview::CQtView view;
   return AfxWinMain();
+}
+
+int RunText() {
+  if (!OnTerminal()) {
+    std::fprintf(stderr, "quorvel: --text needs a terminal on standard input and output.\n");
+    return 1;
+  }
+  tui::CTextView view;
+  std::string strError;
+  if (!view.Start(stdin, stdout, &strError)) {
+    std::fprintf(stderr, "quorvel: cannot show the terminal here: %s.\n", strError.c_str());
+    return 1;
+  }
+  int nResult = AfxWinMain();
+  view.Stop();
+  // Ended by a signal: the terminal is restored, and the signal takes its
+  // course, so whoever sent it sees it in the exit status.
+  if (int nSignal = view.EndingSignal()) {
+    signal(nSignal, SIG_DFL);
+    raise(nSignal);
+  }
+  return nResult;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
+  if (!StartChosenCapture()) return 1;
+  // The one place the view is chosen.
+  if (g_bTextAsked || (!qtview::HasDisplay() && OnTerminal())) return RunText();
+  return RunDesktop(argc, argv);
 }

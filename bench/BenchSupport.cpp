@@ -21,10 +21,13 @@
 #include <new>
 
 #include "CWinApp.h"
+#include "CaptureReader.h"
 #include "Dialog.h"
 #include "TerminalState.h"
 #include "TextConversion.h"
 #include "Timer.h"
+#include "TobrelCapture.h"
+#include "TobrelResults.h"
 #include "UserInput.h"
 #include "Window.h"
 #include "resource.h"
@@ -429,7 +432,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   SStreamRun run;
   run.nRssBefore = RssBytes();
   ResetPeakRss();
-
+  const uint64_t nTerminal0 = View().TerminalBytes();
   peer.StartStream(kind, nCount, nRate);
   const int64_t nWall0 = NowNs();
   const double fCpu0 = CpuSeconds();
@@ -455,6 +458,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   const int64_t nWall1 = NowNs();
   run.nPeakRss = PeakRssBytes();
 
+  run.nTerminalBytes = View().TerminalBytes() - nTerminal0;
   run.nSent = peer.Written();
   run.fCpuSeconds = fCpu1 - fCpu0;
   run.fWallSeconds = static_cast<double>(nWall1 - nWall0) * 1e-9;
@@ -493,7 +497,92 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   return run;
 }
 
+std::string TerminalRate(const SStreamRun& run) {
+  if (run.nTerminalBytes == 0) return "-";
+  return Number(static_cast<uint64_t>(static_cast<double>(run.nTerminalBytes) / run.fWallSeconds));
+}
+
 const char* KindName(EStreamKind kind) { return kind == EStreamKind::Lines ? "CR LF lines" : "no line breaks"; }
+
+namespace {
+
+// What a capture file holds of COM1's received stream.
+struct SCaptureCheck {
+  uint64_t nFileBytes = 0;
+  uint64_t nDecoded = 0;     // received bytes of COM1
+  uint64_t nMismatched = 0;  // of those, bytes that differ from the stream at their place
+  uint64_t nMissed = 0;      // lines of the file itself: bytes it missed
+  std::string strError;      // a line not in the format
+};
+
+// Reads the file line by line, so a large one needs no memory of its size.
+SCaptureCheck CheckCapture(const std::string& strPath, EStreamKind kind) {
+  SCaptureCheck check;
+  std::ifstream file(strPath, std::ios::binary);
+  if (!file) {
+    check.strError = "cannot read " + strPath;
+    return check;
+  }
+  CBenchPattern pattern(kind);
+  SCaptureLine line;
+  std::string strLine;
+  while (check.strError.empty() && std::getline(file, strLine)) {
+    check.nFileBytes += strLine.size() + 1;
+    if (!ParseCaptureLine(strLine, line, check.strError)) break;
+    if (line.strPort == "-") ++check.nMissed;
+    if (line.strPort != "COM1" || line.cDirection != '<') continue;
+    for (uint8_t byValue : line.vecBytes)
+      if (byValue != pattern.Next()) ++check.nMismatched;
+    check.nDecoded += line.vecBytes.size();
+  }
+  return check;
+}
+
+}  // namespace
+
+CCaptureComparison::CCaptureComparison(const std::string& strTitle)
+    : m_table("Capture file: " + strTitle,
+              {"stream", "MiB", "bytes lost without", "bytes lost with", "record", "file MiB", "decoded bytes",
+               "file holds", "CPU s/MiB without", "CPU s/MiB with", "capture adds %", "MiB/s into record without",
+               "MiB/s into record with"}) {}
+
+void CCaptureComparison::Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate,
+                             const SStreamRun& without) {
+  char szPath[] = "/tmp/quorvel-bench-capture-XXXXXX";
+  const int nFd = mkstemp(szPath);
+  if (nFd < 0) Die("mkstemp");
+  close(nFd);
+  if (StartCapture(szPath, ECaptureForm::Text) != TOBREL_OK) Die("StartCapture");
+  SStreamRun with = StreamThrough(hDlg, peer, kind, nCount, nRate);
+  // What the capture still holds at the end is its work too.
+  const double fCpu0 = CpuSeconds();
+  StopCapture();
+  with.fCpuSeconds += CpuSeconds() - fCpu0;
+  const SCaptureCheck check = CheckCapture(szPath, kind);
+  unlink(szPath);
+
+  const auto fMiB = [](const SStreamRun& run) { return static_cast<double>(run.nSent) / kMiB; };
+  const auto rate = [](const SStreamRun& run) {
+    return run.fRecordSeconds > 0 ? Fixed(static_cast<double>(run.nRecorded) / kMiB / run.fRecordSeconds, 1) : "-";
+  };
+  const bool bRecordEqual = with.check.nMissing == 0 && with.check.nExtra == 0 && with.check.nMismatched == 0;
+  const bool bFileEqual =
+      check.strError.empty() && check.nDecoded == with.nSent && check.nMismatched == 0 && check.nMissed == 0;
+  const double fWithout = without.fCpuSeconds / fMiB(without);
+  const double fWith = with.fCpuSeconds / fMiB(with);
+  if (!check.strError.empty()) std::fprintf(stderr, "bench: capture file: %s\n", check.strError.c_str());
+  m_table.AddRow({KindName(kind), Number(nCount / kMiB), Number(without.check.nMissing), Number(with.check.nMissing),
+                  bRecordEqual ? "equal" : "DIFFERS", Fixed(static_cast<double>(check.nFileBytes) / kMiB, 1),
+                  Number(check.nDecoded), bFileEqual ? "every byte, in order" : "DIFFERS", Fixed(fWithout, 4),
+                  Fixed(fWith, 4), Fixed(100 * (fWith - fWithout) / fWithout, 1), rate(without), rate(with)});
+}
+
+void CCaptureComparison::Print() const {
+  m_table.Print();
+  std::printf(
+      "To meet: the file holds every byte sent, in order, 0 bytes lost with it, and capture adds at most 10 %% to\n"
+      "the CPU per MiB.\n");
+}
 
 bool HasFlag(int argc, char** argv, std::string_view flag) {
   for (int i = 1; i < argc; ++i)

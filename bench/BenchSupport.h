@@ -138,6 +138,8 @@ class CView {
   virtual bool RunEvents(int64_t nDeadlineNs) = 0;
   // Finishes the view's work on what has changed.
   virtual void Settle() = 0;
+  // Bytes the view has written to the person's terminal, for a view that has one.
+  virtual uint64_t TerminalBytes() const { return 0; }
   // Units of the receive record the view shows, or could scroll to without
   // further work.
   virtual size_t ShownLength(HWND hDlg) = 0;
@@ -154,9 +156,11 @@ class CView {
   };
   virtual std::optional<SScrollFrames> MeasureScrolling(HWND hDlg) = 0;
 };
-// The view each benchmark program is linked with, set up from its command line.
+// The view each benchmark program is linked with, set up from its command
+// line: --text picks the text view where the program has the headless one.
 CView& SetUpView(int& argc, char** argv);
 CView& View();
+CView& TextBenchView();
 
 // Runs the terminal application on real time, with COM1 mapped to
 // strDevice; the scenario runs inside the dialog's modal loop, after which the
@@ -192,12 +196,27 @@ struct SStreamRun {
   double fMaxDelayMs = -1;   // a write's last byte reaching the pseudo-terminal to its showing
   double fP99DelayMs = -1;
   size_t nTicks = 0;
-  double fMaxGapMs = 0;  // the longest time between two ticks
+  double fMaxGapMs = 0;         // the longest time between two ticks
+  uint64_t nTerminalBytes = 0;  // written to the person's terminal meanwhile
 };
+// Bytes a second to the person's terminal, or "-" for a view without one.
+std::string TerminalRate(const SStreamRun& run);
 // bScroll also measures scrolling through the full record.
 SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate,
                          bool bScroll = false);
 const char* KindName(EStreamKind kind);
+
+// With --capture: each stream again with the serial library's capture file on (text form),
+// beside the run without it; the file is decoded and compared with what was sent.
+class CCaptureComparison {
+ public:
+  explicit CCaptureComparison(const std::string& strTitle);
+  void Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate, const SStreamRun& without);
+  void Print() const;
+
+ private:
+  CTable m_table;
+};
 
 bool HasFlag(int argc, char** argv, std::string_view flag);
 

@@ -1,4 +1,5 @@
-// The headless window system alone: the benchmark's own loop delivers ticks.
+// The headless window system alone: the benchmark's own loop delivers ticks;
+// or, with --text, the text view.
 #include "BenchSupport.h"
 
 namespace bench {
@@ -16,11 +17,15 @@ class CHeadlessView final : public CView {
   std::optional<SScrollFrames> MeasureScrolling(HWND) override { return std::nullopt; }
 };
 
-CHeadlessView g_view;
+CHeadlessView g_headless;
+CView* g_pView = &g_headless;
 
 }  // namespace
 
-CView& SetUpView(int&, char**) { return g_view; }
-CView& View() { return g_view; }
+CView& SetUpView(int& argc, char** argv) {
+  if (HasFlag(argc, argv, "--text")) g_pView = &TextBenchView();
+  return *g_pView;
+}
+CView& View() { return *g_pView; }
 
 }  // namespace bench

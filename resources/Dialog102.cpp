@@ -6,14 +6,33 @@
 namespace {
 
 using win::DialogItemTemplate;
-constexpr DWORD kList = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN;
-constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD kHiddenButton = WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD kLabel = WS_VISIBLE | WS_GROUP | SS_LEFT;
-constexpr DWORD kLine = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL;
-constexpr DWORD kRecord = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_MULTILINE | WS_VSCROLL;
-constexpr WindowClass kCombo = WindowClass::ComboBox, kBtn = WindowClass::Button, kStatic = WindowClass::Static,
-                      kEdit = WindowClass::Edit;
+
+// One maker a kind of control, as a resource script names them: the kind's
+// class and style, then the item's id, text and rectangle.
+DialogItemTemplate ComboBox(int id, short x, short y, short cx, short cy) {
+  return {WindowClass::ComboBox, WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, id, nullptr, x, y, cx, cy};
+}
+DialogItemTemplate LText(const char16_t* text, short x, short y, short cx, short cy) {
+  return {WindowClass::Static, WS_VISIBLE | WS_GROUP | SS_LEFT, IDC_STATIC, text, x, y, cx, cy};
+}
+DialogItemTemplate EditText(int id, short x, short y, short cx, short cy) {
+  return {WindowClass::Edit, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL, id, nullptr, x, y, cx, cy};
+}
+DialogItemTemplate MultiLineEdit(int id, short x, short y, short cx, short cy) {
+  constexpr DWORD style = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_MULTILINE | WS_VSCROLL;
+  return {WindowClass::Edit, style, id, nullptr, x, y, cx, cy};
+}
+DialogItemTemplate PushButton(int id, const char16_t* caption, short x, short y, short cx, short cy) {
+  return {WindowClass::Button, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, id, caption, x, y, cx, cy};
+}
+DialogItemTemplate GroupBox(const char16_t* caption, short x, short y, short cx, short cy) {
+  return {WindowClass::Button, WS_VISIBLE | BS_GROUPBOX, IDC_STATIC, caption, x, y, cx, cy};
+}
+// The item, created hidden.
+DialogItemTemplate Hidden(DialogItemTemplate item) {
+  item.style &= ~WS_VISIBLE;
+  return item;
+}
 
 const win::DialogTemplate kDialog102{WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
                                      WS_EX_APPWINDOW | WS_EX_CAPTIONOKBTN,
@@ -25,42 +44,42 @@ const win::DialogTemplate kDialog102{WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYS
                                      u"System",
                                      8,
                                      {
-                                         {kCombo, kList, IDC_COMBO_PORT, nullptr, 18, 23, 50, 101},
-                                         {kCombo, kList, IDC_COMBO_BAUD, nullptr, 70, 23, 50, 101},
-                                         {kStatic, kLabel, IDC_STATIC, u"Parity:", 18, 36, 26, 11},
-                                         {kCombo, kList, IDC_COMBO_PARITY, nullptr, 18, 47, 51, 101},
-                                         {kCombo, kList, IDC_COMBO_DATABITS, nullptr, 70, 47, 23, 101},
-                                         {kCombo, kList, IDC_COMBO_STOPBITS, nullptr, 94, 47, 50, 50},
-                                         {kBtn, kButton, IDC_BUTTON_OPEN, u"Open Com", 18, 62, 63, 13},
-                                         {kBtn, kButton, IDC_BUTTON_CLOSE, u"Close Com", 82, 62, 61, 13},
-                                         {kEdit, kLine, IDC_EDIT_STATUS, nullptr, 6, 252, 268, 17},
-                                         {kEdit, kLine, IDC_EDIT_SEND, nullptr, 163, 73, 103, 16},
-                                         {kBtn, kButton, IDC_BUTTON_SEND, u"Send", 164, 92, 102, 13},
-                                         {kStatic, kLabel, IDC_STATIC, u"iKestra Slot On:", 165, 10, 44, 11},
-                                         {kCombo, kList, IDC_COMBO_SLOT, nullptr, 163, 22, 62, 101},
-                                         {kEdit, kRecord, IDC_EDIT_RECEIVE_RECORD, nullptr, 152, 136, 116, 97},
-                                         {kEdit, kRecord, IDC_EDIT_SEND_RECORD, nullptr, 14, 136, 129, 96},
-                                         {kBtn, kButton, IDC_BUTTON_CLEAR_RECEIVE, u"Clear Receive", 152, 236, 115, 13},
-                                         {kBtn, kButton, IDC_BUTTON_CLEAR_SEND, u"Clear Send", 15, 236, 127, 13},
-                                         {kCombo, kList, IDC_COMBO_TERMINATOR, nullptr, 163, 49, 97, 87},
-                                         {kStatic, kLabel, IDC_STATIC, u"Send String With:", 165, 38, 67, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"Data Bit:", 62, 36, 37, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"Stop Bit:", 100, 37, 37, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"COM Port:", 20, 10, 47, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"Baudrate:", 71, 10, 47, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"Send String:", 164, 64, 67, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"Send String Record:", 17, 125, 66, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"Receive String Record:", 151, 124, 93, 11},
-                                         {kStatic, kLabel, IDC_STATIC, u"Interval:", 24, 89, 30, 11},
-                                         {kEdit, kLine, IDC_EDIT_INTERVAL, nullptr, 54, 87, 49, 14},
-                                         {kBtn, kButton, IDC_BUTTON_SET, u"Set", 105, 87, 37, 13},
-                                         {kBtn, kButton, IDC_BUTTON_START_AUTO, u"Start Auto", 22, 105, 59, 13},
-                                         {kBtn, kButton, IDC_BUTTON_STOP_AUTO, u"Stop Auto", 87, 105, 56, 13},
-                                         {kBtn, WS_VISIBLE | BS_GROUPBOX, IDC_STATIC, u"Auto Send", 16, 78, 130, 45},
-                                         {kCombo, kList, IDC_COMBO_TAIL, nullptr, 232, 111, 35, 87},
-                                         {kStatic, kLabel, IDC_STATIC, u"Delet Recive String tail:", 154, 112, 78, 11},
-                                         {kBtn, kHiddenButton, IDC_BUTTON_SCAN, u"ScanKes", 238, 28, 36, 14},
-                                         {kBtn, kHiddenButton, IDC_BUTTON_NAME_QUERY, u"Button1", 113, 15, 50, 11},
+                                         ComboBox(IDC_COMBO_PORT, 18, 23, 50, 101),
+                                         ComboBox(IDC_COMBO_BAUD, 70, 23, 50, 101),
+                                         LText(u"Parity:", 18, 36, 26, 11),
+                                         ComboBox(IDC_COMBO_PARITY, 18, 47, 51, 101),
+                                         ComboBox(IDC_COMBO_DATABITS, 70, 47, 23, 101),
+                                         ComboBox(IDC_COMBO_STOPBITS, 94, 47, 50, 50),
+                                         PushButton(IDC_BUTTON_OPEN, u"Open Com", 18, 62, 63, 13),
+                                         PushButton(IDC_BUTTON_CLOSE, u"Close Com", 82, 62, 61, 13),
+                                         EditText(IDC_EDIT_STATUS, 6, 252, 268, 17),
+                                         EditText(IDC_EDIT_SEND, 163, 73, 103, 16),
+                                         PushButton(IDC_BUTTON_SEND, u"Send", 164, 92, 102, 13),
+                                         LText(u"iKestra Slot On:", 165, 10, 44, 11),
+                                         ComboBox(IDC_COMBO_SLOT, 163, 22, 62, 101),
+                                         MultiLineEdit(IDC_EDIT_RECEIVE_RECORD, 152, 136, 116, 97),
+                                         MultiLineEdit(IDC_EDIT_SEND_RECORD, 14, 136, 129, 96),
+                                         PushButton(IDC_BUTTON_CLEAR_RECEIVE, u"Clear Receive", 152, 236, 115, 13),
+                                         PushButton(IDC_BUTTON_CLEAR_SEND, u"Clear Send", 15, 236, 127, 13),
+                                         ComboBox(IDC_COMBO_TERMINATOR, 163, 49, 97, 87),
+                                         LText(u"Send String With:", 165, 38, 67, 11),
+                                         LText(u"Data Bit:", 62, 36, 37, 11),
+                                         LText(u"Stop Bit:", 100, 37, 37, 11),
+                                         LText(u"COM Port:", 20, 10, 47, 11),
+                                         LText(u"Baudrate:", 71, 10, 47, 11),
+                                         LText(u"Send String:", 164, 64, 67, 11),
+                                         LText(u"Send String Record:", 17, 125, 66, 11),
+                                         LText(u"Receive String Record:", 151, 124, 93, 11),
+                                         LText(u"Interval:", 24, 89, 30, 11),
+                                         EditText(IDC_EDIT_INTERVAL, 54, 87, 49, 14),
+                                         PushButton(IDC_BUTTON_SET, u"Set", 105, 87, 37, 13),
+                                         PushButton(IDC_BUTTON_START_AUTO, u"Start Auto", 22, 105, 59, 13),
+                                         PushButton(IDC_BUTTON_STOP_AUTO, u"Stop Auto", 87, 105, 56, 13),
+                                         GroupBox(u"Auto Send", 16, 78, 130, 45),
+                                         ComboBox(IDC_COMBO_TAIL, 232, 111, 35, 87),
+                                         LText(u"Delet Recive String tail:", 154, 112, 78, 11),
+                                         Hidden(PushButton(IDC_BUTTON_SCAN, u"ScanKes", 238, 28, 36, 14)),
+                                         Hidden(PushButton(IDC_BUTTON_NAME_QUERY, u"Button1", 113, 15, 50, 11)),
                                      }};
 
 win::DialogInit MakeInit() {

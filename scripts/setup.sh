@@ -3,8 +3,9 @@
 
 # desktop-file-utils checks the desktop entry; the fonts are a fresh Debian desktop's
 # (GNOME's, Plasma's, the others'), which the layout tests measure captions in.
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-          clang libclang-rt-14-dev clang-format desktop-file-utils
+# ncurses draws the text view, tmux runs it in its tests.
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
+          libncurses-dev ncurses-term tmux clang libclang-rt-14-dev clang-format desktop-file-utils
           fonts-dejavu-core fonts-cantarell fonts-noto-core)
 
 ensure_packages() {

@@ -10,7 +10,8 @@ namespace {
 
 constexpr const char* kNoDisplay =
     "quorvel: there is no display to open the terminal on%s.\n"
-    "Run it in a desktop session, or on a virtual display:\n"
+    "Run it in a desktop session, in a text terminal (quorvel --text, or ./run --text),\n"
+    "or on a virtual display:\n"
     "  sudo apt-get install xvfb\n"
     "  xvfb-run ./run\n";
 
@@ -39,8 +40,10 @@ void StartingHandler(QtMsgType type, const QMessageLogContext& context, const QS
 
 }  // namespace
 
+bool HasDisplay() { return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"); }
+
 std::unique_ptr<QApplication> CreateDesktopApplication(int& argc, char** argv) {
-  if (!IsSet("QT_QPA_PLATFORM") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
+  if (!HasDisplay()) {
     std::fprintf(stderr, kNoDisplay, " (neither DISPLAY nor WAYLAND_DISPLAY is set)");
     return nullptr;
   }

@@ -7,6 +7,8 @@
 
 namespace qtview {
 
+// Whether a display is named, for Qt to connect to.
+bool HasDisplay();
 // Null when there is no display; the message has been written to stderr.
 std::unique_ptr<QApplication> CreateDesktopApplication(int& argc, char** argv);
 

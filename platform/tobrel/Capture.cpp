@@ -206,11 +206,12 @@ bool CCapture::WriteBatch() {
     m_formatter.Event(WallClock::now(), 0, "the file missed " + std::to_string(m_nMissed) + " bytes: " + m_strMissedWhy,
                       strHead);
   }
+  // The head goes in front of the batch only when there is one: a batch can hold many MiB.
+  if (!strHead.empty()) m_strBatch.insert(0, strHead);
   size_t nWritten = 0;
   if (m_nFd >= 0) {
-    const std::string strAll = strHead + m_strBatch;
-    while (nWritten < strAll.size()) {
-      const ssize_t nDone = write(m_nFd, strAll.data() + nWritten, strAll.size() - nWritten);
+    while (nWritten < m_strBatch.size()) {
+      const ssize_t nDone = write(m_nFd, m_strBatch.data() + nWritten, m_strBatch.size() - nWritten);
       if (nDone > 0) {
         nWritten += static_cast<size_t>(nDone);
         continue;
@@ -219,8 +220,8 @@ bool CCapture::WriteBatch() {
       nErrno = nDone < 0 ? errno : ENOSPC;
       break;
     }
-    if (nWritten != 0) m_bMidLine = strAll[nWritten - 1] != '\n';
-    if (nWritten == strAll.size()) {
+    if (nWritten != 0) m_bMidLine = m_strBatch[nWritten - 1] != '\n';
+    if (nWritten == m_strBatch.size()) {
       m_nMissed = 0;
       m_bFailing = false;
       return true;

@@ -1,7 +1,9 @@
 #include "Messages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "PortMap.h"
 #include "Tobrel.h"
@@ -16,82 +18,74 @@ struct SLastCall {
 };
 thread_local SLastCall t_lastCall;
 
-// "What: advice."
-std::string Sentence(const char* pszWhat, const char* pszAdvice) {
-  return std::string(pszWhat) + ": " + pszAdvice + ".";
-}
+// The generic text of each code: what happened, then what to do about it when that is one
+// of the shared phrases.
+struct SGenericText {
+  uint32_t nCode;
+  const char* pszWhat;
+  const char* pszAdvice;
+};
+
+constexpr SGenericText kGenericTexts[] = {
+    {TOBREL_OK, "OK", nullptr},
+    {TOBREL_ERR_PORT_NUMBER, "There is no such port:", kChoosePort},
+    {TOBREL_ERR_NOT_OPEN, "The port is not open. Open it first.", nullptr},
+    {TOBREL_ERR_IN_USE, "The port is in use by another program. Close that program or choose another port.", nullptr},
+    {TOBREL_ERR_NO_DEVICE, "The port has no device. Plug one in and open again, or set QUORVEL_COMn to its device.",
+     nullptr},
+    {TOBREL_ERR_NO_HARDWARE,
+     "The port's device has no serial hardware behind it. Set QUORVEL_COMn to the device of your adapter, for "
+     "example /dev/ttyUSB0.",
+     nullptr},
+    {TOBREL_ERR_PERMISSION, "Permission denied for the port's device.", nullptr},
+    {TOBREL_ERR_CONSOLE,
+     "The port's device is a console or the program's own terminal, which a test terminal must not take over. Set "
+     "QUORVEL_COMn to another device.",
+     nullptr},
+    {TOBREL_ERR_NOT_A_TTY, "The port's device is not a serial port. Set QUORVEL_COMn to the device of your adapter.",
+     nullptr},
+    {TOBREL_ERR_BAUD, "No baud rate chosen:", kChooseBaud},
+    {TOBREL_ERR_DATA_BITS, "No valid data bits chosen:", kChooseDataBits},
+    {TOBREL_ERR_PARITY, "No parity chosen:", kChooseParity},
+    {TOBREL_ERR_STOP_BITS, "No stop bits chosen:", kChooseStopBits},
+    {TOBREL_ERR_STOP_BITS_UNSUPPORTED,
+     "1.5 stop bits are not supported with 6, 7 or 8 data bits: they need 5 data bits. Pick 1 or 2 stop bits.",
+     nullptr},
+    {TOBREL_ERR_TWO_STOP_FIVE_DATA,
+     "2 stop bits are not supported with 5 data bits, which use 1.5. Pick 1 or 1.5 stop bits.", nullptr},
+    {TOBREL_ERR_SETTINGS_REFUSED, "The device did not take the settings.", kSettingsAdvice},
+    {TOBREL_ERR_SEND_STALLED, "Queued bytes wait to go out: the device takes no data.", kFlowAdvice},
+    {TOBREL_ERR_SEND_QUEUE_FULL, "The output queue is full and the block was not sent. Send less, or less often.",
+     nullptr},
+    {TOBREL_ERR_SEND_DROPPED, "The port is closed; queued bytes that could not go out were dropped.", nullptr},
+    {TOBREL_ERR_DISCONNECTED, "The port's device has disconnected.", kReplugAdvice},
+    {TOBREL_ERR_SEND_FAILED, "Sending failed.", nullptr},
+    {TOBREL_ERR_NO_BUFFER, "No buffer was given for the data.", nullptr},
+    {TOBREL_ERR_RECEIVE_TIMEOUT, "Fewer bytes than asked for arrived in time; those that did stay buffered.", nullptr},
+    {TOBREL_ERR_OVERFLOW, "The receive buffer filled up and bytes were lost.", kReadMoreOften},
+    {TOBREL_ERR_REPLY_TIMEOUT, "No complete reply (ending with CR) arrived in time.", nullptr},
+    {TOBREL_ERR_REPLY_TRUNCATED, "The reply was longer than 99 characters and was cut.", nullptr},
+    {TOBREL_ERR_CHECKSUM, "The reply's checksum is missing or wrong.", nullptr},
+    {TOBREL_ERR_CAPTURE, "The capture file cannot be written.", nullptr},
+    {TOBREL_ERR_OPEN_COM, "The port could not be opened.", nullptr},
+};
 
 }  // namespace
 
 std::string GenericText(uint32_t nCode) {
-  switch (nCode) {
-    case TOBREL_OK:
-      return "OK";
-    case TOBREL_ERR_PORT_NUMBER:
-      return Sentence("There is no such port", kChoosePort);
-    case TOBREL_ERR_NOT_OPEN:
-      return "The port is not open. Open it first.";
-    case TOBREL_ERR_IN_USE:
-      return "The port is in use by another program. Close that program or choose another port.";
-    case TOBREL_ERR_NO_DEVICE:
-      return "The port has no device. Plug one in and open again, or set QUORVEL_COMn to its device.";
-    case TOBREL_ERR_NO_HARDWARE:
-      return "The port's device has no serial hardware behind it. Set QUORVEL_COMn to the device "
-             "of your adapter, for example /dev/ttyUSB0.";
-    case TOBREL_ERR_PERMISSION:
-      return "Permission denied for the port's device.";
-    case TOBREL_ERR_CONSOLE:
-      return "The port's device is a console or the program's own terminal, which a test terminal must not take "
-             "over. Set QUORVEL_COMn to another device.";
-    case TOBREL_ERR_NOT_A_TTY:
-      return "The port's device is not a serial port. Set QUORVEL_COMn to the device of your adapter.";
-    case TOBREL_ERR_BAUD:
-      return Sentence("No baud rate chosen", kChooseBaud);
-    case TOBREL_ERR_DATA_BITS:
-      return Sentence("No valid data bits chosen", kChooseDataBits);
-    case TOBREL_ERR_PARITY:
-      return Sentence("No parity chosen", kChooseParity);
-    case TOBREL_ERR_STOP_BITS:
-      return Sentence("No stop bits chosen", kChooseStopBits);
-    case TOBREL_ERR_STOP_BITS_UNSUPPORTED:
-      return "1.5 stop bits are not supported with 6, 7 or 8 data bits: they need 5 data bits. "
-             "Pick 1 or 2 stop bits.";
-    case TOBREL_ERR_TWO_STOP_FIVE_DATA:
-      return "2 stop bits are not supported with 5 data bits, which use 1.5. Pick 1 or 1.5 stop bits.";
-    case TOBREL_ERR_SETTINGS_REFUSED:
-      return std::string("The device did not take the settings. ") + kSettingsAdvice;
-    case TOBREL_ERR_SEND_STALLED:
-      return std::string("Queued bytes wait to go out: the device takes no data. ") + kFlowAdvice;
-    case TOBREL_ERR_SEND_QUEUE_FULL:
-      return "The output queue is full and the block was not sent. Send less, or less often.";
-    case TOBREL_ERR_SEND_DROPPED:
-      return "The port is closed; queued bytes that could not go out were dropped.";
-    case TOBREL_ERR_DISCONNECTED:
-      return std::string("The port's device has disconnected. ") + kReplugAdvice;
-    case TOBREL_ERR_SEND_FAILED:
-      return "Sending failed.";
-    case TOBREL_ERR_NO_BUFFER:
-      return "No buffer was given for the data.";
-    case TOBREL_ERR_RECEIVE_TIMEOUT:
-      return "Fewer bytes than asked for arrived in time; those that did stay buffered.";
-    case TOBREL_ERR_OVERFLOW:
-      return std::string("The receive buffer filled up and bytes were lost. ") + kReadMoreOften;
-    case TOBREL_ERR_REPLY_TIMEOUT:
-      return "No complete reply (ending with CR) arrived in time.";
-    case TOBREL_ERR_REPLY_TRUNCATED:
-      return "The reply was longer than 99 characters and was cut.";
-    case TOBREL_ERR_CHECKSUM:
-      return "The reply's checksum is missing or wrong.";
-    case TOBREL_ERR_CAPTURE:
-      return "The capture file cannot be written.";
-    case TOBREL_ERR_OPEN_COM:
-      return "The port could not be opened.";
-    default: {
-      char szUnknown[64];
-      std::snprintf(szUnknown, sizeof szUnknown, "Unknown result 0x%X (%u)", nCode, nCode);
-      return szUnknown;
-    }
+  const auto it = std::find_if(std::begin(kGenericTexts), std::end(kGenericTexts),
+                               [&](const SGenericText& text) { return text.nCode == nCode; });
+  if (it == std::end(kGenericTexts)) {
+    char szUnknown[64];
+    std::snprintf(szUnknown, sizeof szUnknown, "Unknown result 0x%X (%u)", nCode, nCode);
+    return szUnknown;
   }
+  std::string strText = it->pszWhat;
+  if (it->pszAdvice == nullptr) return strText;
+  // "What: advice." or "What. Advice."
+  strText += std::string(" ") + it->pszAdvice;
+  if (!strText.ends_with('.')) strText += '.';
+  return strText;
 }
 
 uint32_t Report(uint32_t nCode, std::string strMessage) {

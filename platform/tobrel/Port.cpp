@@ -46,21 +46,20 @@ bool IsPseudoTerminal(dev_t nDevice) {
   return (nMajor >= 136 && nMajor <= 143) || nMajor == 3;
 }
 
-std::string UserName(uid_t nUid) {
-  passwd pwd{};
-  passwd* pFound = nullptr;
+// The name of a user or group (getpwuid_r, getgrgid_r), else "uid 1000" or "gid 20".
+template <typename TEntry, typename TId>
+std::string EntryName(TId nId, int (*pfnLookUp)(TId, TEntry*, char*, size_t, TEntry**), char* TEntry::*pName,
+                      const char* pszKind) {
+  TEntry entry{};
+  TEntry* pFound = nullptr;
   char szBuffer[1024];
-  if (getpwuid_r(nUid, &pwd, szBuffer, sizeof szBuffer, &pFound) == 0 && pFound != nullptr) return pFound->pw_name;
-  return "uid " + std::to_string(nUid);
+  if (pfnLookUp(nId, &entry, szBuffer, sizeof szBuffer, &pFound) == 0 && pFound != nullptr) return pFound->*pName;
+  return std::string(pszKind) + " " + std::to_string(nId);
 }
 
-std::string GroupName(gid_t nGid) {
-  group grp{};
-  group* pFound = nullptr;
-  char szBuffer[1024];
-  if (getgrgid_r(nGid, &grp, szBuffer, sizeof szBuffer, &pFound) == 0 && pFound != nullptr) return pFound->gr_name;
-  return "gid " + std::to_string(nGid);
-}
+std::string UserName(uid_t nUid) { return EntryName(nUid, getpwuid_r, &passwd::pw_name, "uid"); }
+
+std::string GroupName(gid_t nGid) { return EntryName(nGid, getgrgid_r, &group::gr_name, "gid"); }
 
 std::string AdapterHint(uint8_t nPort) {
   return "Set " + PortVariable(nPort) + " to the device of your adapter, for example /dev/ttyUSB0.";

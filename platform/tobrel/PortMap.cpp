@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <numeric>
+#include <string_view>
 #include <vector>
 
 #include "Console.h"
@@ -26,6 +27,19 @@ bool SameFile(const std::string& strA, const std::string& strB) {
 
 SPortTarget DeviceTarget(const SSerialDevice& device) {
   return {ShownDevice(device.strName), SystemPath(ShownDevice(device.strName)), false, device};
+}
+
+// The entries of the ports that stand behind something, in COM order, joined by separator.
+template <typename FEntry>
+std::string JoinShownPorts(const CTargets& targets, std::string_view separator, FEntry entry) {
+  std::string strText;
+  for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) {
+    const SPortTarget& target = targets[nPort];
+    if (target.strShown.empty()) continue;
+    if (!strText.empty()) strText += separator;
+    strText += entry(nPort, target);
+  }
+  return strText;
 }
 
 }  // namespace
@@ -108,28 +122,19 @@ std::string TargetProblem(const SPortTarget& target) {
 }
 
 std::string DescribePortMap(const CTargets& targets) {
-  std::string strText;
-  for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) {
-    const SPortTarget& target = targets[nPort];
-    if (target.strShown.empty()) continue;
-    if (!strText.empty()) strText += '\n';
-    strText += PortName(nPort) + ": " + DescribeTarget(target);
-    if (target.bFromVariable) strText += " (" + PortVariable(nPort) + ")";
-    if (!target.device.strById.empty()) strText += " (by-id " + target.device.strById + ")";
-    if (const std::string strProblem = TargetProblem(target); !strProblem.empty()) strText += ": " + strProblem;
-  }
-  return strText;
+  return JoinShownPorts(targets, "\n", [](uint8_t nPort, const SPortTarget& target) {
+    std::string strLine = PortName(nPort) + ": " + DescribeTarget(target);
+    if (target.bFromVariable) strLine += " (" + PortVariable(nPort) + ")";
+    if (!target.device.strById.empty()) strLine += " (by-id " + target.device.strById + ")";
+    if (const std::string strProblem = TargetProblem(target); !strProblem.empty()) strLine += ": " + strProblem;
+    return strLine;
+  });
 }
 
 std::string ListPortMap(const CTargets& targets) {
-  std::string strText;
-  for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) {
-    const SPortTarget& target = targets[nPort];
-    if (target.strShown.empty()) continue;
-    if (!strText.empty()) strText += ", ";
-    strText += PortName(nPort) + " (" + DescribeTarget(target);
-    if (const std::string strProblem = TargetProblem(target); !strProblem.empty()) strText += ", " + strProblem;
-    strText += ")";
-  }
-  return strText;
+  return JoinShownPorts(targets, ", ", [](uint8_t nPort, const SPortTarget& target) {
+    std::string strEntry = PortName(nPort) + " (" + DescribeTarget(target);
+    if (const std::string strProblem = TargetProblem(target); !strProblem.empty()) strEntry += ", " + strProblem;
+    return strEntry + ")";
+  });
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <system_error>
 #include <vector>
 
@@ -15,11 +16,13 @@ namespace {
 
 // Read size into the ring, and the scratch for bytes that find it full.
 constexpr size_t kReadChunk = 64 * 1024;
-// After a read of fewer bytes than this the reader lets the next ones gather in the kernel
-// for kGatherMs instead of waking for every few: at 921600 baud that is about 900 bytes,
-// well within what the kernel keeps even at several times that rate.
-constexpr size_t kTrickle = 1024;
+// On a slow line the thread waits a moment after each read for bytes to
+// gather instead of waking for every few. The wait is far below the receive
+// poll's 50 ms, and at the rate below which it waits fills far less than
+// the kernel's buffer; a faster stream is read as it comes.
 constexpr int kGatherMs = 10;
+constexpr uint64_t kGatherBelowBytesPerSecond = 256 * 1024;
+constexpr auto kRateWindow = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -54,6 +57,10 @@ void CReceiver::Stop() {
 void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
   std::vector<uint8_t> vecScratch(kReadChunk);
   pollfd afd[2] = {{nFd, POLLIN, 0}, {m_nStopFd, POLLIN, 0}};
+  // The rate of the last window decides whether the next reads gather.
+  auto windowStart = std::chrono::steady_clock::now();
+  uint64_t nWindowBytes = 0;
+  bool bGather = false;
   for (;;) {
     if (poll(afd, 2, -1) < 0) {
       if (errno == EINTR) continue;
@@ -73,16 +80,21 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
       const auto nCount = static_cast<size_t>(nRead);
       CaptureReceived(nPort, bFull ? vecScratch.data() : pArea, nCount);
       if (bFull) {
-        ring.CountLost(nCount);
+        // The file has each event before a caller can learn of it.
         CaptureEvent(nPort, std::to_string(nCount) + " bytes lost: the receive buffer was full");
+        ring.CountLost(nCount);
       } else {
         ring.Commit(nCount);
       }
-      if (nCount < kTrickle) {
-        pollfd stop = afd[1];
-        while (poll(&stop, 1, kGatherMs) < 0 && errno == EINTR) {
-        }
+      nWindowBytes += nCount;
+      const auto now = std::chrono::steady_clock::now();
+      if (now - windowStart >= kRateWindow) {
+        const auto nElapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - windowStart).count();
+        bGather = nWindowBytes * 1000 < kGatherBelowBytesPerSecond * static_cast<uint64_t>(nElapsedMs);
+        windowStart = now;
+        nWindowBytes = 0;
       }
+      if (bGather && poll(&afd[1], 1, kGatherMs) > 0) return;
       continue;
     }
     const bool bHangUp = afd[0].revents & (POLLHUP | POLLERR);
@@ -90,6 +102,6 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
     // End of file (hung up, adapter pulled) or EIO (pseudo-terminal's other side closed).
     break;
   }
-  ring.MarkGone();
   CaptureEvent(nPort, "device gone");
+  ring.MarkGone();
 }

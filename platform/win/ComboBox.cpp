@@ -4,7 +4,8 @@
 //
 // The field shows the selected item. Setting the selection by code is silent
 // and an index out of range clears the selection and the field. A person's
-// pick selects, shows the item and notifies CBN_SELCHANGE. A person's typing
+// pick, or Up and Down on the list, selects, shows the item and notifies
+// CBN_SELCHANGE. A person's typing
 // leaves the typed text in the field and the list with no selection, even
 // when the text matches an item, and notifies CBN_EDITCHANGE.
 #include <algorithm>
@@ -69,6 +70,17 @@ LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
       Select(hWnd, static_cast<int>(wParam));
       NotifyParent(hWnd, CBN_SELCHANGE);
       return TRUE;
+    case WM_KEYDOWN: {
+      // Up and Down pick the item before or after the selected one; with
+      // none selected, the first.
+      if (wParam != VK_UP && wParam != VK_DOWN) break;
+      int nNext = hWnd->curSel < 0 ? 0 : hWnd->curSel + (wParam == VK_UP ? -1 : 1);
+      if (nNext != hWnd->curSel && nNext >= 0 && InRange(hWnd, static_cast<WPARAM>(nNext))) {
+        Select(hWnd, nNext);
+        NotifyParent(hWnd, CBN_SELCHANGE);
+      }
+      return 0;
+    }
     case WM_INPUTTEXT:
       // The text first, so a view that sees the selection go finds the
       // field already holding what was typed.

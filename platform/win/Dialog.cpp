@@ -33,17 +33,17 @@ bool IsPushButton(HWND h, DWORD type) {
   return GetWindowClass(h) == WindowClass::Button && (GetWindowStyle(h) & BS_TYPEMASK) == type;
 }
 
-// Enter in a dialog with a default push button is the command of the push
-// button with the focus, or else of the default one; in a dialog without one
-// (as the terminal's template) it is the OK command.
+// A push button is the default one while it has the focus, so Enter is its
+// command; otherwise it is the default push button's, and in a dialog without
+// one (as the terminal's template) the OK command.
 int EnterCommand(HWND hDlg) {
+  HWND hFocus = GetFocus();
+  if (hFocus && GetParent(hFocus) == hDlg &&
+      (IsPushButton(hFocus, BS_PUSHBUTTON) || IsPushButton(hFocus, BS_DEFPUSHBUTTON)))
+    return GetDlgCtrlID(hFocus);
   const auto& children = GetChildren(hDlg);
   auto itDefault = std::ranges::find_if(children, [](HWND h) { return IsPushButton(h, BS_DEFPUSHBUTTON); });
-  if (itDefault == children.end()) return IDOK;
-  HWND hFocus = GetFocus();
-  bool bFocusOnButton = hFocus && GetParent(hFocus) == hDlg &&
-                        (IsPushButton(hFocus, BS_PUSHBUTTON) || IsPushButton(hFocus, BS_DEFPUSHBUTTON));
-  return GetDlgCtrlID(bFocusOnButton ? hFocus : *itDefault);
+  return itDefault == children.end() ? IDOK : GetDlgCtrlID(*itDefault);
 }
 
 }  // namespace

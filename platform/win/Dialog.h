@@ -57,6 +57,6 @@ BOOL EndDialog(HWND hDlg, int nResult);
 bool IsDialogEnded(HWND hDlg);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
 // Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
-// Enter is the OK command (or a push button's, in a dialog with a default
-// push button) and Escape the Cancel command.
+// Enter is the command of the focused push button, else of the default push
+// button, else the OK command; Escape is the Cancel command.
 bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift);

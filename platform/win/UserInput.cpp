@@ -33,6 +33,12 @@ bool Focus(HWND hCtl) {
   return true;
 }
 
+bool Key(HWND hCtl, UINT vk) {
+  if (!Reachable(hCtl)) return false;
+  SendMessage(hCtl, WM_KEYDOWN, vk, 0);
+  return true;
+}
+
 bool PressKey(HWND hDlg, UINT vk, bool bShift) { return Reachable(hDlg) && IsDialogMessage(hDlg, vk, bShift); }
 
 bool Close(HWND hDlg) {

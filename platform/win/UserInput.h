@@ -24,6 +24,8 @@ bool Pick(HWND hCombo, int nIndex);
 // and the parent hears CBN_EDITCHANGE).
 bool Edit(HWND hField, std::u16string_view text);
 bool Focus(HWND hCtl);
+// WM_KEYDOWN: a key pressed on a control, for its class procedure.
+bool Key(HWND hCtl, UINT vk);
 // Keyboard navigation of the dialog manager.
 bool PressKey(HWND hDlg, UINT vk, bool bShift = false);
 // The caption's close and OK buttons.

@@ -49,6 +49,7 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT BM_CLICK = 0x00F5;
 constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
@@ -128,6 +129,8 @@ constexpr UINT MB_DEFMASK = 0x0F00;
 constexpr UINT VK_TAB = 0x09;
 constexpr UINT VK_RETURN = 0x0D;
 constexpr UINT VK_ESCAPE = 0x1B;
+constexpr UINT VK_UP = 0x26;
+constexpr UINT VK_DOWN = 0x28;
 
 // Timers.
 constexpr UINT USER_TIMER_MINIMUM = 10;

@@ -152,6 +152,8 @@ TEST_F(CViewBoxTest, EnterWithARecordShowsTheBoxAsAWindowAndItsButtonsAnswer) {
   int nResult = RunDialog([&] {
     ClickButton(IDC_BUTTON_SEND);
     auto* pSend = Widget<QLineEdit>(IDC_EDIT_SEND);
+    // Back in the field, as after typing a command: Enter on the button would click it again.
+    QTest::mouseClick(pSend, Qt::LeftButton);
     bool bAnswered = false;
     // The box runs its own loop inside the key press; answer it from there.
     QTimer::singleShot(0, [&] {

@@ -15,17 +15,26 @@
 
 namespace {
 
+std::string Lines(int nFrom, int nTo) {
+  std::string lines;
+  for (int i = nFrom; i < nTo; ++i) lines += "line " + std::to_string(i) + "\r\n";
+  return lines;
+}
+
 class CReceiveRecordTest : public CFakeViewTest {
  protected:
   qtview::CRecordWindow* Record() const { return Widget<qtview::CRecordWindow>(IDC_EDIT_RECEIVE_RECORD); }
   QWidget* Viewport() const { return Record()->viewport(); }
-  void Receive(const std::string& text) {
-    serial.Arrive(text);
-    while (serial.Waiting() > 0) Advance(50);
-  }
+  void Receive(const std::string& text) { Receive(Bytes(text)); }
   void Receive(const std::vector<uint8_t>& bytes) {
     serial.Arrive(bytes);
     while (serial.Waiting() > 0) Advance(50);
+  }
+  // Opens the port and lets the record fill with lines 0 to nLines - 1, the top in view.
+  qtview::CRecordWindow* ReceiveLines(int nLines) {
+    ClickButton(IDC_BUTTON_OPEN);
+    Receive(Lines(0, nLines));
+    return Record();
   }
   // Where the text of a visible row starts, in the viewport.
   QPoint RowPoint(int nRow, int nX = 1) const {
@@ -54,17 +63,9 @@ class CReceiveRecordTest : public CFakeViewTest {
   }
 };
 
-std::string Lines(int nFrom, int nTo) {
-  std::string lines;
-  for (int i = nFrom; i < nTo; ++i) lines += "line " + std::to_string(i) + "\r\n";
-  return lines;
-}
-
 TEST_F(CReceiveRecordTest, ScrollingByBarWheelAndKeysWithoutFollowingNewText) {
   RunApp([&] {
-    ClickButton(IDC_BUTTON_OPEN);
-    Receive(Lines(0, 200));
-    qtview::CRecordWindow* pRecord = Record();
+    qtview::CRecordWindow* pRecord = ReceiveLines(200);
     QScrollBar* pBar = pRecord->verticalScrollBar();
     int nPage = static_cast<int>(pRecord->VisibleRows().size());
     ASSERT_GT(nPage, 3);
@@ -114,9 +115,7 @@ TEST_F(CReceiveRecordTest, ScrollingByBarWheelAndKeysWithoutFollowingNewText) {
 
 TEST_F(CReceiveRecordTest, AnAppendKeepsScrollPositionAndSelection) {
   RunApp([&] {
-    ClickButton(IDC_BUTTON_OPEN);
-    Receive(Lines(0, 200));
-    qtview::CRecordWindow* pRecord = Record();
+    qtview::CRecordWindow* pRecord = ReceiveLines(200);
     QScrollBar* pBar = pRecord->verticalScrollBar();
     pBar->setValue(20);
     // A selection from the middle of row 2 with the mouse, to row 4 with Shift and a key.

@@ -2,6 +2,7 @@
 #include "TerminalHarness.h"
 #include "TerminalState.h"
 #include "Timer.h"
+#include "Tobrel.h"
 #include "resource.h"
 
 namespace {
@@ -63,10 +64,10 @@ TEST_F(CPortTest, ThePollStartsOnlyOnSuccessAndASecondSuccessRestartsItsPeriod) 
 
 TEST_F(CPortTest, OpenComErrorShowsItsOwnTextAndStartsNoTimer) {
   RunApp([&] {
-    serial.script.openResults = {0xFFFD};
+    serial.script.openResults = {kResultOpenComError};
     Click(IDC_BUTTON_OPEN);
     EXPECT_EQ(Text(IDC_EDIT_STATUS), u"qel_ERR_OPEN_COM");
-    EXPECT_EQ(g_terminalState.lastResult, 0xFFFDu);
+    EXPECT_EQ(g_terminalState.lastResult, kResultOpenComError);
     EXPECT_FALSE(win::GetTimerPeriod(m_hDlg, 1));
   });
 }

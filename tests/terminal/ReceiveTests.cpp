@@ -80,16 +80,21 @@ TEST_F(CReceiveTest, ATickReadsEverythingWaitingInBufferSizedReads) {
       serial.Arrive(bytes);
       Pick(IDC_COMBO_TAIL, 2);
       Tick();
-      auto reads = serial.Calls("Receive_Binary");
-      ASSERT_EQ(reads.size(), (nWaiting + 1022) / 1023);
+      // Reads of at most 1023 bytes take everything that was waiting.
       size_t nTotal = 0;
-      for (const auto& r : reads) {
+      for (const auto& r : serial.Calls("Receive_Binary")) {
+        EXPECT_GT(r.args[2], 0);
         EXPECT_LE(r.args[2], 1023);
         EXPECT_EQ(r.args[1], 100);
         nTotal += static_cast<size_t>(r.args[2]);
       }
       EXPECT_EQ(nTotal, nWaiting);
-      EXPECT_EQ(serial.Count("DataSizeInCom"), 2u);
+      // A block that fits the buffer takes the poll's steps alone.
+      if (nWaiting <= 1023) {
+        std::vector<std::string> names;
+        for (const auto& c : serial.calls) names.push_back(c.name);
+        EXPECT_EQ(names, (std::vector<std::string>{"DataSizeInCom", "DataSizeInCom", "Receive_Binary"}));
+      }
       // The tail comes off once, from the end of everything that was waiting.
       std::u16string want(bytes.begin(), bytes.end() - 2);
       EXPECT_EQ(Record(), want);

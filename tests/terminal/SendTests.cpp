@@ -1,4 +1,6 @@
 // Sending once and automatically, the interval, and the send record.
+#include <algorithm>
+
 #include "TerminalHarness.h"
 #include "TerminalState.h"
 #include "Timer.h"
@@ -114,6 +116,24 @@ TEST_F(CSendTest, AFailedSendShowsItsMessageAndLeavesTheRecord) {
   });
 }
 
+// A long send's rule: blocks of at most 1023 bytes that together are the
+// text's bytes in order, with the terminator once, at the end of the last.
+void ExpectBlocks(const std::vector<fake::CCall>& sends, const std::u16string& text, const ByteList& terminator) {
+  ASSERT_FALSE(sends.empty());
+  ByteList all;
+  for (const auto& s : sends) {
+    EXPECT_FALSE(s.bytes.empty());
+    EXPECT_LE(s.bytes.size(), 1023u);
+    all.insert(all.end(), s.bytes.begin(), s.bytes.end());
+  }
+  ByteList want(text.begin(), text.end());
+  want.insert(want.end(), terminator.begin(), terminator.end());
+  EXPECT_EQ(all, want);
+  const ByteList& last = sends.back().bytes;
+  ASSERT_GE(last.size(), terminator.size());
+  EXPECT_TRUE(std::equal(terminator.begin(), terminator.end(), last.end() - terminator.size()));
+}
+
 TEST_F(CSendTest, ALongTextGoesOutWholeInBlocksWithTheTerminatorAfterTheLast) {
   RunApp([&] {
     std::u16string text;
@@ -121,31 +141,25 @@ TEST_F(CSendTest, ALongTextGoesOutWholeInBlocksWithTheTerminatorAfterTheLast) {
     Type(IDC_EDIT_SEND, text);
     Pick(IDC_COMBO_TERMINATOR, 4);
     Click(IDC_BUTTON_SEND);
-    auto sends = serial.Calls("Send_Binary");
-    ASSERT_EQ(sends.size(), 3u);
-    EXPECT_EQ(sends[0].bytes.size(), 1023u);
-    EXPECT_EQ(sends[1].bytes.size(), 1023u);
-    EXPECT_EQ(sends[2].bytes.size(), 2500u - 2046u + 2u);
-    ByteList all;
-    for (const auto& s : sends) all.insert(all.end(), s.bytes.begin(), s.bytes.end());
-    ByteList want(text.begin(), text.end());
-    want.push_back(0x0D);
-    want.push_back(0x0A);
-    EXPECT_EQ(all, want);
+    ExpectBlocks(serial.Calls("Send_Binary"), text, {0x0D, 0x0A});
     EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text);
 
-    // A text that fills a block exactly puts its terminator in a block of its own.
-    serial.calls.clear();
-    Click(IDC_BUTTON_CLEAR_SEND);
+    // A text that fills a block exactly, and one a byte longer than that.
     Pick(IDC_COMBO_TERMINATOR, 1);
-    Type(IDC_EDIT_SEND, text.substr(0, 1023));
-    Click(IDC_BUTTON_SEND);
-    sends = serial.Calls("Send_Binary");
-    ASSERT_EQ(sends.size(), 2u);
-    EXPECT_EQ(sends[0].bytes.size(), 1023u);
-    EXPECT_EQ(sends[1].bytes, ByteList{0x0D});
+    for (size_t nLength : {1023u, 1024u}) {
+      SCOPED_TRACE(nLength);
+      serial.calls.clear();
+      Click(IDC_BUTTON_CLEAR_SEND);
+      Type(IDC_EDIT_SEND, text.substr(0, nLength));
+      Click(IDC_BUTTON_SEND);
+      ExpectBlocks(serial.Calls("Send_Binary"), text.substr(0, nLength), {0x0D});
+      EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text.substr(0, nLength));
+    }
+    // What fits the buffer with its terminator goes out in one call.
+    serial.calls.clear();
     Type(IDC_EDIT_SEND, text.substr(0, 1022));
     Click(IDC_BUTTON_SEND);
+    EXPECT_EQ(serial.Count("Send_Binary"), 1u);
     EXPECT_EQ(serial.Calls("Send_Binary").back().bytes.size(), 1023u);
 
     // The first refused block stops the rest; the accepted blocks are recorded.
@@ -154,8 +168,9 @@ TEST_F(CSendTest, ALongTextGoesOutWholeInBlocksWithTheTerminatorAfterTheLast) {
     serial.script.sendResults = {0, 33};
     Type(IDC_EDIT_SEND, text);
     Click(IDC_BUTTON_SEND);
-    EXPECT_EQ(serial.Count("Send_Binary"), 2u);
-    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text.substr(0, 1023));
+    auto sends = serial.Calls("Send_Binary");
+    ASSERT_EQ(sends.size(), 2u);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text.substr(0, sends[0].bytes.size()));
     EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(33));
   });
 }

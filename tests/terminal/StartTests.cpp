@@ -247,7 +247,12 @@ TEST_F(CStartTest, OkCancelEnterEscapeAndCloseEndTheRunWithoutClosingThePort) {
   const CEnding endings[] = {
       {"caption OK", [](HWND h) { win::input::CaptionOk(h); }, IDOK},
       {"close", [](HWND h) { win::input::Close(h); }, IDCANCEL},
-      {"Enter", [](HWND h) { win::input::PressKey(h, VK_RETURN); }, IDOK},
+      {"Enter",
+       [](HWND h) {
+         win::input::Focus(GetDlgItem(h, IDC_EDIT_SEND));
+         win::input::PressKey(h, VK_RETURN);
+       },
+       IDOK},
       {"Escape", [](HWND h) { win::input::PressKey(h, VK_ESCAPE); }, IDCANCEL},
       {"OK command", [](HWND h) { SendMessage(h, WM_COMMAND, IDOK, 0); }, IDOK},
       {"Cancel command", [](HWND h) { SendMessage(h, WM_COMMAND, IDCANCEL, 0); }, IDCANCEL},
@@ -283,6 +288,17 @@ TEST_F(CStartTest, TabMovesThroughVisibleTabStopsAndSkipsTheHiddenButtons) {
     win::input::PressKey(m_hDlg, VK_TAB, true);
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1025);
   });
+}
+
+TEST_F(CStartTest, EnterOnAFocusedPushButtonClicksItInsteadOfEndingTheRun) {
+  int nResult = RunDialog([&] {
+    win::input::Focus(Item(IDC_BUTTON_SEND));
+    win::input::PressKey(m_hDlg, VK_RETURN);
+    EXPECT_FALSE(IsDialogEnded(m_hDlg));
+    EXPECT_EQ(serial.Count("Send_Binary"), 1u);
+    EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), u"$00M");
+  });
+  EXPECT_EQ(nResult, IDABORT);
 }
 
 TEST_F(CStartTest, ARefreshReplacesWhatWasTypedIntoTheStatusAndRecordBoxes) {

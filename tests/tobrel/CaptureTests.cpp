@@ -72,20 +72,25 @@ std::string ReadFile(const std::string& strPath) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// Starts capturing to strPath, then opens nPort on pty, mapped at strLink, at nBaud 8N1.
+void CaptureAndOpen(const std::string& strPath, ECaptureForm form, const CPseudoTerminal& pty,
+                    const std::string& strLink, uint8_t nPort, uint32_t nBaud) {
+  ASSERT_EQ(StartCapture(strPath, form), TOBREL_OK);
+  pty.MapPort(nPort, strLink);
+  ASSERT_EQ(Open_Com(nPort, nBaud, 8, 0, 0), TOBREL_OK);
+}
+
 }  // namespace
 
 TEST(TobrelCapture, EveryByteBothWaysLinesPerReadAndLineFeedEventsAndAppending) {
   CTempDir dir;
   const std::string strPath = dir.File("wire.log");
-  ASSERT_EQ(StartCapture(strPath, ECaptureForm::Text), TOBREL_OK);
+  CPseudoTerminal pty;
+  const std::string strLink = dir.File("com3");
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, pty, strLink, 3, 115200));
   struct stat st {};
   ASSERT_EQ(stat(strPath.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-
-  CPseudoTerminal pty;
-  const std::string strLink = dir.File("com3");
-  pty.MapPort(3, strLink);
-  ASSERT_EQ(Open_Com(3, 115200, 8, 0, 0), TOBREL_OK);
   std::vector<uint8_t> vecAll(256);
   std::iota(vecAll.begin(), vecAll.end(), 0);
   ASSERT_EQ(Send_Binary(3, vecAll.data(), 256, 0), TOBREL_OK);
@@ -173,10 +178,8 @@ TEST(TobrelCapture, EveryByteBothWaysLinesPerReadAndLineFeedEventsAndAppending) 
 
   // A second run appends, and the file keeps its mode.
   ASSERT_EQ(chmod(strPath.c_str(), 0640), 0);
-  ASSERT_EQ(StartCapture(strPath, ECaptureForm::Text), TOBREL_OK);
   CPseudoTerminal again;
-  again.MapPort(3, strLink);
-  ASSERT_EQ(Open_Com(3, 115200, 8, 0, 0), TOBREL_OK);
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, again, strLink, 3, 115200));
   ASSERT_EQ(Close_Com(3), TOBREL_OK);
   StopCapture();
   const std::vector<SCaptureLine> vecBoth = ReadBack(strPath);
@@ -189,10 +192,8 @@ TEST(TobrelCapture, EveryByteBothWaysLinesPerReadAndLineFeedEventsAndAppending) 
 TEST(TobrelCapture, BytesTheReceiveBufferLosesAreStillInTheFile) {
   CTempDir dir;
   const std::string strPath = dir.File("flood.log");
-  ASSERT_EQ(StartCapture(strPath, ECaptureForm::Text), TOBREL_OK);
   CPseudoTerminal pty;
-  pty.MapPort(2, dir.File("com2"));
-  ASSERT_EQ(Open_Com(2, 921600, 8, 0, 0), TOBREL_OK);
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, pty, dir.File("com2"), 2, 921600));
   std::vector<uint8_t> vecFlood(CRingBuffer::kCapacity + 5000);
   for (size_t i = 0; i < vecFlood.size(); ++i) vecFlood[i] = static_cast<uint8_t>(i * 7 + i / 256);
   ASSERT_TRUE(pty.Write(vecFlood.data(), vecFlood.size(), 30000));
@@ -218,10 +219,8 @@ TEST(TobrelCapture, AFailingFileIsToldOnceAndRecoversCountingWhatItMissed) {
   const std::string strPath = dir.File("capture.log");
   const std::string strReal = dir.File("real.log");
   std::filesystem::create_symlink("/dev/full", strPath);
-  ASSERT_EQ(StartCapture(strPath, ECaptureForm::Text), TOBREL_OK);
   CPseudoTerminal pty;
-  pty.MapPort(5, dir.File("com5"));
-  ASSERT_EQ(Open_Com(5, 115200, 8, 0, 0), TOBREL_OK);
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, pty, dir.File("com5"), 5, 115200));
 
   // The next read tells it, once, before the bytes; the port goes on working.
   ASSERT_TRUE(pty.Write("lost1"));
@@ -272,10 +271,8 @@ TEST(TobrelCapture, AFailingFileIsToldOnceAndRecoversCountingWhatItMissed) {
 TEST(TobrelCapture, TheRawFormHoldsTheReceivedBytesExactly) {
   CTempDir dir;
   const std::string strPath = dir.File("raw.bin");
-  ASSERT_EQ(StartCapture(strPath, ECaptureForm::Raw), TOBREL_OK);
   CPseudoTerminal pty;
-  pty.MapPort(6, dir.File("com6"));
-  ASSERT_EQ(Open_Com(6, 115200, 8, 0, 0), TOBREL_OK);
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Raw, pty, dir.File("com6"), 6, 115200));
   std::string strSaid;
   for (int nRound = 0; nRound < 3; ++nRound) {
     std::string strAll(256, '\0');

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <numeric>
+#include <string>
 #include <thread>
 
 #include "PseudoTerminal.h"
@@ -45,22 +46,32 @@ std::vector<uint8_t> ReceiveAll(uint8_t nPort, size_t nCount) {
   return vecData;
 }
 
+// A pseudo-terminal the test plays the device on, behind a COM number.
+class CTransferTest : public ::testing::Test {
+ protected:
+  // Puts the pseudo-terminal behind COMn and opens it at nBaud, 8 data bits, no parity, one stop bit.
+  uint32_t Open(uint8_t nPort, uint32_t nBaud) {
+    m_pty.MapPort(nPort, m_dir.File("com" + std::to_string(nPort)));
+    return Open_Com(nPort, nBaud, 8, 0, 0);
+  }
+
+  CTempDir m_dir;
+  CPseudoTerminal m_pty;
+};
+
 }  // namespace
 
-TEST(TobrelTransfer, EveryByteValueBothWays) {
-  CTempDir dir;
-  CPseudoTerminal pty;
-  pty.MapPort(1, dir.File("com1"));
-  ASSERT_EQ(Open_Com(1, 115200, 8, 0, 0), TOBREL_OK);
+TEST_F(CTransferTest, EveryByteValueBothWays) {
+  ASSERT_EQ(Open(1, 115200), TOBREL_OK);
 
   std::vector<uint8_t> vecAll(256);
   std::iota(vecAll.begin(), vecAll.end(), 0);
   ASSERT_EQ(Send_Binary(1, vecAll.data(), 256, 0), TOBREL_OK);
-  EXPECT_EQ(pty.Read(256), vecAll);
+  EXPECT_EQ(m_pty.Read(256), vecAll);
   EXPECT_EQ(Send_Binary(1, nullptr, 0, 0), TOBREL_OK);
   EXPECT_EQ(Send_Binary(1, nullptr, 5, 0), TOBREL_ERR_NO_BUFFER);
 
-  ASSERT_TRUE(pty.Write(vecAll.data(), 256));
+  ASSERT_TRUE(m_pty.Write(vecAll.data(), 256));
   ASSERT_TRUE(WaitForSize(1, 256));
   EXPECT_EQ(DataSizeInCom(1), 256u);
   uint8_t abyBuffer[1024] = {};
@@ -73,16 +84,13 @@ TEST(TobrelTransfer, EveryByteValueBothWays) {
   EXPECT_EQ(Close_Com(1), TOBREL_OK);
 }
 
-TEST(TobrelTransfer, MegabyteArrivesWhileNobodyReads) {
-  CTempDir dir;
-  CPseudoTerminal pty;
-  pty.MapPort(2, dir.File("com2"));
-  ASSERT_EQ(Open_Com(2, 921600, 8, 0, 0), TOBREL_OK);
+TEST_F(CTransferTest, MegabyteArrivesWhileNobodyReads) {
+  ASSERT_EQ(Open(2, 921600), TOBREL_OK);
 
   // The kernel holds only a few KiB; the whole megabyte gets through only because the
   // library's reader keeps taking it while this thread does not read.
   const std::vector<uint8_t> vecSent = Pattern(1 << 20);
-  ASSERT_TRUE(pty.Write(vecSent.data(), vecSent.size()));
+  ASSERT_TRUE(m_pty.Write(vecSent.data(), vecSent.size()));
   ASSERT_TRUE(WaitForSize(2, 1 << 20));
   EXPECT_EQ(DataSizeInCom(2), uint32_t{1 << 20});
   EXPECT_TRUE(ReceiveAll(2, vecSent.size()) == vecSent);
@@ -90,13 +98,10 @@ TEST(TobrelTransfer, MegabyteArrivesWhileNobodyReads) {
   EXPECT_EQ(Close_Com(2), TOBREL_OK);
 }
 
-TEST(TobrelTransfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss) {
-  CTempDir dir;
-  CPseudoTerminal pty;
-  pty.MapPort(3, dir.File("com3"));
-  ASSERT_EQ(Open_Com(3, 100000000, 8, 0, 0), TOBREL_OK);
+TEST_F(CTransferTest, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss) {
+  ASSERT_EQ(Open(3, 100000000), TOBREL_OK);
 
-  ASSERT_TRUE(pty.Write("abc"));
+  ASSERT_TRUE(m_pty.Write("abc"));
   ASSERT_TRUE(WaitForSize(3, 3));
   uint8_t abyBuffer[1024] = {};
   uint32_t nElapsed = 0;
@@ -106,14 +111,14 @@ TEST(TobrelTransfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss) {
   EXPECT_NE(MessageOf(TOBREL_ERR_RECEIVE_TIMEOUT).find("10 bytes asked for, 3 arrived within 50 ms"),
             std::string::npos);
   EXPECT_EQ(DataSizeInCom(3), 3u);
-  ASSERT_TRUE(pty.Write("d"));
+  ASSERT_TRUE(m_pty.Write("d"));
   ASSERT_EQ(Receive_Binary(3, abyBuffer, 1000, 4, &nElapsed), TOBREL_OK);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(abyBuffer), 4), "abcd");
   EXPECT_EQ(Receive_Binary(3, abyBuffer, 0, 0, nullptr), TOBREL_OK);
 
   // Fill the buffer and a bit more: the newest bytes are dropped and told once.
   const std::vector<uint8_t> vecSent = Pattern(CRingBuffer::kCapacity + 5000);
-  ASSERT_TRUE(pty.Write(vecSent.data(), vecSent.size(), 30000));
+  ASSERT_TRUE(m_pty.Write(vecSent.data(), vecSent.size(), 30000));
   ASSERT_TRUE(WaitForSize(3, CRingBuffer::kCapacity));
   // The reader may still be on its way to the last bytes: wait until all 5000 are counted.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -132,9 +137,8 @@ TEST(TobrelTransfer, TimeoutsLeaveBytesBufferedAndFullBufferCountsLoss) {
   EXPECT_EQ(Close_Com(3), TOBREL_OK);
 }
 
-TEST(TobrelTransfer, DeviceGoneMidStreamAndBackAgain) {
-  CTempDir dir;
-  const std::string strLink = dir.File("com7");
+TEST_F(CTransferTest, DeviceGoneMidStreamAndBackAgain) {
+  const std::string strLink = m_dir.File("com7");
   auto pPty = std::make_unique<CPseudoTerminal>();
   pPty->MapPort(7, strLink);
   ASSERT_EQ(Open_Com(7, 115200, 8, 0, 0), TOBREL_OK);
@@ -196,27 +200,24 @@ TEST(TobrelTransfer, DeviceGoneMidStreamAndBackAgain) {
   EXPECT_EQ(Close_Com(7), TOBREL_OK);
 }
 
-TEST(TobrelTransfer, CommandsWithChecksumsAndTimeouts) {
-  CTempDir dir;
-  CPseudoTerminal pty;
-  pty.MapPort(8, dir.File("com8"));
-  ASSERT_EQ(Open_Com(8, 115200, 8, 0, 0), TOBREL_OK);
+TEST_F(CTransferTest, CommandsWithChecksumsAndTimeouts) {
+  ASSERT_EQ(Open(8, 115200), TOBREL_OK);
 
   ASSERT_EQ(Send_Cmd(8, "$00M", 0, 0), TOBREL_OK);
-  EXPECT_EQ(pty.Read(5), (std::vector<uint8_t>{'$', '0', '0', 'M', '\r'}));
+  EXPECT_EQ(m_pty.Read(5), (std::vector<uint8_t>{'$', '0', '0', 'M', '\r'}));
   ASSERT_EQ(Send_Cmd(8, "$00M", 1, 0), TOBREL_OK);
-  EXPECT_EQ(pty.Read(7), (std::vector<uint8_t>{'$', '0', '0', 'M', 'D', '1', '\r'}));
+  EXPECT_EQ(m_pty.Read(7), (std::vector<uint8_t>{'$', '0', '0', 'M', 'D', '1', '\r'}));
 
   char szReply[TOBREL_REPLY_SIZE];
   uint32_t nElapsed = 0;
-  ASSERT_TRUE(pty.Write("!0182\r!0100\r"));
+  ASSERT_TRUE(m_pty.Write("!0182\r!0100\r"));
   EXPECT_EQ(Receive_Cmd(8, szReply, 2000, 1, &nElapsed), TOBREL_OK);
   EXPECT_STREQ(szReply, "!01");
   EXPECT_EQ(Receive_Cmd(8, szReply, 2000, 1, &nElapsed), TOBREL_ERR_CHECKSUM);
   EXPECT_STREQ(szReply, "!0100");
 
   // No CR in time: what came is handed over, and the timeout told.
-  ASSERT_TRUE(pty.Write("abc"));
+  ASSERT_TRUE(m_pty.Write("abc"));
   ASSERT_TRUE(WaitForSize(8, 3));
   EXPECT_EQ(Receive_Cmd(8, szReply, 100, 0, &nElapsed), TOBREL_ERR_REPLY_TIMEOUT);
   EXPECT_STREQ(szReply, "abc");
@@ -226,7 +227,7 @@ TEST(TobrelTransfer, CommandsWithChecksumsAndTimeouts) {
   // The reply arrives while Receive_Cmd waits.
   std::thread device([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    pty.Write(">\r");
+    m_pty.Write(">\r");
   });
   EXPECT_EQ(Receive_Cmd(8, szReply, 5000, 0, &nElapsed), TOBREL_OK);
   device.join();

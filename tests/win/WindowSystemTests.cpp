@@ -72,10 +72,21 @@ TEST_F(CWindowSystemTest, ListSelectionFollowsThePlatform) {
   ASSERT_EQ(CMessageLog::messages.size(), 1u);
   EXPECT_EQ(CMessageLog::messages[0].second, MAKEWPARAM(10, CBN_SELCHANGE));
   EXPECT_FALSE(win::input::Pick(m_hCombo, 3));
+  // Up and Down pick the neighbouring item and notify; at an end nothing happens.
+  EXPECT_TRUE(win::input::Key(m_hCombo, VK_UP));
+  EXPECT_EQ(GetWindowText(m_hCombo), u"two");
+  win::input::Key(m_hCombo, VK_DOWN);
+  win::input::Key(m_hCombo, VK_DOWN);
+  EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(CMessageLog::messages.size(), 3u);
   // Typing leaves no selection, even when the text matches an item.
   EXPECT_TRUE(win::input::Edit(m_hCombo, u"one"));
   EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), CB_ERR);
   EXPECT_EQ(GetWindowText(m_hCombo), u"one");
+  // With none selected, Down picks the first item.
+  win::input::Key(m_hCombo, VK_DOWN);
+  EXPECT_EQ(SendMessage(m_hCombo, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(CMessageLog::messages.back().second, MAKEWPARAM(10, CBN_SELCHANGE));
 }
 
 TEST_F(CWindowSystemTest, TimersClampRestartAndNeverBurst) {

@@ -1,0 +1,76 @@
+#include "CellText.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace tui {
+
+char32_t ShownChar(char32_t c) {
+  if (c < 0x20) return U'\u2400' + c;
+  if (c == 0x7F) return U'\u2421';
+  if (c >= 0x80 && c < 0xA0) return kPlaceholder;
+  if (c >= 0xD800 && c < 0xE000) return kPlaceholder;  // a lone surrogate
+  int n = ::wcwidth(static_cast<wchar_t>(c));
+  return n == 1 || n == 2 ? c : kPlaceholder;
+}
+
+int CellWidth(char32_t shown) { return ::wcwidth(static_cast<wchar_t>(shown)) == 2 ? 2 : 1; }
+
+char32_t NextChar(std::u16string_view text, size_t& i) {
+  char32_t c = text[i++];
+  if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+    c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
+  return c;
+}
+
+int TextCells(std::u16string_view text) {
+  int n = 0;
+  for (size_t i = 0; i < text.size();) n += CellWidth(ShownChar(NextChar(text, i)));
+  return n;
+}
+
+std::vector<std::u16string_view> WrapWords(std::u16string_view text, int nCells) {
+  std::vector<std::u16string_view> lines;
+  nCells = std::max(1, nCells);
+  size_t nStart = 0;
+  while (nStart < text.size()) {
+    size_t i = nStart, nBreak = std::u16string_view::npos;
+    int nUsed = 0;
+    while (i < text.size() && text[i] != u'\n') {
+      size_t nAt = i;
+      int nWidth = CellWidth(ShownChar(NextChar(text, i)));
+      if (nUsed + nWidth > nCells && text[nAt] != u' ') {
+        i = nAt;
+        break;
+      }
+      nUsed += nWidth;
+      if (text[nAt] == u' ') nBreak = i;
+    }
+    size_t nEnd = i;
+    bool bCut = i < text.size() && text[i] != u'\n';
+    if (bCut && nBreak != std::u16string_view::npos) nEnd = nBreak;
+    if (nEnd == nStart) NextChar(text, nEnd);  // at least one character a line
+    size_t nNext = nEnd;
+    if (nNext < text.size() && text[nNext] == u'\n') ++nNext;
+    while (nEnd > nStart && text[nEnd - 1] == u' ') --nEnd;
+    lines.push_back(text.substr(nStart, nEnd - nStart));
+    nStart = nNext;
+  }
+  return lines;
+}
+
+int WrapCells(std::u16string_view text, int nLines) {
+  const int nOneLine = TextCells(text);
+  // No word is cut.
+  int nLongestWord = 1;
+  for (size_t nStart = 0; nStart < text.size();) {
+    size_t nEnd = std::min(text.find_first_of(u" \n", nStart), text.size());
+    nLongestWord = std::max(nLongestWord, TextCells(text.substr(nStart, nEnd - nStart)));
+    nStart = nEnd + 1;
+  }
+  for (int n = std::max(nLongestWord, nOneLine / std::max(1, nLines)); n < nOneLine; ++n)
+    if (static_cast<int>(WrapWords(text, n).size()) <= nLines) return n;
+  return nOneLine;
+}
+
+}  // namespace tui

@@ -1,0 +1,137 @@
+#include "DialogLayout.h"
+
+#include <algorithm>
+#include <string>
+
+#include "CellText.h"
+#include "Window.h"
+
+namespace tui {
+
+namespace {
+
+// Dialog units a one-line control takes, whatever its template height: a
+// list's dropped-down part is drawn over the others.
+constexpr long kLineDlu = 12;
+constexpr int kMinRecordCx = 8, kMinRecordCy = 3;
+
+bool IsGroupBox(HWND h) {
+  return GetWindowClass(h) == WindowClass::Button && (GetWindowStyle(h) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+bool IsRecord(HWND h) { return GetWindowClass(h) == WindowClass::Edit && (GetWindowStyle(h) & ES_MULTILINE); }
+
+// The rows of a label as tall as two lines of text or more: its text wraps
+// over them (a message box's text).
+int LabelRows(HWND h) {
+  if (GetWindowClass(h) != WindowClass::Static) return 1;
+  RECT r = GetDialogUnitRect(h);
+  return static_cast<int>(std::max<long>(1, (r.bottom - r.top) / 8));
+}
+bool KeepsHeight(HWND h) { return IsRecord(h) || IsGroupBox(h) || LabelRows(h) > 1; }
+
+int LongestItem(HWND h) {
+  int nCount = static_cast<int>(SendMessage(h, CB_GETCOUNT, 0, 0)), nLongest = 0;
+  for (int i = 0; i < nCount; ++i) {
+    auto nLength = SendMessage(h, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (nLength <= 0) continue;
+    std::u16string text(static_cast<size_t>(nLength), u'\0');
+    SendMessage(h, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    nLongest = std::max(nLongest, TextCells(text));
+  }
+  return nLongest;
+}
+
+}  // namespace
+
+SIZE ContentCells(HWND h) {
+  int nText = TextCells(GetWindowTextShared(h).View());
+  switch (GetWindowClass(h)) {
+    case WindowClass::Static: {
+      // A blank after the caption keeps it clear of the control beside it.
+      const int nRows = LabelRows(h);
+      if (nRows == 1) return SIZE{nText + 1, 1};
+      const int nCx = WrapCells(GetWindowTextShared(h).View(), nRows);
+      return SIZE{nCx + 1, static_cast<int>(WrapWords(GetWindowTextShared(h).View(), nCx).size())};
+    }
+    case WindowClass::Button:
+      // A group box's caption between two blanks on its top line.
+      return IsGroupBox(h) ? SIZE{nText + 4, 2} : SIZE{nText + 2, 1};
+    case WindowClass::Edit:
+      return IsRecord(h) ? SIZE{kMinRecordCx, kMinRecordCy} : SIZE{3, 1};
+    case WindowClass::ComboBox:
+      // The longest item and the drop-down arrow.
+      return SIZE{std::max(3, LongestItem(h)) + 1, 1};
+    case WindowClass::Dialog:
+    case WindowClass::None:
+      break;
+  }
+  return SIZE{1, 1};
+}
+
+std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
+  RECT dlg = GetDialogUnitRect(hDlg);
+  SIZE frameDlu{dlg.right - dlg.left, dlg.bottom - dlg.top};
+  std::vector<SLayoutBox> boxes;
+  std::vector<HWND> owners;
+  int nGroup = 0;
+  for (HWND h : GetChildren(hDlg)) {
+    if (!IsWindowVisible(h)) continue;
+    RECT r = GetDialogUnitRect(h);
+    SIZE need = ContentCells(h);
+    if (IsGroupBox(h)) {
+      // Its four edges, so that the controls inside keep clear of them.
+      ++nGroup;
+      boxes.push_back({{r.left, r.top, r.right, r.top + 1}, static_cast<int>(need.cx), 1, false, nGroup});
+      boxes.push_back({{r.left, r.bottom - 1, r.right, r.bottom}, 2, 1, false, nGroup});
+      boxes.push_back({{r.left, r.top, r.left + 1, r.bottom}, 1, 2, false, nGroup});
+      boxes.push_back({{r.right - 1, r.top, r.right, r.bottom}, 1, 2, false, nGroup});
+      owners.insert(owners.end(), 4, h);
+      continue;
+    }
+    if (!KeepsHeight(h)) r.bottom = std::min(r.bottom, r.top + kLineDlu);
+    boxes.push_back({r, static_cast<int>(need.cx), static_cast<int>(need.cy), IsRecord(h), 0});
+    owners.push_back(h);
+  }
+
+  bool bOwned = GetParent(hDlg) != nullptr;
+  // The caption line above, and for a dialog over another its frame.
+  SIZE cells = bOwned ? SIZE{screen.cx - 2, screen.cy - 2} : SIZE{screen.cx, screen.cy - 1};
+  // The dialog of its own is scaled for the smallest screen and fills this one.
+  SIZE scaled = bOwned ? cells : SIZE{kSmallestScreen.cx, kSmallestScreen.cy - 1};
+  SIZE used;
+  auto rects = LayoutBoxes(boxes, frameDlu, scaled, bOwned ? nullptr : &cells, &used);
+  if (!rects) return std::nullopt;
+
+  SDialogCells out;
+  SCellRect client;
+  if (bOwned) {
+    out.frame = {static_cast<int>((screen.cx - used.cx - 2) / 2), static_cast<int>((screen.cy - used.cy - 2) / 2),
+                 static_cast<int>(used.cx + 2), static_cast<int>(used.cy + 2)};
+    client = {out.frame.x + 1, out.frame.y + 1, static_cast<int>(used.cx), static_cast<int>(used.cy)};
+  } else {
+    out.frame = {0, 0, static_cast<int>(screen.cx), static_cast<int>(screen.cy)};
+    client = {0, 1, static_cast<int>(used.cx), static_cast<int>(used.cy)};
+  }
+  for (size_t i = 0; i < owners.size(); ++i) {
+    SCellRect r = (*rects)[i];
+    r.x += client.x;
+    r.y += client.y;
+    HWND h = owners[i];
+    if (!KeepsHeight(h)) r.cy = 1;
+    auto it = std::find_if(out.controls.begin(), out.controls.end(), [&](const auto& p) { return p.first == h; });
+    if (it == out.controls.end()) {
+      out.controls.emplace_back(h, r);
+      continue;
+    }
+    // A group box is the union of its edges.
+    SCellRect& u = it->second;
+    int nRight = std::max(u.x + u.cx, r.x + r.cx), nBottom = std::max(u.y + u.cy, r.y + r.cy);
+    u.x = std::min(u.x, r.x);
+    u.y = std::min(u.y, r.y);
+    u.cx = nRight - u.x;
+    u.cy = nBottom - u.y;
+  }
+  return out;
+}
+
+}  // namespace tui

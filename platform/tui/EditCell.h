@@ -1,0 +1,17 @@
+// A one-line edit box: white, the person's typing handed on as the box's
+// new text.
+#pragma once
+
+#include "FieldCell.h"
+
+namespace tui {
+
+class CEditCell final : public CFieldCell {
+ public:
+  using CFieldCell::CFieldCell;
+  void Draw(CScreen& screen) override;
+  bool Key(const SInput& in) override { return Edit(in); }
+  bool Mouse(const SInput& in) override;
+};
+
+}  // namespace tui

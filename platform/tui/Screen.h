@@ -1,0 +1,121 @@
+// The person's terminal, through ncurses: the only place that talks to it.
+// Drawing goes to ncurses' picture of the screen, and Flush sends the cells
+// that changed. Keys and mouse reports come back decoded. The terminal is
+// restored by Stop, and by a crash signal's handler without ncurses.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "CellLayout.h"
+#include "WinTypes.h"
+
+struct screen;
+
+namespace tui {
+
+enum class EStyle {
+  Dialog,     // the dialog's colours
+  Caption,    // the caption line
+  Field,      // edit boxes, a list's field, record boxes: white
+  Selected,   // a highlighted list item, selected record text
+  Button,     // a push button's face
+  Focused,    // a push button with the focus
+  ScrollBar,  // a record box's scroll bar track
+  Thumb,      // its thumb
+  Request,    // the request to enlarge the terminal
+};
+
+enum class EKey {
+  None,
+  Char,
+  Tab,
+  BackTab,
+  Enter,
+  Escape,
+  Up,
+  Down,
+  Left,
+  Right,
+  Home,
+  End,
+  PageUp,
+  PageDown,
+  Backspace,
+  Delete,
+  DropDown,  // F4 or Alt+Down
+  Mouse,
+};
+
+enum class EMouse { Press, Release, Drag, WheelUp, WheelDown };
+
+struct SInput {
+  EKey key = EKey::None;
+  char32_t ch = 0;
+  bool bShift = false;
+  EMouse mouse = EMouse::Press;
+  int x = 0, y = 0;
+};
+
+enum class EColourDepth { Direct, Palette256, None };
+
+class CScreen {
+ public:
+  CScreen() = default;
+  ~CScreen();
+  CScreen(const CScreen&) = delete;
+  CScreen& operator=(const CScreen&) = delete;
+
+  // Takes over the terminal on the two streams; false (with the reason in
+  // *pError) when it cannot.
+  bool Start(FILE* pIn, FILE* pOut, std::string* pError);
+  // Leaves the terminal as it was found.
+  void Stop();
+  bool IsStarted() const { return m_pScreen != nullptr; }
+  int InputFd() const { return m_nInFd; }
+
+  // The dialog's colours, as its procedure answers for them.
+  void SetDialogColours(COLORREF background, COLORREF text);
+  EColourDepth Depth() const { return m_depth; }
+
+  // Takes the terminal's new size after a SIGWINCH.
+  void Resize();
+  SIZE Size() const;
+
+  void Fill(const SCellRect& rect, EStyle style);
+  // Draws text at (x, y) in at most nCells cells, padding the rest with
+  // blanks; control characters show as their pictures.
+  void Put(int x, int y, std::u16string_view text, int nCells, EStyle style);
+  void PutChar(int x, int y, char32_t c, EStyle style);
+  void Frame(const SCellRect& rect, EStyle style);
+  void SetCursor(std::optional<std::pair<int, int>> cursor);
+  void Invalidate();  // the next Flush sends every cell
+  void Flush();
+
+  // The next key or mouse report waiting on the input, if any.
+  std::optional<SInput> Read();
+  // Puts text on the terminal's clipboard where it takes OSC 52.
+  void Copy(std::u16string_view text);
+  // What puts the terminal back without ncurses, for a crash signal.
+  std::string LeaveSequence() const;
+
+ private:
+  int Attributes(EStyle style) const;
+  void MakePairs();
+
+  ::screen* m_pScreen = nullptr;
+  FILE* m_pOut = nullptr;
+  int m_nInFd = -1;
+  EColourDepth m_depth = EColourDepth::None;
+  COLORREF m_background = RGB(255, 255, 255);
+  COLORREF m_text = RGB(0, 0, 0);
+  int m_nAltDown = 0;
+  std::optional<std::pair<int, int>> m_cursor;
+};
+
+// Nearest of the 256-colour palette's fixed colours (16 to 255).
+int NearestPaletteColour(COLORREF colour);
+
+}  // namespace tui

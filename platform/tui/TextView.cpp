@@ -1,0 +1,351 @@
+#include "TextView.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "ButtonCell.h"
+#include "Clock.h"
+#include "ComboCell.h"
+#include "DialogCell.h"
+#include "DialogLayout.h"
+#include "EditCell.h"
+#include "GroupBoxCell.h"
+#include "RecordCell.h"
+#include "StaticCell.h"
+#include "Timer.h"
+#include "UserInput.h"
+#include "Window.h"
+
+namespace tui {
+
+namespace {
+
+// Ticks delivered in one turn at most, so that keys still get through when
+// the timers fall behind.
+constexpr int kMaxTicksPerTurn = 8;
+// The colours the dialog is drawn in unless its procedure answers others.
+constexpr CTLCOLORS kDefaultColours{RGB(212, 208, 200), RGB(0, 0, 0)};
+
+std::u16string RequestText(SIZE size) {
+  std::string str = "Please make the terminal at least " + std::to_string(kSmallestScreen.cx) + " x " +
+                    std::to_string(kSmallestScreen.cy) + " (it is " + std::to_string(size.cx) + " x " +
+                    std::to_string(size.cy) + ").";
+  return std::u16string(str.begin(), str.end());
+}
+
+}  // namespace
+
+CTextView::CTextView() = default;
+
+CTextView::~CTextView() { Stop(); }
+
+bool CTextView::Start(FILE* pIn, FILE* pOut, std::string* pError) {
+  m_pSignals = std::make_unique<CSignals>(fileno(pIn), fileno(pOut));
+  if (!m_screen.Start(pIn, pOut, pError)) {
+    m_pSignals.reset();
+    return false;
+  }
+  m_pSignals->SetLeave(m_screen.LeaveSequence());
+  win::SetModalHost(this);
+  win::AddWindowObserver(this);
+  m_bStarted = true;
+  return true;
+}
+
+void CTextView::Stop() {
+  if (!m_bStarted) return;
+  m_bStarted = false;
+  win::RemoveWindowObserver(this);
+  win::SetModalHost(nullptr);
+  m_mapCells.clear();
+  m_vecDialogs.clear();
+  m_screen.Stop();
+  m_pSignals.reset();
+}
+
+CCellWindow* CTextView::Find(HWND hWnd) const {
+  auto it = m_mapCells.find(hWnd);
+  return it == m_mapCells.end() ? nullptr : it->second.get();
+}
+
+void CTextView::OnWindowCreated(HWND hWnd) {
+  std::unique_ptr<CCellWindow> pCell;
+  DWORD style = GetWindowStyle(hWnd);
+  switch (GetWindowClass(hWnd)) {
+    case WindowClass::Dialog:
+      pCell = std::make_unique<CDialogCell>(*this, hWnd);
+      m_vecDialogs.push_back(hWnd);
+      break;
+    case WindowClass::Button:
+      if ((style & BS_TYPEMASK) == BS_GROUPBOX)
+        pCell = std::make_unique<CGroupBoxCell>(*this, hWnd);
+      else
+        pCell = std::make_unique<CButtonCell>(*this, hWnd);
+      break;
+    case WindowClass::Static:
+      pCell = std::make_unique<CStaticCell>(*this, hWnd);
+      break;
+    case WindowClass::Edit:
+      if (style & ES_MULTILINE)
+        pCell = std::make_unique<CRecordCell>(*this, hWnd);
+      else
+        pCell = std::make_unique<CEditCell>(*this, hWnd);
+      break;
+    case WindowClass::ComboBox:
+      pCell = std::make_unique<CComboCell>(*this, hWnd);
+      break;
+    case WindowClass::None:
+      return;
+  }
+  m_mapCells[hWnd] = std::move(pCell);
+  m_bLayout = true;
+}
+
+void CTextView::OnWindowDestroyed(HWND hWnd) {
+  if (m_mapCells.erase(hWnd) == 0) return;
+  std::erase(m_vecDialogs, hWnd);
+  m_bLayout = true;
+  InvalidateAll();
+}
+
+void CTextView::OnTextChanged(HWND hWnd, size_t nAppendedFrom) {
+  if (CCellWindow* p = Find(hWnd)) p->ShowText(nAppendedFrom);
+}
+
+void CTextView::OnItemsChanged(HWND hWnd) {
+  if (CCellWindow* p = Find(hWnd)) p->ShowItems();
+  m_bLayout = true;
+}
+
+void CTextView::OnSelectionChanged(HWND hWnd) {
+  if (CCellWindow* p = Find(hWnd)) p->ShowSelection();
+}
+
+void CTextView::OnVisibilityChanged(HWND) {
+  m_bLayout = true;
+  InvalidateAll();
+}
+
+void CTextView::OnEnabledChanged(HWND hWnd) {
+  if (CCellWindow* p = Find(hWnd)) p->Invalidate();
+}
+
+void CTextView::OnGeometryChanged(HWND) {
+  // Cells follow the template's dialog units and the terminal's size; a
+  // move in pixels changes neither.
+}
+
+void CTextView::OnFocusChanged(HWND hOld, HWND hNew) {
+  if (CCellWindow* p = Find(hOld)) {
+    p->Leave();
+    p->Invalidate();
+  }
+  CCellWindow* p = Find(hNew);
+  if (!p) return;
+  if (auto* pField = dynamic_cast<CFieldCell*>(p)) pField->Focused();
+  p->Invalidate();
+}
+
+void CTextView::InvalidateAll() {
+  for (auto& [h, p] : m_mapCells) p->Invalidate();
+}
+
+void CTextView::Layout() {
+  m_bLayout = false;
+  SIZE size = m_screen.Size();
+  bool bTooSmall = size.cx < kSmallestScreen.cx || size.cy < kSmallestScreen.cy;
+  for (HWND hDlg : m_vecDialogs) {
+    CCellWindow* pDialog = Find(hDlg);
+    auto cells = bTooSmall ? std::nullopt : LayoutDialog(hDlg, size);
+    if (!cells) {
+      bTooSmall = true;
+      break;
+    }
+    pDialog->SetRect(cells->frame);
+    for (HWND h : GetChildren(hDlg))
+      if (CCellWindow* p = Find(h)) p->SetRect({});
+    for (const auto& [h, rect] : cells->controls) {
+      CCellWindow* p = Find(h);
+      if (!p) continue;
+      p->SetRect(rect);
+      if (auto* pCombo = dynamic_cast<CComboCell*>(p)) {
+        RECT dlu = GetDialogUnitRect(h);
+        // The dropped-down part's height in the template, in the rows the
+        // dialog's height was given.
+        long nRows = (dlu.bottom - dlu.top) * cells->frame.cy / std::max<long>(1, GetDialogUnitRect(hDlg).bottom);
+        pCombo->SetListRows(static_cast<int>(std::clamp<long>(nRows - 1, 3, 10)));
+      }
+    }
+  }
+  if (bTooSmall != m_bTooSmall || !bTooSmall) m_screen.Invalidate();
+  m_bTooSmall = bTooSmall;
+  m_bRequestShown = false;
+  InvalidateAll();
+}
+
+bool CTextView::DrawDialog(HWND hDlg, bool bAll) {
+  CCellWindow* pDialog = Find(hDlg);
+  if (!pDialog || !(GetWindowStyle(hDlg) & WS_VISIBLE)) return false;
+  bool bDrew = false;
+  if (bAll || pDialog->IsDirty()) {
+    pDialog->Draw(m_screen);
+    pDialog->Drawn();
+    bAll = bDrew = true;
+  }
+  CCellWindow* pPopup = nullptr;
+  for (HWND h : GetChildren(hDlg)) {
+    CCellWindow* p = Find(h);
+    if (!p || p->Rect().cx <= 0 || !IsWindowVisible(h)) continue;
+    if (p->Popup()) pPopup = p;
+    if (!bAll && !p->IsDirty()) continue;
+    p->Draw(m_screen);
+    p->Drawn();
+    bDrew = true;
+  }
+  if (pPopup && (bDrew || pPopup->IsDirty())) {
+    pPopup->DrawPopup(m_screen);
+    bDrew = true;
+  }
+  return bDrew;
+}
+
+void CTextView::Draw() {
+  if (!m_screen.IsStarted() || m_nEndingSignal == SIGHUP) return;
+  if (m_bLayout) Layout();
+  if (m_bTooSmall) {
+    if (m_bRequestShown) return;
+    SIZE size = m_screen.Size();
+    m_screen.Fill({0, 0, static_cast<int>(size.cx), static_cast<int>(size.cy)}, EStyle::Dialog);
+    m_screen.Put(0, 0, RequestText(size), static_cast<int>(size.cx), EStyle::Request);
+    m_screen.SetCursor(std::nullopt);
+    m_screen.Flush();
+    m_bRequestShown = true;
+    return;
+  }
+  bool bDrew = false;
+  // A dialog over another is drawn again whenever the one below drew.
+  for (HWND hDlg : m_vecDialogs) bDrew = DrawDialog(hDlg, bDrew) || bDrew;
+
+  std::optional<std::pair<int, int>> cursor;
+  HWND hFocus = GetFocus();
+  if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == ActiveDialog()) cursor = p->Caret();
+  if (!bDrew && cursor == m_cursor) return;
+  m_cursor = cursor;
+  m_screen.SetCursor(cursor);
+  m_screen.Flush();
+}
+
+HWND CTextView::ActiveDialog() const { return m_vecModal.empty() ? nullptr : m_vecModal.back(); }
+
+void CTextView::RunModalLoop(HWND hDlg) {
+  BeginModal(hDlg);
+  while (!IsDialogEnded(hDlg)) Turn(-1);
+  EndModal();
+}
+
+void CTextView::BeginModal(HWND hDlg) {
+  if (m_vecModal.empty()) {
+    CTLCOLORS colours = kDefaultColours;
+    if (SendMessage(hDlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(&colours), reinterpret_cast<LPARAM>(hDlg)))
+      m_screen.SetDialogColours(colours.background, colours.text);
+  }
+  m_vecModal.push_back(hDlg);
+  m_bLayout = true;
+  // A signal that came before the loop started ends it at once.
+  if (m_nEndingSignal) EndDialog(hDlg, IDCANCEL);
+}
+
+void CTextView::EndModal() {
+  m_vecModal.pop_back();
+  InvalidateAll();
+}
+
+void CTextView::Turn(int nMaxWaitMs) {
+  Draw();
+  int nWait = nMaxWaitMs;
+  if (auto due = win::NextTimerDue()) {
+    int64_t nDue = std::clamp<int64_t>(*due - win::GetClock().NowMs(), 0, INT_MAX);
+    nWait = nWait < 0 ? static_cast<int>(nDue) : std::min(nWait, static_cast<int>(nDue));
+  }
+  pollfd fds[2] = {{m_pSignals->Fd(), POLLIN, 0}, {m_screen.InputFd(), POLLIN, 0}};
+  // A terminal that has gone away is not asked again.
+  nfds_t nFds = m_nEndingSignal == SIGHUP ? 1 : 2;
+  if (poll(fds, nFds, nWait) > 0) {
+    if (fds[0].revents & POLLIN)
+      while (int nSignal = m_pSignals->Next()) HandleSignal(nSignal);
+    if (nFds == 2 && fds[1].revents) {
+      int nWaiting = 0;
+      // Readable with nothing to read: the terminal has gone away.
+      bool bGone = (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) ||
+                   (ioctl(fds[1].fd, FIONREAD, &nWaiting) == 0 && nWaiting == 0);
+      if (bGone) {
+        EndAll(SIGHUP);
+      } else {
+        while (auto in = m_screen.Read()) HandleInput(*in);
+      }
+    }
+  }
+  for (int i = 0; i < kMaxTicksPerTurn && win::DispatchDueTimer(); ++i) {
+  }
+}
+
+void CTextView::HandleSignal(int nSignal) {
+  if (nSignal == SIGWINCH) {
+    m_screen.Resize();
+    m_bLayout = true;
+    return;
+  }
+  EndAll(nSignal);
+}
+
+void CTextView::EndAll(int nSignal) {
+  if (!m_nEndingSignal) m_nEndingSignal = nSignal;
+  for (HWND hDlg : m_vecModal) EndDialog(hDlg, IDCANCEL);
+}
+
+void CTextView::HandleInput(const SInput& in) {
+  HWND hDlg = ActiveDialog();
+  if (!hDlg || in.key == EKey::None || m_bTooSmall) return;
+  if (in.key == EKey::Mouse) {
+    HandleMouse(in);
+    return;
+  }
+  HWND hFocus = GetFocus();
+  if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == hDlg && p->Key(in)) return;
+  switch (in.key) {
+    case EKey::Tab:
+    case EKey::BackTab:
+      win::input::PressKey(hDlg, VK_TAB, in.key == EKey::BackTab || in.bShift);
+      break;
+    case EKey::Enter:
+      win::input::PressKey(hDlg, VK_RETURN);
+      break;
+    case EKey::Escape:
+      win::input::PressKey(hDlg, VK_ESCAPE);
+      break;
+    default:
+      break;
+  }
+}
+
+void CTextView::HandleMouse(const SInput& in) {
+  HWND hDlg = ActiveDialog();
+  // A dropped-down list has the mouse first; elsewhere a press closes it.
+  for (HWND h : GetChildren(hDlg))
+    if (CCellWindow* p = Find(h); p && p->Popup() && p->Mouse(in)) return;
+  for (HWND h : GetChildren(hDlg)) {
+    CCellWindow* p = Find(h);
+    if (!p || !IsWindowVisible(h) || !IsWindowEnabled(h) || !p->Rect().Contains(in.x, in.y)) continue;
+    if (dynamic_cast<CGroupBoxCell*>(p) || dynamic_cast<CStaticCell*>(p)) continue;
+    p->Mouse(in);
+    return;
+  }
+  if (CCellWindow* p = Find(hDlg)) p->Mouse(in);
+}
+
+}  // namespace tui

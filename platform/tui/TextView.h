@@ -1,0 +1,101 @@
+// The text view of the window system: every window drawn in a character
+// terminal through ncurses, kept in step with the window system through the
+// observer interface, and a person's keys and mouse turned into the window
+// system's user input, so the same routing and handlers run as on the
+// desktop. It is the modal host: its loop polls the terminal, a pipe for
+// signals and the window timers on real time, and draws what changed.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "CellLayout.h"
+#include "Dialog.h"
+#include "Screen.h"
+#include "Signals.h"
+#include "WindowObserver.h"
+
+namespace tui {
+
+class CCellWindow;
+
+class CTextView final : public win::CWindowObserver, public win::CModalHost {
+ public:
+  CTextView();
+  ~CTextView() override;
+  CTextView(const CTextView&) = delete;
+  CTextView& operator=(const CTextView&) = delete;
+
+  // Takes over the terminal on the two streams and installs the view; false
+  // with the reason when the terminal cannot be used.
+  bool Start(FILE* pIn, FILE* pOut, std::string* pError);
+  // Leaves the terminal as it was; also done on destruction.
+  void Stop();
+  // SIGTERM, SIGINT or SIGHUP when one of them (or the terminal going away)
+  // ended the dialogs, else 0.
+  int EndingSignal() const { return m_nEndingSignal; }
+
+  void RunModalLoop(HWND hDlg) override;
+  // A modal run whose turns someone else takes (a benchmark's loop).
+  void BeginModal(HWND hDlg);
+  void EndModal();
+  // One turn of the loop: waits at most nMaxWaitMs (-1: as long as needed)
+  // for input, a signal or the next timer, handles what came, then draws.
+  void Turn(int nMaxWaitMs);
+  // Draws what changed and sends it to the terminal.
+  void Draw();
+
+  // A person's action on a window, handed on through the window system.
+  template <typename F>
+  void Feed(HWND hWnd, F&& action) {
+    HWND hSaved = m_hFeeding;
+    m_hFeeding = hWnd;
+    action();
+    m_hFeeding = hSaved;
+  }
+  bool IsFeeding(HWND hWnd) const { return m_hFeeding == hWnd; }
+  void InvalidateAll();
+  SIZE ScreenSize() const { return m_screen.Size(); }
+  void Copy(std::u16string_view text) { m_screen.Copy(text); }
+  // What the terminal shows is the request to make it larger.
+  bool IsTooSmall() const { return m_bTooSmall; }
+  // The view's window for a window of the window system, if it has one.
+  CCellWindow* Find(HWND hWnd) const;
+
+  void OnWindowCreated(HWND hWnd) override;
+  void OnWindowDestroyed(HWND hWnd) override;
+  void OnTextChanged(HWND hWnd, size_t nAppendedFrom) override;
+  void OnItemsChanged(HWND hWnd) override;
+  void OnSelectionChanged(HWND hWnd) override;
+  void OnVisibilityChanged(HWND hWnd) override;
+  void OnEnabledChanged(HWND hWnd) override;
+  void OnGeometryChanged(HWND hWnd) override;
+  void OnFocusChanged(HWND hOld, HWND hNew) override;
+
+ private:
+  void Layout();
+  void HandleSignal(int nSignal);
+  void EndAll(int nSignal);
+  void HandleInput(const SInput& in);
+  void HandleMouse(const SInput& in);
+  HWND ActiveDialog() const;
+  bool DrawDialog(HWND hDlg, bool bAll);
+
+  CScreen m_screen;
+  std::unique_ptr<CSignals> m_pSignals;
+  std::unordered_map<HWND, std::unique_ptr<CCellWindow>> m_mapCells;
+  std::vector<HWND> m_vecDialogs;  // bottom to top
+  std::vector<HWND> m_vecModal;    // the running modal loops, innermost last
+  HWND m_hFeeding = nullptr;
+  bool m_bStarted = false;
+  bool m_bLayout = true;
+  bool m_bTooSmall = false;
+  bool m_bRequestShown = false;
+  int m_nEndingSignal = 0;
+  std::optional<std::pair<int, int>> m_cursor;
+};
+
+}  // namespace tui

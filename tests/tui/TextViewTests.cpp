@@ -1,0 +1,354 @@
+// The real program's text view in tmux, driven as a person at a terminal
+// would: keys, clicks and resizes in, the screen's cells read back, the
+// serial line played by the simulated controller or by the test itself.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "PseudoTerminal.h"
+#include "Simulator.h"
+#include "TmuxSession.h"
+
+namespace {
+
+std::string ReadFile(const std::string& strPath) {
+  std::ifstream in(strPath);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The row that holds text, or -1.
+int RowOf(const std::vector<std::string>& rows, const std::string& strText) {
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].find(strText) != std::string::npos) return static_cast<int>(i);
+  return -1;
+}
+
+// Columns of a text in a row, counting each UTF-8 character as one.
+int ColumnOf(const std::string& strRow, const std::string& strText) {
+  size_t n = strRow.find(strText);
+  if (n == std::string::npos) return -1;
+  int nColumn = 0;
+  for (size_t i = 0; i < n; ++i) nColumn += (static_cast<unsigned char>(strRow[i]) & 0xC0) != 0x80;
+  return nColumn;
+}
+
+// Cells [nFrom, nTo) of a row, each UTF-8 character one cell.
+std::string CellsOf(const std::string& strRow, int nFrom, int nTo) {
+  std::string out;
+  int nColumn = -1;
+  for (size_t i = 0; i < strRow.size(); ++i) {
+    nColumn += (static_cast<unsigned char>(strRow[i]) & 0xC0) != 0x80;
+    if (nColumn >= nFrom && nColumn < nTo) out += strRow[i];
+  }
+  return out;
+}
+
+// The text of a box over the dialog that begins with strStart: its rows
+// between the box's borders, down to the first blank one, joined by blanks.
+std::string BoxText(const std::vector<std::string>& rows, const std::string& strStart) {
+  int nRow = RowOf(rows, strStart);
+  if (nRow < 0) return "";
+  int nLeft = ColumnOf(rows[nRow], strStart);
+  int nRight = nLeft + ColumnOf(CellsOf(rows[nRow], nLeft, 1000), "\u2502");
+  std::string strText;
+  for (int i = nRow; i < static_cast<int>(rows.size()); ++i) {
+    std::string strLine = CellsOf(rows[i], nLeft, nRight);
+    strLine.erase(strLine.find_last_not_of(' ') + 1);
+    if (strLine.empty()) break;
+    strText += (strText.empty() ? "" : " ") + strLine;
+  }
+  return strText;
+}
+
+class CTextViewTest : public ::testing::Test {
+ protected:
+  // The program in a pane whose shell notes the terminal's modes before and
+  // after it, and how it ended.
+  std::string Command(const std::string& strEnvironment, const std::string& strTerm = "tmux-256color") const {
+    return "ulimit -c 0; stty -g > " + m_dir.File("before") + "; env TERM=" + strTerm + " " + strEnvironment + " " +
+           QUORVEL_PATH + " --text 2>" + m_dir.File("stderr") + "; echo \"ended $?\"; stty -g > " +
+           m_dir.File("after") + "; exec sleep 600";
+  }
+
+  // The program ended as expected and left the terminal as it found it.
+  void ExpectEndedAndRestored(const CTmuxSession& tmux, const std::string& strEnded) {
+    ASSERT_TRUE(tmux.WaitForText(strEnded, 3000)) << tmux.Screen();
+    ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return !ReadFile(m_dir.File("after")).empty(); }));
+    EXPECT_EQ(ReadFile(m_dir.File("before")), ReadFile(m_dir.File("after")));
+    EXPECT_EQ(tmux.Format("#{alternate_on} #{mouse_any_flag} #{cursor_flag} #{keypad_cursor_flag}"), "0 0 1 0");
+    EXPECT_EQ(ReadFile(m_dir.File("stderr")), "");
+    // The dialog is gone from the screen.
+    EXPECT_EQ(tmux.Screen().find("Quorvel V 1.2"), std::string::npos);
+  }
+
+  CTempDir m_dir;
+};
+
+TEST_F(CTextViewTest, TheDialogTalksToTheModulesOfTheSimulatedController) {
+  CSimulator sim(QUORVEL_SIM_PATH);
+  ASSERT_TRUE(sim.WaitReady());
+  CTmuxSession tmux(Command("QUORVEL_COM1=" + sim.Link() + " QUORVEL_BACKPLANE=" + sim.Backplane()), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:")) << tmux.Screen();
+
+  // Every label and button whole, the start texts and selections shown, the
+  // hidden buttons not.
+  std::string strScreen = tmux.Screen();
+  for (const char* psz : {"Quorvel V 1.2 Serial",
+                          "COM Port:",
+                          "Baudrate:",
+                          "iKestra Slot On:",
+                          "Parity:",
+                          "Data Bit:",
+                          "Stop Bit:",
+                          "Send String With:",
+                          "Send String:",
+                          "Auto Send",
+                          "Interval:",
+                          "Delet Recive String tail:",
+                          "Send String Record:",
+                          "Receive String Record:",
+                          "Open Com",
+                          "Close Com",
+                          "Send ",
+                          "Set",
+                          "Start Auto",
+                          "Stop Auto",
+                          "Clear Send",
+                          "Clear Receive",
+                          "Non Parity",
+                          "1    Stop Bit",
+                          "$00M",
+                          "100"})
+    EXPECT_NE(strScreen.find(psz), std::string::npos) << psz << "\n" << strScreen;
+  EXPECT_EQ(strScreen.find("ScanKes"), std::string::npos);
+  EXPECT_EQ(strScreen.find("Button1"), std::string::npos);
+  auto rows = tmux.Rows();
+  int nLists = RowOf(rows, "COM1");
+  ASSERT_GE(nLists, 0);
+  for (const char* psz : {"115200", "SLOT 7"}) EXPECT_NE(rows[nLists].find(psz), std::string::npos) << psz;
+  int nSecond = RowOf(rows, "Non Parity");
+  ASSERT_GE(nSecond, 0);
+  for (const char* psz : {"8 ", "1    Stop Bit", "CR "}) EXPECT_NE(rows[nSecond].find(psz), std::string::npos) << psz;
+  EXPECT_NE(rows[RowOf(rows, "Delet Recive String tail:")].find("Non"), std::string::npos);
+
+  // Open Com by Enter on it, Send by Space: the module at slot 7 answers.
+  tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter"});
+  tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Space"});
+  ASSERT_TRUE(tmux.WaitForText("!00KESTRA-7017")) << tmux.Screen();
+  rows = tmux.Rows();
+  int nRecords = RowOf(rows, "Send String Record:") + 1;
+  EXPECT_EQ(ColumnOf(rows[nRecords], "$00M"), ColumnOf(rows[nRecords - 1], "Send String Record:") - 1);
+  EXPECT_NE(rows.back().find("5 bytes are on their way"), std::string::npos) << "status line: " << rows.back();
+
+  // Up on the slot list switches the controller to slot 3, whose module answers.
+  tmux.Keys({"Tab", "Up", "Up", "Up", "Up"});
+  ASSERT_TRUE(tmux.WaitForText("SLOT 3"));
+  tmux.Keys({"BTab", "Enter"});
+  ASSERT_TRUE(tmux.WaitForText("!00KESTRA-7012")) << tmux.Screen();
+
+  // The slot list dropped down with F4, an item picked with Down and Enter.
+  tmux.Keys({"Tab", "F4"});
+  ASSERT_TRUE(tmux.WaitForText("SLOT 5"));
+  tmux.Keys({"Up", "Up", "Enter"});
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("SLOT 5") == std::string::npos; }));
+  EXPECT_NE(tmux.Screen().find("SLOT 1"), std::string::npos);
+
+  // Clicks: Clear Receive empties the record, Send asks slot 1's module.
+  rows = tmux.Rows();
+  int nClear = RowOf(rows, "Clear Receive");
+  tmux.Click(ColumnOf(rows[nClear], "Clear Receive"), nClear);
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("KESTRA") == std::string::npos; }));
+  int nSend = RowOf(rows, "  Send  ");
+  tmux.Click(ColumnOf(rows[nSend], "  Send  ") + 2, nSend);
+  ASSERT_TRUE(tmux.WaitForText("!00KESTRA-7065")) << tmux.Screen();
+
+  // Typed text replaces the field's text and goes out; the module echoes it.
+  tmux.Keys({"BTab"});
+  tmux.Type("hello there");
+  tmux.Keys({"Tab", "Enter"});
+  ASSERT_TRUE(tmux.WaitForText("hello there")) << tmux.Screen();
+  rows = tmux.Rows();
+  EXPECT_NE(rows[nRecords].find("$00M$00M$00Mhello there"), std::string::npos) << rows[nRecords];
+
+  // With records, Escape asks first, in a box over the dialog. No is the
+  // default: Enter, Escape and the box's close all keep the session.
+  const std::string strAsk = "End the terminal?";
+  auto boxGone = [&](const std::string& s) { return s.find(strAsk) == std::string::npos; };
+  for (const char* pszAnswer : {"Enter", "Escape", "close"}) {
+    SCOPED_TRACE(pszAnswer);
+    tmux.Keys({"Escape"});
+    ASSERT_TRUE(tmux.WaitForText(strAsk)) << tmux.Screen();
+    rows = tmux.Rows();
+    EXPECT_EQ(BoxText(rows, strAsk), "End the terminal? The send and receive records will be lost.") << tmux.Screen();
+    int nAsk = RowOf(rows, strAsk);
+    int nButtons = RowOf(rows, "Yes");
+    EXPECT_GT(nButtons, nAsk);
+    EXPECT_NE(rows[nButtons].find("No"), std::string::npos) << rows[nButtons];
+    EXPECT_EQ(rows[0].find("Quorvel V 1.2 Serial"), 0u);
+    EXPECT_NE(tmux.Screen().find("Clear Receive"), std::string::npos);
+    if (pszAnswer == std::string("close"))
+      tmux.Click(ColumnOf(rows[nAsk - 1], "[\u00d7]") + 1, nAsk - 1);
+    else
+      tmux.Keys({pszAnswer});
+    ASSERT_TRUE(tmux.WaitFor(boxGone)) << tmux.Screen();
+    rows = tmux.Rows();
+    EXPECT_NE(rows[nRecords].find("$00M$00M$00Mhello there"), std::string::npos) << tmux.Screen();
+    EXPECT_NE(tmux.Screen().find("!00KESTRA-7065"), std::string::npos) << tmux.Screen();
+  }
+  // Yes, clicked, ends.
+  tmux.Keys({"Escape"});
+  ASSERT_TRUE(tmux.WaitForText(strAsk)) << tmux.Screen();
+  rows = tmux.Rows();
+  int nYes = RowOf(rows, "Yes");
+  tmux.Click(ColumnOf(rows[nYes], "Yes"), nYes);
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
+TEST_F(CTextViewTest, BytesGoOutOnThePortAndReceivedControlSequencesShowAsPictures) {
+  CPseudoTerminal pty;
+  CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave()), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  std::string strTitle = tmux.Format("#{pane_title}");
+
+  tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter", "Tab", "Tab", "Tab", "Tab", "Enter"});
+  auto sent = pty.Read(5);
+  EXPECT_EQ(std::string(sent.begin(), sent.end()), "$00M\r");
+
+  // Clearing the screen, setting the title and the clipboard, and a colour:
+  // all shown as pictures, none done.
+  ASSERT_TRUE(pty.Write("\x1b[2J\x1b]2;pwned\x07\r\n\x1b]52;c;cHduZWQ=\x07\r\n\x1b[41mred\x7f|\x01\r\n"));
+  ASSERT_TRUE(tmux.WaitForText("\u241b[41mred\u2421|\u2401")) << tmux.Screen();
+  for (const char* psz : {"\u241b[2J\u241b]2;pwned\u2407", "\u241b]52;c;cHduZWQ=\u2407"})
+    EXPECT_NE(tmux.Screen().find(psz), std::string::npos) << psz;
+  EXPECT_EQ(tmux.Format("#{pane_title}"), strTitle);
+  std::string strScreen = tmux.Screen(true);
+  EXPECT_EQ(strScreen.find("\x1b[41m"), std::string::npos);
+  EXPECT_EQ(tmux.Rows().front().find("Quorvel V 1.2 Serial"), 0u);
+  EXPECT_NE(tmux.Screen().find("COM Port:"), std::string::npos);
+
+  // The dialog's peach and white fields, in the nearest of 256 colours.
+  EXPECT_NE(strScreen.find("48;5;217m"), std::string::npos);
+  EXPECT_NE(strScreen.find("48;5;231m"), std::string::npos);
+
+  // What a person types goes out.
+  tmux.Keys({"BTab"});
+  tmux.Type("AB");
+  tmux.Keys({"Tab", "Enter"});
+  sent = pty.Read(3);
+  EXPECT_EQ(std::string(sent.begin(), sent.end()), "AB\r");
+
+  // Typing into the record box edits it until the next refresh.
+  auto rows = tmux.Rows();
+  int nLabel = RowOf(rows, "Receive String Record:");
+  tmux.Click(ColumnOf(rows[nLabel], "Receive String Record:") + 2, nLabel + 6);
+  tmux.Type("typed");
+  ASSERT_TRUE(tmux.WaitForText("typed")) << tmux.Screen();
+  ASSERT_TRUE(pty.Write("more\r\n"));
+  ASSERT_TRUE(tmux.WaitForText("more"));
+  EXPECT_EQ(tmux.Screen().find("typed"), std::string::npos);
+  EXPECT_NE(tmux.Screen().find("\u241b[2J"), std::string::npos);
+
+  // Enter in Send String, after a command as a person types it, asks before
+  // the records go; Tab to Yes and Enter end.
+  tmux.Click(ColumnOf(rows[RowOf(rows, "Send String:") + 1], "AB"), RowOf(rows, "Send String:") + 1);
+  tmux.Keys({"Enter"});
+  ASSERT_TRUE(tmux.WaitForText("End the terminal?")) << tmux.Screen();
+  EXPECT_EQ(BoxText(tmux.Rows(), "End the terminal?"), "End the terminal? The send and receive records will be lost.");
+  tmux.Keys({"Tab", "Enter"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
+TEST_F(CTextViewTest, ColoursAreExactWithDirectColourAndReadableWithNone) {
+  auto shows = [](const std::vector<std::string>& vecWanted) {
+    return [=](const std::string& s) {
+      for (const std::string& str : vecWanted)
+        if (s.find(str) == std::string::npos) return false;
+      return true;
+    };
+  };
+  {
+    CTmuxSession tmux(Command("", "tmux-direct"), 80, 24);
+    EXPECT_TRUE(tmux.WaitFor(shows({"48;2;255;193;164m", "48;2;255;255;255m", "Receive String Record:"}), 5000, true))
+        << tmux.Screen(true);
+  }
+  {
+    CTmuxSession tmux(Command("", "vt100"), 80, 24);
+    // The focused list's field stands out, reversed.
+    EXPECT_TRUE(tmux.WaitFor(shows({"\x1b[7mCOM1", "Receive String Record:"}), 5000, true)) << tmux.Screen(true);
+    EXPECT_EQ(tmux.Screen(true).find("48;"), std::string::npos);
+    tmux.Keys({"Escape"});
+    ExpectEndedAndRestored(tmux, "ended 0");
+  }
+}
+
+TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomAndTooSmallAsksForMore) {
+  CTmuxSession tmux(Command(""), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  // Alt+Down drops the focused list down; Escape there only closes it.
+  tmux.Keys({"M-Down"});
+  ASSERT_TRUE(tmux.WaitForText("COM5")) << tmux.Screen();
+  tmux.Keys({"Escape"});
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("COM5") == std::string::npos; }));
+  EXPECT_NE(tmux.Screen().find("Receive String Record:"), std::string::npos);
+
+  auto rows = tmux.Rows();
+  int nRecordRows = RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1;
+  EXPECT_GE(nRecordRows, 5);
+
+  tmux.Resize(100, 40);
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) {
+    std::istringstream in(s);
+    int n = 0;
+    for (std::string line; std::getline(in, line); ++n)
+      if (line.find("Clear Receive") != std::string::npos) return n == 38;
+    return false;
+  })) << tmux.Screen();
+  rows = tmux.Rows();
+  EXPECT_EQ(RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1, nRecordRows + 16);
+  EXPECT_EQ(ColumnOf(rows[0], "[\u00d7]"), 97);
+
+  tmux.Resize(60, 20);
+  ASSERT_TRUE(tmux.WaitForText("Please make the terminal at least 80 x 24 (it is 60 x 20).")) << tmux.Screen();
+  EXPECT_EQ(tmux.Screen().find("Receive String Record:"), std::string::npos);
+
+  tmux.Resize(80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  tmux.Keys({"Escape"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
+TEST_F(CTextViewTest, SignalsAndADroppedConnectionEndItAndRestoreTheTerminal) {
+  // SIGHUP (the connection dropped), SIGTERM, SIGINT and a crash.
+  for (int nSignal : {SIGHUP, SIGTERM, SIGINT, SIGSEGV}) {
+    SCOPED_TRACE(strsignal(nSignal));
+    CTmuxSession tmux(Command(""), 80, 24);
+    ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+    pid_t nPid = tmux.ProgramPid();
+    ASSERT_GT(nPid, 0);
+    kill(nPid, nSignal);
+    ExpectEndedAndRestored(tmux, "ended " + std::to_string(128 + nSignal));
+  }
+  // The terminal itself goes away: the program ends within a second.
+  CTmuxSession tmux("exec env TERM=tmux-256color " + std::string(QUORVEL_PATH) + " --text", 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  pid_t nPid = tmux.Format("#{pane_pid}").empty() ? -1 : std::stoi(tmux.Format("#{pane_pid}"));
+  ASSERT_GT(nPid, 0);
+  tmux.KillPane();
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  auto running = [&] {
+    std::string strStat = ReadFile("/proc/" + std::to_string(nPid) + "/stat");
+    return !strStat.empty() && strStat.find(") Z") == std::string::npos;
+  };
+  while (running() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(running());
+}
+
+}  // namespace
