@@ -131,9 +131,11 @@ int RunText() {
   }
   int nResult = AfxWinMain();
   view.Stop();
-  // Ended by a signal: the terminal is restored, and the signal takes its
-  // course, so whoever sent it sees it in the exit status.
+  // Ended by a signal: the terminal is restored, the capture file gets what is
+  // still queued for it, and the signal takes its course, so whoever sent it
+  // sees it in the exit status.
   if (int nSignal = view.EndingSignal()) {
+    StopCapture();
     signal(nSignal, SIG_DFL);
     raise(nSignal);
   }

@@ -305,6 +305,22 @@ TEST_F(CTextViewTest, ATerminalThatCannotMoveTheCursorIsToldAndLeftAsItWas) {
   }
 }
 
+TEST_F(CTextViewTest, ASignalEndingTheProgramLeavesEverySentBlockInTheCaptureFile) {
+  for (int nSignal : {SIGHUP, SIGTERM}) {
+    SCOPED_TRACE(strsignal(nSignal));
+    CPseudoTerminal pty;
+    const std::string strCapture = m_dir.File("capture-" + std::to_string(nSignal));
+    CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave() + " QUORVEL_CAPTURE=" + strCapture), 80, 24);
+    ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+    tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter", "Tab", "Tab", "Tab", "Tab", "Enter"});
+    // The device has the block: the program ends right then.
+    ASSERT_EQ(pty.Read(5), std::vector<uint8_t>({'$', '0', '0', 'M', '\r'}));
+    kill(tmux.ProgramPid(), nSignal);
+    ASSERT_TRUE(tmux.WaitForText("ended " + std::to_string(128 + nSignal), 3000)) << tmux.Screen();
+    EXPECT_NE(ReadFile(strCapture).find(" COM1 > $00M\\r\n"), std::string::npos) << ReadFile(strCapture);
+  }
+}
+
 TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomAndTooSmallAsksForMore) {
   CTmuxSession tmux(Command(""), 80, 24);
   ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
