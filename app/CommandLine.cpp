@@ -14,12 +14,12 @@ std::string Synopsis(const SOption& option) {
   return strText;
 }
 
+}  // namespace
+
 int UsageError(const std::string& strWhat) {
   std::fprintf(stderr, "quorvel: %s; see quorvel --help\n", strWhat.c_str());
   return kUsageError;
 }
-
-}  // namespace
 
 int RunCommandLine(int argc, char** argv, std::span<const SOption> options) {
   // The whole line is checked before any option acts.

@@ -24,5 +24,8 @@ inline constexpr int kUsageError = 2;
 // first exit status an option gives, else kContinue.
 int RunCommandLine(int argc, char** argv, std::span<const SOption> options);
 
+// Says on stderr, in one line, what is wrong with the command line; answers kUsageError.
+int UsageError(const std::string& strWhat);
+
 // The --help text of the table.
 std::string HelpText(std::span<const SOption> options);

@@ -67,22 +67,26 @@ int PrintVersion(const char*) {
   return 0;
 }
 
-// The capture file the command line asks for; the last option given counts.
+// The capture file the command line asks for: one a run, in one form.
 struct SCaptureChoice {
+  std::string strOption;
   std::string strPath;
   ECaptureForm form = ECaptureForm::Text;
 };
 SCaptureChoice g_captureChoice;
 
-int ChooseCapture(const char* pszFile) {
-  g_captureChoice = {pszFile, ECaptureForm::Text};
+int Choose(const char* pszOption, const char* pszFile, ECaptureForm form) {
+  if (*pszFile == 0) return UsageError(std::string(pszOption) + " needs FILE, and an empty name is none");
+  if (!g_captureChoice.strPath.empty())
+    return UsageError("one capture file a run: " + std::string(pszOption) + " " + pszFile + " after " +
+                      g_captureChoice.strOption + " " + g_captureChoice.strPath);
+  g_captureChoice = {pszOption, pszFile, form};
   return kContinue;
 }
 
-int ChooseRawCapture(const char* pszFile) {
-  g_captureChoice = {pszFile, ECaptureForm::Raw};
-  return kContinue;
-}
+int ChooseCapture(const char* pszFile) { return Choose("--capture", pszFile, ECaptureForm::Text); }
+
+int ChooseRawCapture(const char* pszFile) { return Choose("--capture-raw", pszFile, ECaptureForm::Raw); }
 
 // Starts the capture of the command line, else of QUORVEL_CAPTURE (which the desktop entry
 // can set); false after saying on stderr why the file cannot be opened.
@@ -127,9 +131,11 @@ int RunText() {
   }
   int nResult = AfxWinMain();
   view.Stop();
-  // Ended by a signal: the terminal is restored, and the signal takes its
-  // course, so whoever sent it sees it in the exit status.
+  // Ended by a signal: the terminal is restored, the capture file gets what is
+  // still queued for it, and the signal takes its course, so whoever sent it
+  // sees it in the exit status.
   if (int nSignal = view.EndingSignal()) {
+    StopCapture();
     signal(nSignal, SIG_DFL);
     raise(nSignal);
   }

@@ -19,12 +19,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -58,6 +60,12 @@ struct SOptions {
   std::exit(1);
 }
 
+// A command line the simulator does not understand: exit status 2, as for other programs.
+[[noreturn]] void FailUsage(const std::string& strWhat) {
+  std::fprintf(stderr, "quorvel-sim: %s\n", strWhat.c_str());
+  std::exit(2);
+}
+
 [[noreturn]] void FailErrno(const std::string& strWhat) { Fail(strWhat + ": " + std::strerror(errno)); }
 
 uint64_t Number(const char* pszText, const char* pszOption) {
@@ -65,13 +73,17 @@ uint64_t Number(const char* pszText, const char* pszOption) {
   errno = 0;
   const unsigned long long nValue = std::strtoull(pszText, &pEnd, 10);
   if (errno != 0 || pEnd == pszText || *pEnd != '\0')
-    Fail(std::string("not a number for ") + pszOption + ": " + pszText);
+    FailUsage(std::string("not a number for ") + pszOption + ": " + pszText);
   return nValue;
 }
 
 constexpr const char* kUsage =
     "usage: quorvel-sim --link PATH [--backplane SOCKET] [--ready-file FILE] [--slot N] "
     "[--stream RATE --count N --kind lines|nolines --seed N]";
+
+// Every option but --help takes a value.
+constexpr std::string_view kValuedOptions[] = {"--link",   "--backplane", "--ready-file", "--slot",
+                                               "--stream", "--count",     "--seed",       "--kind"};
 
 SOptions ParseOptions(int argc, char** argv) {
   SOptions options;
@@ -81,7 +93,9 @@ SOptions ParseOptions(int argc, char** argv) {
       std::printf("%s\n", kUsage);
       std::exit(0);
     }
-    if (i + 1 >= argc) Fail("missing value for " + std::string(option));
+    if (std::find(std::begin(kValuedOptions), std::end(kValuedOptions), option) == std::end(kValuedOptions))
+      FailUsage("unknown option " + std::string(option) + "; " + kUsage);
+    if (i + 1 >= argc) FailUsage("missing value for " + std::string(option));
     const char* pszValue = argv[++i];
     if (option == "--link")
       options.strLink = pszValue;
@@ -91,7 +105,7 @@ SOptions ParseOptions(int argc, char** argv) {
       options.strReadyFile = pszValue;
     else if (option == "--slot") {
       options.nSlot = static_cast<uint8_t>(Number(pszValue, "--slot"));
-      if (!IsValidSlot(options.nSlot)) Fail("--slot must be 1 to 8");
+      if (!IsValidSlot(options.nSlot)) FailUsage("--slot must be 1 to 8");
     } else if (option == "--stream") {
       options.bStream = true;
       options.nRate = Number(pszValue, "--stream");
@@ -106,11 +120,10 @@ SOptions ParseOptions(int argc, char** argv) {
       else if (kind == "nolines")
         options.kind = EStreamKind::NoLines;
       else
-        Fail("--kind must be lines or nolines");
-    } else
-      Fail("unknown option " + std::string(option));
+        FailUsage("--kind must be lines or nolines");
+    }
   }
-  if (options.strLink.empty()) Fail(kUsage);
+  if (options.strLink.empty()) FailUsage(kUsage);
   return options;
 }
 

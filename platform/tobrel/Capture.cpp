@@ -73,7 +73,7 @@ class CCapture {
   ECaptureForm m_form = ECaptureForm::Text;
   int m_nFd = -1;
   CCaptureFormatter m_formatter;
-  std::string m_strBatch;
+  CCaptureText m_batch;
   std::vector<SMark> m_vecMarks;
   uint64_t m_nMissed = 0;
   std::string m_strMissedWhy;
@@ -165,16 +165,16 @@ void CCapture::Format(const std::vector<SEvent>& vecEvents, const std::vector<ui
   for (const SEvent& event : vecEvents) {
     const uint8_t* pData = vecBytes.data() + event.nOffset;
     if (m_form == ECaptureForm::Raw) {
-      if (event.cKind == '<') m_strBatch.append(reinterpret_cast<const char*>(pData), event.nLength);
+      if (event.cKind == '<') m_batch.Append(std::string_view(reinterpret_cast<const char*>(pData), event.nLength));
     } else if (event.cKind == '<') {
-      m_formatter.Received(event.time, event.nPort, pData, event.nLength, m_strBatch);
+      m_formatter.Received(event.time, event.nPort, pData, event.nLength, m_batch);
     } else if (event.cKind == '>') {
-      m_formatter.Sent(event.time, event.nPort, pData, event.nLength, m_strBatch);
+      m_formatter.Sent(event.time, event.nPort, pData, event.nLength, m_batch);
     } else {
       m_formatter.Event(event.time, event.nPort, std::string_view(reinterpret_cast<const char*>(pData), event.nLength),
-                        m_strBatch);
+                        m_batch);
     }
-    m_vecMarks.push_back({m_strBatch.size(), event.cKind == '!' ? 0 : event.nLength});
+    m_vecMarks.push_back({m_batch.Size(), event.cKind == '!' ? 0 : event.nLength});
   }
 }
 
@@ -193,25 +193,25 @@ void CCapture::Fail(int nErrno) {
 }
 
 bool CCapture::WriteBatch() {
-  if (m_strBatch.empty() && m_nMissed == 0) return false;
+  if (m_batch.Empty() && m_nMissed == 0) return false;
   int nErrno = 0;
   if (m_nFd < 0 && Clock::now() - m_lastRetry >= kRetryPeriod) {
     m_lastRetry = Clock::now();
     m_nFd = OpenForAppending(m_strPath);
     if (m_nFd < 0) nErrno = errno;
   }
-  std::string strHead;
+  CCaptureText head;
   if (m_nFd >= 0 && m_nMissed != 0 && m_form == ECaptureForm::Text) {
-    if (m_bMidLine) strHead = "\n";
+    if (m_bMidLine) head.Append('\n');
     m_formatter.Event(WallClock::now(), 0, "the file missed " + std::to_string(m_nMissed) + " bytes: " + m_strMissedWhy,
-                      strHead);
+                      head);
   }
   // The head goes in front of the batch only when there is one: a batch can hold many MiB.
-  if (!strHead.empty()) m_strBatch.insert(0, strHead);
+  if (!head.Empty()) m_batch.Prepend(head.View());
   size_t nWritten = 0;
   if (m_nFd >= 0) {
-    while (nWritten < m_strBatch.size()) {
-      const ssize_t nDone = write(m_nFd, m_strBatch.data() + nWritten, m_strBatch.size() - nWritten);
+    while (nWritten < m_batch.Size()) {
+      const ssize_t nDone = write(m_nFd, m_batch.Data() + nWritten, m_batch.Size() - nWritten);
       if (nDone > 0) {
         nWritten += static_cast<size_t>(nDone);
         continue;
@@ -220,17 +220,17 @@ bool CCapture::WriteBatch() {
       nErrno = nDone < 0 ? errno : ENOSPC;
       break;
     }
-    if (nWritten != 0) m_bMidLine = m_strBatch[nWritten - 1] != '\n';
-    if (nWritten == m_strBatch.size()) {
+    if (nWritten != 0) m_bMidLine = m_batch.Data()[nWritten - 1] != '\n';
+    if (nWritten == m_batch.Size()) {
       m_nMissed = 0;
       m_bFailing = false;
       return true;
     }
   }
   // What did not reach the file whole is missed; a text line cut short counts whole.
-  const bool bHeadWritten = nWritten >= strHead.size() && m_nFd >= 0;
+  const bool bHeadWritten = nWritten >= head.Size() && m_nFd >= 0;
   if (bHeadWritten) m_nMissed = 0;
-  const size_t nWrittenBatch = bHeadWritten ? nWritten - strHead.size() : 0;
+  const size_t nWrittenBatch = bHeadWritten ? nWritten - head.Size() : 0;
   size_t nStart = 0;
   for (const SMark& mark : m_vecMarks) {
     if (m_form == ECaptureForm::Raw)
@@ -266,9 +266,9 @@ void CCapture::Run() {
       m_strMissedWhy = "writing fell behind the line";
     }
     Format(vecEvents, vecBytes);
-    if (bStop) m_formatter.EndLine(m_strBatch);
+    if (bStop) m_formatter.EndLine(m_batch);
     if (WriteBatch()) bUnsynced = true;
-    m_strBatch.clear();
+    m_batch.Clear();
     m_vecMarks.clear();
     vecEvents.clear();
     vecBytes.clear();

@@ -7,35 +7,60 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <string_view>
 
 using WallClock = std::chrono::system_clock;
 
+// Text being formatted. It grows without first clearing the room it adds, and keeps its
+// memory when cleared, so a batch after the first costs no allocation.
+class CCaptureText {
+ public:
+  // Room for nCount more bytes at the end; Commit then says where the written ones end.
+  char* Room(size_t nCount);
+  void Commit(const char* pEnd) { m_nSize = static_cast<size_t>(pEnd - m_pData.get()); }
+  void Append(std::string_view text);
+  void Append(char c) { *Room(1) = c, ++m_nSize; }
+  void Prepend(std::string_view text);
+  void Clear() { m_nSize = 0; }
+  const char* Data() const { return m_pData.get(); }
+  size_t Size() const { return m_nSize; }
+  bool Empty() const { return m_nSize == 0; }
+  std::string_view View() const { return {m_pData.get(), m_nSize}; }
+
+ private:
+  std::unique_ptr<char[]> m_pData;
+  size_t m_nSize = 0;
+  size_t m_nCapacity = 0;
+};
+
 // Printable ASCII as it is, "\\" for a backslash, "\r", "\n", "\t", and "\xNN" for the rest.
-void AppendEscaped(const uint8_t* pData, size_t nCount, std::string& strOut);
+void AppendEscaped(const uint8_t* pData, size_t nCount, CCaptureText& out);
 
 class CCaptureFormatter {
  public:
   // Received bytes continue the port's open line for 100 ms of the stream; an LF ends it.
-  void Received(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount, std::string& strOut);
-  void Sent(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount, std::string& strOut);
+  void Received(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount, CCaptureText& out);
+  void Sent(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount, CCaptureText& out);
   // nPort 0: an event of the file itself.
-  void Event(WallClock::time_point time, uint8_t nPort, std::string_view text, std::string& strOut);
+  void Event(WallClock::time_point time, uint8_t nPort, std::string_view text, CCaptureText& out);
   // Ends the open line, if any.
-  void EndLine(std::string& strOut);
+  void EndLine(CCaptureText& out);
   // Forgets the open line without ending it: what was written of it is gone.
   void Forget() { m_bLineOpen = false; }
 
  private:
-  void StartLine(WallClock::time_point time, uint8_t nPort, char cDirection, std::string& strOut);
-  void AppendTime(WallClock::time_point time, std::string& strOut);
+  void StartLine(WallClock::time_point time, uint8_t nPort, char cDirection, CCaptureText& out);
+  // The start of a line: its time, port and direction. Made anew only when the millisecond
+  // or the port changes, and then only the digits of the millisecond unless the second does.
+  std::string_view Head(WallClock::time_point time, uint8_t nPort, char cDirection);
 
   bool m_bLineOpen = false;
   uint8_t m_nLinePort = 0;
   WallClock::time_point m_lineStart{};
-  // The time text up to the seconds, and the offset, of the second last formatted.
-  std::time_t m_nCachedSecond = -1;
-  std::string m_strCachedSecond;
-  std::string m_strCachedOffset;
+  int64_t m_nHeadMilli = -1;
+  uint8_t m_nHeadPort = 0;
+  // "YYYY-MM-DDTHH:MM:SS.mmm+HH:MM PORT D ", of the millisecond and port last formatted.
+  std::string m_strHead;
 };

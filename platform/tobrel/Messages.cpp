@@ -95,6 +95,9 @@ uint32_t Report(uint32_t nCode, std::string strMessage) {
 
 std::string MessageText(uint32_t nCode) {
   if (nCode == t_lastCall.nCode && !t_lastCall.strDetail.empty()) return t_lastCall.strDetail;
+  // A close that dropped queued bytes still closed the port: the text for 0 after it, which
+  // a caller shows for its last successful send, tells the drop instead of a plain "OK".
+  if (nCode == TOBREL_OK && t_lastCall.nCode == TOBREL_ERR_SEND_DROPPED) return t_lastCall.strDetail;
   return GenericText(nCode);
 }
 

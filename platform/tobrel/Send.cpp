@@ -47,7 +47,7 @@ uint32_t QueueBlock(CPort& port, const uint8_t* pData, uint32_t nCount) {
                   PortPrefix(port.Number()) + "a block of " + Bytes(nCount) + " is larger than the output queue (" +
                       std::to_string(CWriter::kQueueCapacity) + " bytes) and was not sent. Send it in smaller blocks.");
   CWriter& writer = port.Writer();
-  switch (writer.Queue(pData, nCount)) {
+  switch (writer.Queue(pData, nCount, [&] { CaptureSent(port.Number(), pData, nCount); })) {
     case CWriter::EQueue::Failed:
       return ReportDisconnected(port);
     case CWriter::EQueue::Stalled:
@@ -55,7 +55,6 @@ uint32_t QueueBlock(CPort& port, const uint8_t* pData, uint32_t nCount) {
     case CWriter::EQueue::Full:
       return ReportFull(port, nCount);
     default:
-      CaptureSent(port.Number(), pData, nCount);
       return Report(TOBREL_OK, PortPrefix(port.Number()) + Bytes(nCount) +
                                    (nCount == 1 ? " is on its way" : " are on their way") + " to " + port.Device() +
                                    ".");

@@ -80,14 +80,17 @@ int CWriter::Failure() const {
   return m_nFailure;
 }
 
-CWriter::EQueue CWriter::Queue(const uint8_t* pData, size_t nCount) {
+CWriter::EQueue CWriter::Queue(const uint8_t* pData, size_t nCount, const std::function<void()>& onQueued) {
   {
     std::lock_guard lock(m_mtx);
     if (m_nFailure != 0) return EQueue::Failed;
     const auto now = Clock::now();
     const SBacklog backlog = BacklogLocked(now);
     if (backlog.bStalled) return EQueue::Stalled;
-    if (!m_queue.Append(pData, nCount)) return EQueue::Full;
+    // The caller is the queue's only producer, so the room seen here is still there below.
+    if (m_queue.Capacity() - m_queue.Size() < nCount) return EQueue::Full;
+    onQueued();
+    m_queue.Append(pData, nCount);
     // The wait of these bytes starts now.
     if (backlog.nWaiting == 0) m_lastProgress = now;
   }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -25,8 +26,9 @@ class CWriter {
   void SetCharTime(std::chrono::microseconds charTime);
 
   enum class EQueue { Queued, Full, Stalled, Failed };
-  // Queues all nCount bytes or none.
-  EQueue Queue(const uint8_t* pData, size_t nCount);
+  // Queues all nCount bytes or none. onQueued runs once the block is taken, before the
+  // writer can send any of it, so what it records comes before the device's answer.
+  EQueue Queue(const uint8_t* pData, size_t nCount, const std::function<void()>& onQueued);
 
   struct SBacklog {
     uint64_t nWaiting = 0;                // in the queue and in the driver's own buffer

@@ -57,6 +57,21 @@ std::string TerminalName() {
   return strTerm;
 }
 
+// Why the terminal named strTerm cannot show the dialog, or empty: a dialog needs a known
+// type that can move the cursor ("dumb" and the like only write on).
+std::string TerminalFault(const std::string& strTerm, int nFd) {
+  constexpr const char* kSetTerm = "; set TERM to your terminal's type, for example xterm-256color";
+  if (strTerm.empty()) return std::string("TERM is not set") + kSetTerm;
+  int nError = 0;
+  if (setupterm(strTerm.c_str(), nFd, &nError) != OK)
+    return "the terminal type \"" + strTerm + "\" is not known" + kSetTerm;
+  const char* pszMove = tigetstr(const_cast<char*>("cup"));
+  del_curterm(cur_term);
+  if (pszMove == nullptr || pszMove == reinterpret_cast<char*>(-1))
+    return "the terminal type \"" + strTerm + "\" cannot move the cursor" + kSetTerm;
+  return {};
+}
+
 std::string Base64(const std::string& in) {
   static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
@@ -134,7 +149,11 @@ bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
   // Pictures of control characters need UTF-8 on the way out.
   if (!IsUtf8Locale()) std::setlocale(LC_CTYPE, "C.UTF-8");
   std::string strTerm = TerminalName();
-  m_pScreen = newterm(strTerm.empty() ? nullptr : strTerm.c_str(), pOut, pIn);
+  if (std::string strFault = TerminalFault(strTerm, fileno(pOut)); !strFault.empty()) {
+    if (pError) *pError = strFault;
+    return false;
+  }
+  m_pScreen = newterm(strTerm.c_str(), pOut, pIn);
   if (!m_pScreen) {
     if (pError) *pError = "the terminal type \"" + strTerm + "\" is not known";
     return false;

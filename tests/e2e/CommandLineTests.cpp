@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "PseudoTerminal.h"
@@ -88,4 +89,16 @@ TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
   run = RunQuorvel("--capture");
   EXPECT_EQ(run.nStatus, 2);
   EXPECT_EQ(run.strOut, "quorvel: --capture needs FILE; see quorvel --help\n");
+  // A name from an empty variable, and a second file, are refused before anything opens.
+  run = RunQuorvel("--capture-raw ''");
+  EXPECT_EQ(run.nStatus, 2);
+  EXPECT_EQ(run.strOut, "quorvel: --capture-raw needs FILE, and an empty name is none; see quorvel --help\n");
+  const std::string strText = dir.File("text.log");
+  const std::string strRaw = dir.File("raw.bin");
+  run = RunQuorvel("--capture " + strText + " --capture-raw " + strRaw);
+  EXPECT_EQ(run.nStatus, 2);
+  EXPECT_EQ(run.strOut, "quorvel: one capture file a run: --capture-raw " + strRaw + " after --capture " + strText +
+                            "; see quorvel --help\n");
+  EXPECT_FALSE(std::filesystem::exists(strText));
+  EXPECT_FALSE(std::filesystem::exists(strRaw));
 }

@@ -1,7 +1,8 @@
 // The capture file, read back as a person's tools would: every byte both ways, lines per
 // read, per LF and per tenth of a second, the events, appending, the file's mode, a file
-// that fails and recovers, and the raw form.
+// that fails and recovers, the raw form, and a query before the answer it draws.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -285,4 +286,45 @@ TEST(TobrelCapture, TheRawFormHoldsTheReceivedBytesExactly) {
   ASSERT_EQ(Close_Com(6), TOBREL_OK);
   StopCapture();
   EXPECT_TRUE(ReadFile(strPath) == strSaid);
+}
+
+TEST(TobrelCapture, AQueryComesBeforeTheAnswerItDraws) {
+  // On one core, as a loaded machine has it, the writer and the device run the moment the
+  // sender wakes them.
+  cpu_set_t allCores;
+  ASSERT_EQ(sched_getaffinity(0, sizeof allCores, &allCores), 0);
+  cpu_set_t oneCore;
+  CPU_ZERO(&oneCore);
+  CPU_SET(sched_getcpu(), &oneCore);
+  ASSERT_EQ(sched_setaffinity(0, sizeof oneCore, &oneCore), 0);
+  CTempDir dir;
+  const std::string strPath = dir.File("dialogue.log");
+  CPseudoTerminal pty;
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, pty, dir.File("com5"), 5, 115200));
+  constexpr int kQueries = 50;
+  // A device that answers each query the moment it has it.
+  std::thread device([&] {
+    for (int i = 0; i < kQueries; ++i) {
+      if (pty.Read(2) != Bytes("Q\r") || !pty.Write("A\r")) return;
+    }
+  });
+  const std::vector<uint8_t> vecQuery = Bytes("Q\r");
+  for (int i = 0; i < kQueries; ++i) {
+    ASSERT_EQ(Send_Binary(5, vecQuery.data(), 2, 0), TOBREL_OK);
+    ASSERT_TRUE(WaitForSize(5, 2));
+    uint8_t abyAnswer[2];
+    uint32_t nElapsed = 0;
+    ASSERT_EQ(Receive_Binary(5, abyAnswer, 1000, 2, &nElapsed), TOBREL_OK);
+  }
+  device.join();
+  ASSERT_EQ(Close_Com(5), TOBREL_OK);
+  StopCapture();
+  sched_setaffinity(0, sizeof allCores, &allCores);
+
+  std::string strOrder;
+  for (const SCaptureLine& line : ReadBack(strPath))
+    if (line.cDirection != '!') strOrder += line.cDirection;
+  std::string strExpected;
+  for (int i = 0; i < kQueries; ++i) strExpected += "><";
+  EXPECT_EQ(strOrder, strExpected);
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -217,4 +218,30 @@ TEST(TobrelSimulator, PacedStreamWithoutLinesAndCleanEnd) {
   EXPECT_NE(lstat(sim.Link().c_str(), &st), 0);
   EXPECT_NE(lstat(sim.Backplane().c_str(), &st), 0);
   EXPECT_NE(lstat(sim.Ready().c_str(), &st), 0);
+}
+
+TEST(TobrelSimulator, ACommandLineItDoesNotUnderstandIsToldAsSuch) {
+  const auto run = [](const std::string& strArguments) {
+    std::string strOut;
+    FILE* pPipe = popen((std::string(QUORVEL_SIM_PATH) + " " + strArguments + " 2>&1").c_str(), "r");
+    if (pPipe == nullptr) return std::make_pair(-1, strOut);
+    char szBuffer[512];
+    size_t nRead = 0;
+    while ((nRead = fread(szBuffer, 1, sizeof szBuffer, pPipe)) > 0) strOut.append(szBuffer, nRead);
+    const int nWait = pclose(pPipe);
+    return std::make_pair(WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1, strOut);
+  };
+  CTempDir dir;
+  const std::string strLink = dir.File("com");
+  const auto [nUnknown, strUnknown] = run("--link " + strLink + " --bogus");
+  EXPECT_EQ(nUnknown, 2);
+  EXPECT_TRUE(strUnknown.starts_with("quorvel-sim: unknown option --bogus; usage: quorvel-sim --link PATH"))
+      << strUnknown;
+  const auto [nMissing, strMissing] = run("--link");
+  EXPECT_EQ(nMissing, 2);
+  EXPECT_EQ(strMissing, "quorvel-sim: missing value for --link\n");
+  const auto [nSlot, strSlot] = run("--link " + strLink + " --slot 9");
+  EXPECT_EQ(nSlot, 2);
+  EXPECT_EQ(strSlot, "quorvel-sim: --slot must be 1 to 8\n");
+  EXPECT_FALSE(std::filesystem::exists(strLink));
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -285,6 +286,38 @@ TEST_F(CTextViewTest, ColoursAreExactWithDirectColourAndReadableWithNone) {
     EXPECT_EQ(tmux.Screen(true).find("48;"), std::string::npos);
     tmux.Keys({"Escape"});
     ExpectEndedAndRestored(tmux, "ended 0");
+  }
+}
+
+TEST_F(CTextViewTest, ATerminalThatCannotMoveTheCursorIsToldAndLeftAsItWas) {
+  for (const auto& [strTerm, strWhy] :
+       {std::pair<std::string, std::string>{"dumb", "the terminal type \"dumb\" cannot move the cursor"},
+        {"no-such-terminal", "the terminal type \"no-such-terminal\" is not known"},
+        {"", "TERM is not set"}}) {
+    SCOPED_TRACE(strTerm);
+    std::filesystem::remove(m_dir.File("after"));
+    CTmuxSession tmux(Command("", strTerm), 80, 24);
+    ASSERT_TRUE(tmux.WaitForText("ended 1", 3000)) << tmux.Screen();
+    ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return !ReadFile(m_dir.File("after")).empty(); }));
+    EXPECT_EQ(ReadFile(m_dir.File("stderr")), "quorvel: cannot show the terminal here: " + strWhy +
+                                                  "; set TERM to your terminal's type, for example xterm-256color.\n");
+    EXPECT_EQ(ReadFile(m_dir.File("before")), ReadFile(m_dir.File("after")));
+  }
+}
+
+TEST_F(CTextViewTest, ASignalEndingTheProgramLeavesEverySentBlockInTheCaptureFile) {
+  for (int nSignal : {SIGHUP, SIGTERM}) {
+    SCOPED_TRACE(strsignal(nSignal));
+    CPseudoTerminal pty;
+    const std::string strCapture = m_dir.File("capture-" + std::to_string(nSignal));
+    CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave() + " QUORVEL_CAPTURE=" + strCapture), 80, 24);
+    ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+    tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter", "Tab", "Tab", "Tab", "Tab", "Enter"});
+    // The device has the block: the program ends right then.
+    ASSERT_EQ(pty.Read(5), std::vector<uint8_t>({'$', '0', '0', 'M', '\r'}));
+    kill(tmux.ProgramPid(), nSignal);
+    ASSERT_TRUE(tmux.WaitForText("ended " + std::to_string(128 + nSignal), 3000)) << tmux.Screen();
+    EXPECT_NE(ReadFile(strCapture).find(" COM1 > $00M\\r\n"), std::string::npos) << ReadFile(strCapture);
   }
 }
 
