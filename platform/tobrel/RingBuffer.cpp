@@ -11,9 +11,7 @@ namespace {
 
 // Drained bytes go back to the system a granule at a time, so that a large buffer holds
 // about as much memory as it has bytes waiting, not its whole size once it has gone round.
-constexpr size_t kReleaseGranule = 64 * 1024;
-// The most handed to the producer at once: memory past it may be given back meanwhile.
-constexpr size_t kMaxFreeArea = 64 * 1024;
+constexpr size_t kReleaseGranule = 256 * 1024;
 
 // Gives the whole pages of [p, p + nSize) back; they read as zero when next touched.
 void ReleasePages(uint8_t* p, size_t nSize) {
@@ -31,7 +29,7 @@ uint8_t* CRingBuffer::FreeArea(size_t& nSize) {
   std::lock_guard lock(m_mtx);
   const size_t nFree = m_nCapacity - static_cast<size_t>(m_nTail - m_nHead);
   const size_t nOffset = static_cast<size_t>(m_nTail % m_nCapacity);
-  nSize = std::min({nFree, m_nCapacity - nOffset, kMaxFreeArea});
+  nSize = std::min(nFree, m_nCapacity - nOffset);
   m_nLentEnd = m_nTail + nSize;
   return nSize == 0 ? nullptr : m_pData.get() + nOffset;
 }

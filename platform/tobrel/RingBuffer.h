@@ -19,8 +19,8 @@ class CRingBuffer {
 
   explicit CRingBuffer(size_t nCapacity = kCapacity);
 
-  // Producer side, for the one reader thread: a free contiguous area of at most 64 KiB
-  // (nullptr, 0 when full), filled outside the lock and then committed.
+  // Producer side, for the one reader thread: a free contiguous area (nullptr, 0 when full),
+  // filled outside the lock and then committed.
   uint8_t* FreeArea(size_t& nSize);
   void Commit(size_t nCount);
   void CountLost(size_t nCount);
