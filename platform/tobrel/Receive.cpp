@@ -33,7 +33,8 @@ std::string TimeOfDay(std::chrono::system_clock::time_point when) {
 uint32_t ReportLoss(const CPort& port, const CRingBuffer::SLoss& loss) {
   return Report(TOBREL_ERR_OVERFLOW, PortPrefix(port.Number()) + std::to_string(loss.nBytes) +
                                          " received bytes were lost from " + TimeOfDay(loss.since) +
-                                         " on: the receive buffer (16 MiB) was full. What came before and after "
+                                         " on: the receive buffer (" + std::to_string(CRingBuffer::kCapacity >> 20) +
+                                         " MiB) was full. What came before and after "
                                          "is kept. " +
                                          kReadMoreOften);
 }

@@ -13,8 +13,9 @@
 
 class CRingBuffer {
  public:
-  // The receive buffer's size.
-  static constexpr size_t kCapacity = size_t{16} << 20;
+  // The receive buffer's size: about a second of the fastest stream a pseudo-terminal
+  // carries, so a window's thread may stall that long; it costs memory only while full.
+  static constexpr size_t kCapacity = size_t{64} << 20;
 
   explicit CRingBuffer(size_t nCapacity = kCapacity);
 

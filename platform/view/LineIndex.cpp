@@ -5,31 +5,49 @@
 namespace view {
 
 namespace {
+
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Finds the line starts in units [i, n), nRun units into a line, and calls
+// onStart(start) for each until it returns false. The one reading of the
+// text's lines, for indexing and for finding the starts between those held.
+template <typename F>
+void ScanStarts(const char16_t* p, size_t i, size_t n, size_t& nRun, F&& onStart) {
+  for (; i < n; ++i) {
+    char16_t c = p[i];
+    if (c > u'\r' || (c != u'\r' && c != u'\n')) {
+      // A surrogate pair stays in one piece.
+      if (nRun > CLineIndex::kMaxPiece || (nRun == CLineIndex::kMaxPiece && !IsLowSurrogate(c))) {
+        nRun = 0;
+        if (!onStart(i)) return;
+      }
+      ++nRun;
+      continue;
+    }
+    if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n') ++i;
+    nRun = 0;
+    if (!onStart(i + 1)) return;
+  }
+}
+
 }  // namespace
 
 CLineIndex::CLineIndex() { Reset(); }
 
 void CLineIndex::Reset() {
-  m_vecBlocks.clear();
-  m_vecBlocks.shrink_to_fit();
+  m_vecGroupStarts.clear();
+  m_vecGroupStarts.shrink_to_fit();
   m_nLines = 0;
   Push(0);
   m_nLength = 0;
   m_nRun = 0;
   m_bEndsInCR = false;
-}
-
-void CLineIndex::SetStart(size_t nLine, size_t nStart) {
-  uint64_t& nBase = Base(nLine);
-  // The first line of a group is its base.
-  if ((nLine & ((size_t{1} << kGroupShift) - 1)) == 0) nBase = nStart;
-  Offset(nLine) = static_cast<uint16_t>(nStart - nBase);
+  for (SGroup& group : m_aGroups) group.nGroup = kNoGroup;
 }
 
 void CLineIndex::Push(size_t nStart) {
-  if ((m_nLines & (kLinesPerBlock - 1)) == 0) m_vecBlocks.push_back(std::make_unique<SBlock>());
-  SetStart(m_nLines++, nStart);
+  if ((m_nLines & (kGroupLines - 1)) == 0) m_vecGroupStarts.push_back(nStart);
+  ++m_nLines;
 }
 
 void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
@@ -37,63 +55,69 @@ void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
     Reset();
     nAppendedFrom = 0;
   }
-  const char16_t* p = text.data();
   size_t i = nAppendedFrom, n = text.size();
-  if (m_bEndsInCR && i < n && p[i] == u'\n') {
+  if (m_bEndsInCR && i < n && text[i] == u'\n') {
     ++i;
-    SetStart(m_nLines - 1, i);
+    // The line after the CR starts after its LF instead.
+    if (((m_nLines - 1) & (kGroupLines - 1)) == 0) m_vecGroupStarts.back() = i;
   }
-  for (; i < n; ++i) {
-    char16_t c = p[i];
-    if (c > u'\r' || (c != u'\r' && c != u'\n')) {
-      // A surrogate pair stays in one piece.
-      if (m_nRun > kMaxPiece || (m_nRun == kMaxPiece && !IsLowSurrogate(c))) {
-        Push(i);
-        m_nRun = 0;
-      }
-      ++m_nRun;
-      continue;
-    }
-    if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n') ++i;
-    Push(i + 1);
-    m_nRun = 0;
-  }
-  m_bEndsInCR = n > nAppendedFrom ? p[n - 1] == u'\r' : m_bEndsInCR;
+  ScanStarts(text.data(), i, n, m_nRun, [this](size_t nStart) {
+    Push(nStart);
+    return true;
+  });
+  m_bEndsInCR = n > nAppendedFrom ? text[n - 1] == u'\r' : m_bEndsInCR;
   m_nLength = n;
 }
 
-size_t CLineIndex::LineStart(size_t nLine) const { return static_cast<size_t>(Base(nLine) + Offset(nLine)); }
+const CLineIndex::SGroup& CLineIndex::Group(std::u16string_view text, size_t nGroup) const {
+  SGroup* pGroup = nullptr;
+  for (SGroup& group : m_aGroups)
+    if (group.nGroup == nGroup) pGroup = &group;
+  if (pGroup && pGroup->nLength == m_nLength) return *pGroup;
+  // Starts read before the text grew stay, but the last: a LF may have moved it past its CR.
+  size_t nKnown = pGroup ? std::max<size_t>(pGroup->nLines, 2) - 1 : 1;
+  if (!pGroup) {
+    pGroup = &m_aGroups[m_nNextGroup];
+    m_nNextGroup = (m_nNextGroup + 1) % m_aGroups.size();
+    pGroup->nGroup = nGroup;
+  }
+  SGroup& group = *pGroup;
+  group.aStarts[0] = m_vecGroupStarts[nGroup];
+  group.nLength = m_nLength;
+  group.nLines = std::min(kGroupLines, m_nLines - (nGroup << kGroupShift));
+  size_t nRun = 0;
+  if (nKnown < group.nLines) {
+    ScanStarts(text.data(), static_cast<size_t>(group.aStarts[nKnown - 1]), m_nLength, nRun, [&](size_t nStart) {
+      group.aStarts[nKnown++] = nStart;
+      return nKnown < group.nLines;
+    });
+  }
+  return group;
+}
+
+size_t CLineIndex::LineStart(std::u16string_view text, size_t nLine) const {
+  return static_cast<size_t>(Group(text, nLine >> kGroupShift).aStarts[nLine & (kGroupLines - 1)]);
+}
 
 size_t CLineIndex::LineEnd(std::u16string_view text, size_t nLine) const {
   if (nLine + 1 >= LineCount()) return m_nLength;
-  size_t nStart = LineStart(nLine), nNext = LineStart(nLine + 1);
+  size_t nStart = LineStart(text, nLine), nNext = LineStart(text, nLine + 1);
   if (nNext == nStart) return nStart;
   char16_t c = text[nNext - 1];
   if (c == u'\n') return nNext - 1 > nStart && text[nNext - 2] == u'\r' ? nNext - 2 : nNext - 1;
   return c == u'\r' ? nNext - 1 : nNext;
 }
 
-size_t CLineIndex::LineOf(size_t nPos) const {
-  // The last group whose base is at or before nPos, then the last line in it.
-  size_t nGroups = ((m_nLines - 1) >> kGroupShift) + 1;
-  size_t nLow = 0, nHigh = nGroups;
-  while (nHigh - nLow > 1) {
-    size_t nMid = nLow + (nHigh - nLow) / 2;
-    if (Base(nMid << kGroupShift) <= nPos)
-      nLow = nMid;
-    else
-      nHigh = nMid;
-  }
-  size_t nFirst = nLow << kGroupShift;
-  size_t nLast = std::min(m_nLines, nFirst + (size_t{1} << kGroupShift));
-  uint64_t nBase = Base(nFirst);
-  size_t nLine = nFirst;
-  while (nLine + 1 < nLast && nBase + Offset(nLine + 1) <= nPos) ++nLine;
-  return nLine;
+size_t CLineIndex::LineOf(std::u16string_view text, size_t nPos) const {
+  // The last group that starts at or before nPos, then the last line in it.
+  auto it = std::upper_bound(m_vecGroupStarts.begin(), m_vecGroupStarts.end(), static_cast<uint64_t>(nPos));
+  size_t nGroup = static_cast<size_t>(it - m_vecGroupStarts.begin()) - 1;
+  const SGroup& group = Group(text, nGroup);
+  auto itLine = std::upper_bound(group.aStarts.begin(), group.aStarts.begin() + static_cast<ptrdiff_t>(group.nLines),
+                                 static_cast<uint64_t>(nPos));
+  return (nGroup << kGroupShift) + static_cast<size_t>(itLine - group.aStarts.begin()) - 1;
 }
 
-size_t CLineIndex::MemoryBytes() const {
-  return m_vecBlocks.size() * sizeof(SBlock) + m_vecBlocks.capacity() * sizeof(std::unique_ptr<SBlock>);
-}
+size_t CLineIndex::MemoryBytes() const { return m_vecGroupStarts.capacity() * sizeof(uint64_t); }
 
 }  // namespace view

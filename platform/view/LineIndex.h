@@ -4,17 +4,15 @@
 // append and its LF starts the next. A line longer than kMaxPiece units is
 // indexed in pieces of that length; the text itself is never touched.
 //
-// About 2.5 bytes a line: lines in groups of 16, each group with its start as
-// an 8-byte base and each line as a 2-byte offset from it (a line is at most
-// kMaxPiece + 3 units with a split pair and its break, so fifteen of them fit
-// 16 bits). The groups are kept in blocks of fixed size, so a long index grows
-// by a block at a time and never holds an old and a new copy of itself.
+// The index holds the start of every 64th line only, 8 bytes for 64 lines;
+// the starts between are found by reading those lines of the text again when
+// they are asked for, and the last few groups read are kept (a group the text
+// has grown into since is read on from its last line, not afresh).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -38,41 +36,41 @@ class CLineIndex {
   size_t Length() const { return m_nLength; }
   // At least 1: an empty text has one empty line.
   size_t LineCount() const { return m_nLines; }
-  size_t LineStart(size_t nLine) const;
+  // text is the text last given to Update.
+  size_t LineStart(std::u16string_view text, size_t nLine) const;
   // Where the line's characters end, before its line break.
   size_t LineEnd(std::u16string_view text, size_t nLine) const;
   // The line that holds position nPos (a position on a line break belongs to
   // the line it ends).
-  size_t LineOf(size_t nPos) const;
+  size_t LineOf(std::u16string_view text, size_t nPos) const;
   // Bytes the index holds on the heap.
   size_t MemoryBytes() const;
 
  private:
-  static constexpr size_t kGroupShift = 4;
-  static constexpr size_t kBlockShift = 12;
-  static constexpr size_t kLinesPerBlock = size_t{1} << kBlockShift;
-  static constexpr size_t kGroupsPerBlock = kLinesPerBlock >> kGroupShift;
-  struct SBlock {
-    std::array<uint64_t, kGroupsPerBlock> aBases;
-    std::array<uint16_t, kLinesPerBlock> aOffsets;
+  static constexpr size_t kGroupShift = 6;
+  static constexpr size_t kGroupLines = size_t{1} << kGroupShift;
+  static constexpr size_t kNoGroup = static_cast<size_t>(-1);
+  // The starts of one group's lines, as read from the text when it had
+  // nLength units.
+  struct SGroup {
+    size_t nGroup = kNoGroup;
+    size_t nLength = 0;
+    size_t nLines = 0;
+    std::array<uint64_t, kGroupLines> aStarts{};
   };
-
-  uint64_t& Base(size_t nLine) const {
-    return m_vecBlocks[nLine >> kBlockShift]->aBases[(nLine >> kGroupShift) & (kGroupsPerBlock - 1)];
-  }
-  uint16_t& Offset(size_t nLine) const {
-    return m_vecBlocks[nLine >> kBlockShift]->aOffsets[nLine & (kLinesPerBlock - 1)];
-  }
+  const SGroup& Group(std::u16string_view text, size_t nGroup) const;
   void Push(size_t nStart);
-  void SetStart(size_t nLine, size_t nStart);
 
-  std::vector<std::unique_ptr<SBlock>> m_vecBlocks;
+  std::vector<uint64_t> m_vecGroupStarts;
   size_t m_nLines = 0;
   size_t m_nLength = 0;
   // Units of the last line so far, for cutting pieces.
   size_t m_nRun = 0;
   // The indexed text ends in a CR whose LF may still come.
   bool m_bEndsInCR = false;
+  // Groups read lately: a screen's rows rarely need more.
+  mutable std::array<SGroup, 4> m_aGroups;
+  mutable size_t m_nNextGroup = 0;
 };
 
 }  // namespace view

@@ -24,7 +24,7 @@ char32_t CharAt(std::u16string_view text, size_t i, size_t nEnd, size_t* pUnits)
 }  // namespace
 
 std::vector<size_t> CRecordLayout::RowStarts(std::u16string_view text, size_t nLine) const {
-  size_t nStart = m_rIndex.LineStart(nLine), nEnd = m_rIndex.LineEnd(text, nLine);
+  size_t nStart = m_rIndex.LineStart(text, nLine), nEnd = m_rIndex.LineEnd(text, nLine);
   std::vector<size_t> starts{nStart};
   if (!m_pMeasure || m_fWidth <= 0) return starts;
   double fX = 0;
@@ -72,7 +72,7 @@ std::vector<SRow> CRecordLayout::Rows(std::u16string_view text, SViewTop top, si
 
 SRow CRecordLayout::RowAt(std::u16string_view text, size_t nPos) const {
   nPos = std::min(nPos, m_rIndex.Length());
-  size_t nLine = m_rIndex.LineOf(nPos);
+  size_t nLine = m_rIndex.LineOf(text, nPos);
   std::vector<size_t> starts = RowStarts(text, nLine);
   size_t nRow = static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), nPos) - starts.begin()) - 1;
   return MakeRow(starts, text, nLine, nRow);

@@ -1,5 +1,8 @@
 #include "SharedText.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -8,19 +11,38 @@
 
 namespace win {
 
-// One block of units, shared by every view of it. A block grows in place
-// (realloc, which moves large blocks by remapping pages rather than copying),
+namespace {
+
+// A large block is mapped from the system on its own, so that growing it
+// remaps pages rather than copying them, and freeing it gives them back
+// at once, whatever the allocator's heap holds around it.
+constexpr size_t kMappedBytes = 256 * 1024;
+
+size_t PageSize() {
+  static const auto nPage = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  return nPage;
+}
+
+}  // namespace
+
+// One block of units, shared by every view of it. A block grows in place,
 // so the views of a growing record never need a second copy of it.
 struct CSharedText::Storage {
   char16_t* m_pData = nullptr;
   size_t m_nCapacity = 0;
   // Longest length written; units below it are visible to some view.
   size_t m_nFrontier = 0;
+  bool m_bMapped = false;
 
   Storage() = default;
   Storage(const Storage&) = delete;
   Storage& operator=(const Storage&) = delete;
-  ~Storage() { std::free(m_pData); }
+  ~Storage() {
+    if (m_bMapped)
+      munmap(m_pData, m_nCapacity * sizeof(char16_t));
+    else
+      std::free(m_pData);
+  }
 
   void Reserve(size_t nMin) {
     if (nMin <= m_nCapacity) return;
@@ -28,11 +50,24 @@ struct CSharedText::Storage {
     // block grows by a thirty-second, which keeps a record's slack under
     // 3.2 % from there on, and cheap since growing a large block remaps it.
     size_t nGrown = m_nCapacity < (size_t{1} << 16) ? m_nCapacity * 2 : m_nCapacity + m_nCapacity / 32;
-    size_t nCapacity = std::max({nMin, nGrown, size_t{16}});
-    auto* pData = static_cast<char16_t*>(std::realloc(m_pData, nCapacity * sizeof(char16_t)));
-    if (!pData) throw std::bad_alloc();
-    m_pData = pData;
-    m_nCapacity = nCapacity;
+    size_t nBytes = std::max({nMin, nGrown, size_t{16}}) * sizeof(char16_t);
+    if (nBytes < kMappedBytes) {
+      auto* pData = static_cast<char16_t*>(std::realloc(m_pData, nBytes));
+      if (!pData) throw std::bad_alloc();
+      m_pData = pData;
+    } else {
+      nBytes = (nBytes + PageSize() - 1) / PageSize() * PageSize();
+      void* p = m_bMapped ? mremap(m_pData, m_nCapacity * sizeof(char16_t), nBytes, MREMAP_MAYMOVE)
+                          : mmap(nullptr, nBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (p == MAP_FAILED) throw std::bad_alloc();
+      if (!m_bMapped) {
+        if (m_nFrontier > 0) std::memcpy(p, m_pData, m_nFrontier * sizeof(char16_t));
+        std::free(m_pData);
+        m_bMapped = true;
+      }
+      m_pData = static_cast<char16_t*>(p);
+    }
+    m_nCapacity = nBytes / sizeof(char16_t);
   }
 };
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "PseudoTerminal.h"
+#include "RingBuffer.h"
 #include "TerminalDriver.h"
 #include "TextConversion.h"
 #include "Timer.h"
@@ -99,7 +100,7 @@ TEST_F(CFaultTest, LostBytesAreToldOnceAndWhatCameBeforeAndAfterIsKept) {
   RunApp([&] {
     Click(IDC_BUTTON_OPEN);
     // More than the library's buffer holds arrives while the terminal does not poll.
-    const size_t nCapacity = size_t{16} << 20;
+    const size_t nCapacity = CRingBuffer::kCapacity;
     std::string strFlood(nCapacity + 5000, '\0');
     for (size_t i = 0; i < strFlood.size(); ++i) strFlood[i] = static_cast<char>('A' + i % 26);
     ASSERT_TRUE(m_pty.Write(strFlood.data(), strFlood.size(), 60000));

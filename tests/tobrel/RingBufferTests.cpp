@@ -65,7 +65,7 @@ TEST(RingBuffer, ABufferGoneRoundHoldsAboutWhatIsWaiting) {
   ring.Reset();
   const size_t nBefore = ResidentBytes();
   std::vector<uint8_t> vecOut(1023);
-  // Four times round the 16 MiB buffer with never more than 64 KiB waiting.
+  // Four times round the buffer with never more than 64 KiB waiting.
   for (uint64_t nDone = 0; nDone < 4 * CRingBuffer::kCapacity;) {
     size_t nFree = 0;
     uint8_t* pArea = ring.FreeArea(nFree);

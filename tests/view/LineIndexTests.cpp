@@ -13,7 +13,7 @@ namespace {
 std::vector<std::u16string> Lines(const CLineIndex& index, std::u16string_view text) {
   std::vector<std::u16string> lines;
   for (size_t i = 0; i < index.LineCount(); ++i) {
-    size_t nStart = index.LineStart(i);
+    size_t nStart = index.LineStart(text, i);
     lines.emplace_back(text.substr(nStart, index.LineEnd(text, i) - nStart));
   }
   return lines;
@@ -28,11 +28,11 @@ TEST(LineIndex, CrLfLfAndCrEachEndOneLineAlsoAcrossAppends) {
   std::u16string text = u"a\r\nb\nc\rd";
   index.Update(text, CLineIndex::kAppendedNone);
   EXPECT_EQ(Lines(index, text), (L{u"a", u"b", u"c", u"d"}));
-  EXPECT_EQ(index.LineOf(0), 0u);
-  EXPECT_EQ(index.LineOf(1), 0u);  // on the break
-  EXPECT_EQ(index.LineOf(2), 0u);
-  EXPECT_EQ(index.LineOf(3), 1u);
-  EXPECT_EQ(index.LineOf(8), 3u);
+  EXPECT_EQ(index.LineOf(text, 0), 0u);
+  EXPECT_EQ(index.LineOf(text, 1), 0u);  // on the break
+  EXPECT_EQ(index.LineOf(text, 2), 0u);
+  EXPECT_EQ(index.LineOf(text, 3), 1u);
+  EXPECT_EQ(index.LineOf(text, 8), 3u);
 
   // A CR at the end of one append and its LF at the start of the next.
   win::CSharedText shared;
@@ -46,7 +46,8 @@ TEST(LineIndex, CrLfLfAndCrEachEndOneLineAlsoAcrossAppends) {
   EXPECT_EQ(Lines(grown, shared.View()), (L{u"x", u"y", u"", u"z", u""}));
   CLineIndex whole;
   whole.Update(shared.View(), CLineIndex::kAppendedNone);
-  for (size_t i = 0; i <= shared.Length(); ++i) EXPECT_EQ(grown.LineOf(i), whole.LineOf(i)) << i;
+  for (size_t i = 0; i <= shared.Length(); ++i)
+    EXPECT_EQ(grown.LineOf(shared.View(), i), whole.LineOf(shared.View(), i)) << i;
 
   // Anything but an append starts over, an empty text has one empty line.
   grown.Update(u"new", CLineIndex::kAppendedNone);
@@ -67,7 +68,7 @@ TEST(LineIndex, ATextWithoutBreaksIsIndexedInBoundedPiecesAndStaysSmall) {
   for (size_t n = 0; n < text.size(); n += 777)
     index.Update(std::u16string_view(text).substr(0, n + 777 > text.size() ? text.size() : n + 777), n);
   ASSERT_EQ(index.LineCount(), 5u);
-  EXPECT_EQ(index.LineStart(1), CLineIndex::kMaxPiece + 1);
+  EXPECT_EQ(index.LineStart(text, 1), CLineIndex::kMaxPiece + 1);
   std::u16string joined;
   for (const auto& line : Lines(index, text)) {
     // One unit more where a piece would have split a pair.
@@ -82,7 +83,7 @@ TEST(LineIndex, ATextWithoutBreaksIsIndexedInBoundedPiecesAndStaysSmall) {
   index.Update(many, CLineIndex::kAppendedNone);
   EXPECT_EQ(index.LineCount(), 100001u);
   EXPECT_LT(index.MemoryBytes(), 100001u * 4 * 2 + 4096);
-  EXPECT_EQ(index.LineOf(many.size()), 100000u);
-  EXPECT_EQ(index.LineOf(4 * 54321 + 1), 54321u);
-  EXPECT_EQ(index.LineStart(99999), 4u * 99999);
+  EXPECT_EQ(index.LineOf(many, many.size()), 100000u);
+  EXPECT_EQ(index.LineOf(many, 4 * 54321 + 1), 54321u);
+  EXPECT_EQ(index.LineStart(many, 99999), 4u * 99999);
 }

@@ -66,11 +66,11 @@ TEST_F(CRecordLayoutTest, ScrollingRevealingAndTheLastPage) {
 
   // Reveal moves the least that shows the caret's row.
   EXPECT_EQ(layout.Reveal(text, {}, 0, 5), (SViewTop{}));
-  EXPECT_EQ(layout.Reveal(text, {}, index.LineStart(10), 5), (SViewTop{6, 0}));
-  EXPECT_EQ(layout.Reveal(text, {20, 0}, index.LineStart(10), 5), (SViewTop{10, 0}));
+  EXPECT_EQ(layout.Reveal(text, {}, index.LineStart(text, 10), 5), (SViewTop{6, 0}));
+  EXPECT_EQ(layout.Reveal(text, {20, 0}, index.LineStart(text, 10), 5), (SViewTop{10, 0}));
   EXPECT_EQ(layout.Reveal(text, {}, text.size(), 5), (SViewTop{48, 0}));
   // At a wrap the caret shows on the next row.
-  SRow row = layout.RowAt(text, index.LineStart(50) + 10);
+  SRow row = layout.RowAt(text, index.LineStart(text, 50) + 10);
   EXPECT_EQ(row.nRow, 1u);
   EXPECT_FALSE(row.bLastOfLine);
 }
