@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace {
@@ -13,9 +15,22 @@ namespace {
 // about as much memory as it has bytes waiting, not its whole size once it has gone round.
 constexpr size_t kReleaseGranule = 256 * 1024;
 
+uintptr_t PageSize() {
+  static const auto nPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  return nPage;
+}
+
+// Page-aligned memory of at least nSize bytes.
+uint8_t* AllocatePages(size_t nSize) {
+  const size_t nRounded = (nSize + PageSize() - 1) & ~(PageSize() - 1);
+  void* p = std::aligned_alloc(PageSize(), nRounded);
+  if (p == nullptr) throw std::bad_alloc();
+  return static_cast<uint8_t*>(p);
+}
+
 // Gives the whole pages of [p, p + nSize) back; they read as zero when next touched.
 void ReleasePages(uint8_t* p, size_t nSize) {
-  static const auto nPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t nPage = PageSize();
   const uintptr_t nStart = (reinterpret_cast<uintptr_t>(p) + nPage - 1) & ~(nPage - 1);
   const uintptr_t nEnd = (reinterpret_cast<uintptr_t>(p) + nSize) & ~(nPage - 1);
   if (nEnd > nStart) madvise(reinterpret_cast<void*>(nStart), nEnd - nStart, MADV_DONTNEED);
@@ -23,7 +38,9 @@ void ReleasePages(uint8_t* p, size_t nSize) {
 
 }  // namespace
 
-CRingBuffer::CRingBuffer(size_t nCapacity) : m_nCapacity(nCapacity), m_pData(new uint8_t[nCapacity]) {}
+void CRingBuffer::SFree::operator()(uint8_t* p) const { std::free(p); }
+
+CRingBuffer::CRingBuffer(size_t nCapacity) : m_nCapacity(nCapacity), m_pData(AllocatePages(nCapacity)) {}
 
 uint8_t* CRingBuffer::FreeArea(size_t& nSize) {
   std::lock_guard lock(m_mtx);

@@ -67,8 +67,12 @@ class CRingBuffer {
   // Gives back the memory of bytes [nFrom, nTo), just taken.
   void ReleaseDrained(uint64_t nFrom, uint64_t nTo);
 
+  struct SFree {
+    void operator()(uint8_t* p) const;
+  };
+
   size_t m_nCapacity;
-  std::unique_ptr<uint8_t[]> m_pData;
+  std::unique_ptr<uint8_t[], SFree> m_pData;  // starts on a page, so drained granules give whole pages back
   mutable std::mutex m_mtx;
   std::condition_variable m_cvData;
   uint64_t m_nHead = 0;     // total bytes taken
