@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   table.Print();
   if (bCapture) capture.Print();
   std::printf(
-      "To meet: 0 bytes lost, max delay < 150 ms, at most 5 %% of one core headless, 1 %% with the text view, 15 %% "
-      "with the Qt view.\n");
+      "To meet: 0 bytes lost, max delay < 150 ms, at most 5 %% of one core headless, 1 %% with the text view "
+      "and with the Qt view.\n");
   return 0;
 }
