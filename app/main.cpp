@@ -89,16 +89,20 @@ int ChooseCapture(const char* pszFile) { return Choose("--capture", pszFile, ECa
 int ChooseRawCapture(const char* pszFile) { return Choose("--capture-raw", pszFile, ECaptureForm::Raw); }
 
 // Starts the capture of the command line, else of QUORVEL_CAPTURE (which the desktop entry
-// can set); false after saying on stderr why the file cannot be opened.
-bool StartChosenCapture() {
+// can set), once a view can be shown, so a program that cannot show one leaves no file;
+// TOBREL_OK or the result that says why the file cannot be opened.
+uint32_t StartChosenCapture() {
   if (const char* pszVariable = std::getenv("QUORVEL_CAPTURE");
       g_captureChoice.strPath.empty() && pszVariable != nullptr)
     g_captureChoice.strPath = pszVariable;
-  if (g_captureChoice.strPath.empty()) return true;
-  const uint32_t nResult = StartCapture(g_captureChoice.strPath, g_captureChoice.form);
-  if (nResult == TOBREL_OK) return true;
+  if (g_captureChoice.strPath.empty()) return TOBREL_OK;
+  return StartCapture(g_captureChoice.strPath, g_captureChoice.form);
+}
+
+// Says on stderr why the capture file cannot be opened; the exit status.
+int CaptureRefused(uint32_t nResult) {
   std::fprintf(stderr, "quorvel: %s\n", QString::fromUtf16(GetSerialErrorMessage(nResult)).toLocal8Bit().constData());
-  return false;
+  return 1;
 }
 
 int AskText(const char*) {
@@ -109,6 +113,9 @@ int AskText(const char*) {
 bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
 int RunDesktop(int argc, char** argv) {
+  // Without a display the application is not made and says why.
+  if (const uint32_t nCapture = qtview::HasDisplay() ? StartChosenCapture() : TOBREL_OK; nCapture != TOBREL_OK)
+    return CaptureRefused(nCapture);
   auto pApp = qtview::CreateDesktopApplication(argc, argv);
   if (!pApp) return 1;
   QGuiApplication::setApplicationName(QStringLiteral("quorvel"));
@@ -129,6 +136,10 @@ int RunText() {
     std::fprintf(stderr, "quorvel: cannot show the terminal here: %s.\n", strError.c_str());
     return 1;
   }
+  if (const uint32_t nCapture = StartChosenCapture(); nCapture != TOBREL_OK) {
+    view.Stop();
+    return CaptureRefused(nCapture);
+  }
   int nResult = AfxWinMain();
   view.Stop();
   // Ended by a signal: the terminal is restored, the capture file gets what is
@@ -146,7 +157,6 @@ int RunText() {
 
 int main(int argc, char** argv) {
   if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
-  if (!StartChosenCapture()) return 1;
   // The one place the view is chosen.
   if (g_bTextAsked || (!qtview::HasDisplay() && OnTerminal())) return RunText();
   return RunDesktop(argc, argv);

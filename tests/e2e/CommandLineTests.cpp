@@ -16,9 +16,9 @@ struct SRun {
   std::string strOut;  // standard output and error together
 };
 
-SRun RunQuorvel(const std::string& strArguments) {
+SRun RunQuorvel(const std::string& strArguments, const std::string& strEnvironment = "") {
   SRun run;
-  FILE* pPipe = popen((std::string(QUORVEL_PATH) + " " + strArguments + " 2>&1").c_str(), "r");
+  FILE* pPipe = popen((strEnvironment + QUORVEL_PATH + " " + strArguments + " 2>&1").c_str(), "r");
   if (pPipe == nullptr) return run;
   char szBuffer[4096];
   size_t nRead = 0;
@@ -101,4 +101,11 @@ TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
                             "; see quorvel --help\n");
   EXPECT_FALSE(std::filesystem::exists(strText));
   EXPECT_FALSE(std::filesystem::exists(strRaw));
+
+  // With neither a display nor a terminal no view can be shown: the program says so and
+  // leaves no capture file behind.
+  run = RunQuorvel("--capture " + strText + " </dev/null", "env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY ");
+  EXPECT_EQ(run.nStatus, 1);
+  EXPECT_NE(run.strOut.find("DISPLAY"), std::string::npos) << run.strOut;
+  EXPECT_FALSE(std::filesystem::exists(strText));
 }
