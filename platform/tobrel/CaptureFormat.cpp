@@ -14,42 +14,84 @@ namespace {
 // still gives a line per tenth of a second.
 constexpr std::chrono::milliseconds kLineSpan{100};
 
-struct SEscape {
-  char szText[5];
-  uint8_t nLength;
+// Each byte's escape in the four bytes of a word, in memory order, and its length: a byte is
+// escaped by storing its whole word and moving on by the length.
+struct SEscapes {
+  std::array<uint32_t, 256> aText;
+  std::array<uint8_t, 256> aLength;
 };
 
-std::array<SEscape, 256> MakeEscapes() {
+SEscapes MakeEscapes() {
   static constexpr char kHex[] = "0123456789abcdef";
-  std::array<SEscape, 256> aEscapes{};
+  SEscapes escapes{};
   for (int i = 0; i < 256; ++i) {
-    SEscape& escape = aEscapes[i];
+    char szText[4] = {static_cast<char>(i)};
+    uint8_t nLength = 1;
     if (i == '\\' || i == '\r' || i == '\n' || i == '\t') {
-      escape = {{'\\', i == '\\' ? '\\' : i == '\r' ? 'r' : i == '\n' ? 'n' : 't'}, 2};
-    } else if (i >= 0x20 && i < 0x7F) {
-      escape = {{static_cast<char>(i)}, 1};
-    } else {
-      escape = {{'\\', 'x', kHex[i >> 4], kHex[i & 0x0F]}, 4};
+      szText[0] = '\\';
+      szText[1] = i == '\\' ? '\\' : i == '\r' ? 'r' : i == '\n' ? 'n' : 't';
+      nLength = 2;
+    } else if (i < 0x20 || i >= 0x7F) {
+      szText[0] = '\\';
+      szText[1] = 'x';
+      szText[2] = kHex[i >> 4];
+      szText[3] = kHex[i & 0x0F];
+      nLength = 4;
     }
+    std::memcpy(&escapes.aText[i], szText, 4);
+    escapes.aLength[i] = nLength;
   }
-  return aEscapes;
+  return escapes;
 }
 
-const std::array<SEscape, 256> g_aEscapes = MakeEscapes();
+const SEscapes g_escapes = MakeEscapes();
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+
+// Whether all eight bytes of a word are printable ASCII other than a backslash, so they
+// stand for themselves: none has its high bit, none is below 0x20, none is 0x7F or 0x5C.
+bool AllPlain(uint64_t nWord) {
+  const auto hasZero = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  const uint64_t nBelowSpace = (nWord - kOnes * 0x20) & ~nWord & kHighs;
+  return ((nWord & kHighs) | nBelowSpace | hasZero(nWord ^ (kOnes * 0x7F)) | hasZero(nWord ^ (kOnes * '\\'))) == 0;
+}
+
+// Escapes the bytes from pData on into pOut, which has room for four bytes out for each one
+// in and eight more. Stops at pEnd or, with bToLineFeed, after the first LF; says where.
+template <bool bToLineFeed>
+const uint8_t* Escape(const uint8_t* pData, const uint8_t* pEnd, char*& pOut) {
+  while (pData != pEnd) {
+    // Eight plain bytes at a time while they come, as in text; byte by byte otherwise.
+    uint64_t nWord;
+    if (pEnd - pData >= 8 && (std::memcpy(&nWord, pData, 8), AllPlain(nWord))) {
+      std::memcpy(pOut, &nWord, 8);
+      pOut += 8;
+      pData += 8;
+      continue;
+    }
+    for (const uint8_t* pStop = pData + std::min<ptrdiff_t>(8, pEnd - pData); pData != pStop;) {
+      const uint8_t nByte = *pData++;
+      const uint32_t nText = g_escapes.aText[nByte];
+      std::memcpy(pOut, &nText, 4);
+      pOut += g_escapes.aLength[nByte];
+      if (bToLineFeed && nByte == '\n') return pData;
+    }
+  }
+  return pData;
+}
 
 // Where the digits of the millisecond start in a line's head.
 constexpr size_t kMilliAt = sizeof "YYYY-MM-DDTHH:MM:SS." - 1;
 
 }  // namespace
 
-char* CCaptureText::Room(size_t nCount) {
-  if (m_nCapacity - m_nSize < nCount) {
-    const size_t nCapacity = std::max(m_nSize + nCount, m_nCapacity * 2);
-    std::unique_ptr<char[]> pData(new char[nCapacity]);
-    if (m_nSize != 0) std::memcpy(pData.get(), m_pData.get(), m_nSize);
-    m_pData = std::move(pData);
-    m_nCapacity = nCapacity;
-  }
+char* CCaptureText::Grow(size_t nCount) {
+  const size_t nCapacity = std::max(m_nSize + nCount, m_nCapacity * 2);
+  std::unique_ptr<char[]> pData(new char[nCapacity]);
+  if (m_nSize != 0) std::memcpy(pData.get(), m_pData.get(), m_nSize);
+  m_pData = std::move(pData);
+  m_nCapacity = nCapacity;
   return m_pData.get() + m_nSize;
 }
 
@@ -65,45 +107,33 @@ void CCaptureText::Prepend(std::string_view text) {
   m_nSize += text.size();
 }
 
-void AppendEscaped(const uint8_t* pData, size_t nCount, CCaptureText& out) {
-  // Each escape is copied whole, four bytes, and the end moves by its length.
-  char* pOut = out.Room(nCount * 4);
-  for (size_t i = 0; i < nCount; ++i) {
-    const SEscape& escape = g_aEscapes[pData[i]];
-    std::memcpy(pOut, escape.szText, 4);
-    pOut += escape.nLength;
-  }
-  out.Commit(pOut);
-}
-
 std::string_view CCaptureFormatter::Head(WallClock::time_point time, uint8_t nPort, char cDirection) {
   const int64_t nMilli = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+  char* pHead = m_aHead.data();
   if (nMilli / 1000 != m_nHeadMilli / 1000 || nPort != m_nHeadPort || m_nHeadMilli < 0) {
     const std::time_t nSecond = static_cast<std::time_t>(nMilli / 1000);
     std::tm local{};
     localtime_r(&nSecond, &local);
-    char szText[48];
-    size_t nLength = std::strftime(szText, sizeof szText, "%Y-%m-%dT%H:%M:%S.000", &local);
+    size_t nLength = std::strftime(pHead, kHeadRoom, "%Y-%m-%dT%H:%M:%S.000", &local);
     const long nOffset = local.tm_gmtoff / 60;
     const long nMagnitude = nOffset < 0 ? -nOffset : nOffset;
-    nLength += static_cast<size_t>(std::snprintf(szText + nLength, sizeof szText - nLength, "%c%02ld:%02ld",
-                                                 nOffset < 0 ? '-' : '+', nMagnitude / 60, nMagnitude % 60));
-    m_strHead.assign(szText, nLength);
-    m_strHead += ' ';
-    m_strHead += nPort == 0 ? std::string("-") : PortName(nPort);
-    m_strHead += "   ";
+    const std::string strPort = nPort == 0 ? std::string("-") : PortName(nPort);
+    nLength +=
+        static_cast<size_t>(std::snprintf(pHead + nLength, kHeadRoom - nLength, "%c%02ld:%02ld %s   ",
+                                          nOffset < 0 ? '-' : '+', nMagnitude / 60, nMagnitude % 60, strPort.c_str()));
+    m_nHeadLength = nLength;
     m_nHeadPort = nPort;
   } else if (nMilli == m_nHeadMilli) {
-    m_strHead[m_strHead.size() - 2] = cDirection;
-    return m_strHead;
+    pHead[m_nHeadLength - 2] = cDirection;
+    return {pHead, m_nHeadLength};
   }
   const auto nDigits = static_cast<int>(nMilli % 1000);
-  m_strHead[kMilliAt] = static_cast<char>('0' + nDigits / 100);
-  m_strHead[kMilliAt + 1] = static_cast<char>('0' + nDigits / 10 % 10);
-  m_strHead[kMilliAt + 2] = static_cast<char>('0' + nDigits % 10);
-  m_strHead[m_strHead.size() - 2] = cDirection;
+  pHead[kMilliAt] = static_cast<char>('0' + nDigits / 100);
+  pHead[kMilliAt + 1] = static_cast<char>('0' + nDigits / 10 % 10);
+  pHead[kMilliAt + 2] = static_cast<char>('0' + nDigits % 10);
+  pHead[m_nHeadLength - 2] = cDirection;
   m_nHeadMilli = nMilli;
-  return m_strHead;
+  return {pHead, m_nHeadLength};
 }
 
 void CCaptureFormatter::StartLine(WallClock::time_point time, uint8_t nPort, char cDirection, CCaptureText& out) {
@@ -121,26 +151,40 @@ void CCaptureFormatter::EndLine(CCaptureText& out) {
 
 void CCaptureFormatter::Received(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount,
                                  CCaptureText& out) {
-  size_t nDone = 0;
-  while (nDone < nCount) {
-    if (!m_bLineOpen || m_nLinePort != nPort || time - m_lineStart >= kLineSpan) {
-      EndLine(out);
-      StartLine(time, nPort, '<', out);
-    }
-    const auto* pLineFeed = static_cast<const uint8_t*>(std::memchr(pData + nDone, '\n', nCount - nDone));
-    const size_t nEnd = pLineFeed != nullptr ? static_cast<size_t>(pLineFeed - pData) + 1 : nCount;
-    AppendEscaped(pData + nDone, nEnd - nDone, out);
-    if (pLineFeed != nullptr) EndLine(out);
-    nDone = nEnd;
+  if (nCount == 0) return;
+  if (!m_bLineOpen || m_nLinePort != nPort || time - m_lineStart >= kLineSpan) {
+    EndLine(out);
+    StartLine(time, nPort, '<', out);
   }
+  // The lines a read starts all have its head.
+  const std::string_view head = Head(time, nPort, '<');
+  const uint8_t* pEnd = pData + nCount;
+  char* pOut = out.Room(nCount * 4 + 8);
+  for (;;) {
+    pData = Escape<true>(pData, pEnd, pOut);
+    if (pData[-1] != '\n') break;
+    *pOut++ = '\n';
+    if (pData == pEnd) {
+      m_bLineOpen = false;
+      break;
+    }
+    out.Commit(pOut);
+    pOut = out.Room(kHeadRoom + static_cast<size_t>(pEnd - pData) * 4 + 8);
+    std::memcpy(pOut, head.data(), kHeadRoom);
+    pOut += head.size();
+    m_lineStart = time;
+  }
+  out.Commit(pOut);
 }
 
 void CCaptureFormatter::Sent(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount,
                              CCaptureText& out) {
   EndLine(out);
   StartLine(time, nPort, '>', out);
-  AppendEscaped(pData, nCount, out);
-  out.Append('\n');
+  char* pOut = out.Room(nCount * 4 + 8);
+  Escape<false>(pData, pData + nCount, pOut);
+  *pOut++ = '\n';
+  out.Commit(pOut);
 }
 
 void CCaptureFormatter::Event(WallClock::time_point time, uint8_t nPort, std::string_view text, CCaptureText& out) {

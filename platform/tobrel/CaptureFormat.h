@@ -3,6 +3,7 @@
 // event, and the bytes escaped so that the line is plain text and decodes back exactly.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,7 @@ using WallClock = std::chrono::system_clock;
 class CCaptureText {
  public:
   // Room for nCount more bytes at the end; Commit then says where the written ones end.
-  char* Room(size_t nCount);
+  char* Room(size_t nCount) { return m_nCapacity - m_nSize >= nCount ? m_pData.get() + m_nSize : Grow(nCount); }
   void Commit(const char* pEnd) { m_nSize = static_cast<size_t>(pEnd - m_pData.get()); }
   void Append(std::string_view text);
   void Append(char c) { *Room(1) = c, ++m_nSize; }
@@ -30,16 +31,17 @@ class CCaptureText {
   std::string_view View() const { return {m_pData.get(), m_nSize}; }
 
  private:
+  char* Grow(size_t nCount);
+
   std::unique_ptr<char[]> m_pData;
   size_t m_nSize = 0;
   size_t m_nCapacity = 0;
 };
 
-// Printable ASCII as it is, "\\" for a backslash, "\r", "\n", "\t", and "\xNN" for the rest.
-void AppendEscaped(const uint8_t* pData, size_t nCount, CCaptureText& out);
-
 class CCaptureFormatter {
  public:
+  static constexpr size_t kHeadRoom = 48;
+
   // Received bytes continue the port's open line for 100 ms of the stream; an LF ends it.
   void Received(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount, CCaptureText& out);
   void Sent(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount, CCaptureText& out);
@@ -61,6 +63,8 @@ class CCaptureFormatter {
   WallClock::time_point m_lineStart{};
   int64_t m_nHeadMilli = -1;
   uint8_t m_nHeadPort = 0;
-  // "YYYY-MM-DDTHH:MM:SS.mmm+HH:MM PORT D ", of the millisecond and port last formatted.
-  std::string m_strHead;
+  // "YYYY-MM-DDTHH:MM:SS.mmm+HH:MM PORT D ", of the millisecond and port last formatted;
+  // the room after it lets a head be copied as a whole block.
+  std::array<char, kHeadRoom> m_aHead{};
+  size_t m_nHeadLength = 0;
 };

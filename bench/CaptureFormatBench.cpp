@@ -1,0 +1,82 @@
+// The capture file's formatting alone: the cost per received byte of turning the benchmark
+// streams into capture lines, in reads of the size a busy reader takes, and of writing them out.
+//   bench_capture_format [Google Benchmark flags]
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "CaptureFormat.h"
+#include "StreamPattern.h"
+
+namespace {
+
+constexpr size_t kRead = 4095;
+constexpr size_t kStream = size_t{8} << 20;
+
+// Printable CR LF lines, as a line-oriented device sends them.
+std::vector<uint8_t> TextLines() {
+  std::vector<uint8_t> vecBytes;
+  vecBytes.reserve(kStream);
+  uint64_t nState = 1;
+  while (vecBytes.size() < kStream) {
+    nState = nState * 6364136223846793005ull + 1442695040888963407ull;
+    const size_t nLength = 1 + (nState >> 33) % 80;
+    for (size_t i = 0; i < nLength; ++i) vecBytes.push_back(static_cast<uint8_t>(' ' + (nState >> (i % 40)) % 95));
+    vecBytes.push_back('\r');
+    vecBytes.push_back('\n');
+  }
+  return vecBytes;
+}
+
+std::vector<uint8_t> Stream(int nKind) {
+  if (nKind == 2) return TextLines();
+  std::vector<uint8_t> vecBytes(kStream);
+  CStreamPattern(nKind == 0 ? EStreamKind::Lines : EStreamKind::NoLines).Fill(vecBytes.data(), vecBytes.size());
+  return vecBytes;
+}
+
+const char* KindLabel(int nKind) { return nKind == 0 ? "lines" : nKind == 1 ? "no line breaks" : "printable lines"; }
+
+// Formats the stream read by read, as the capture thread does, writing each batch to a file
+// when bWrite; the figure is per received byte.
+void Format(benchmark::State& state, bool bWrite) {
+  const int nKind = static_cast<int>(state.range(0));
+  const std::vector<uint8_t> vecStream = Stream(nKind);
+  char szPath[] = "/tmp/quorvel-bench-format-XXXXXX";
+  const int nFd = mkstemp(szPath);
+  if (nFd < 0) std::abort();
+  unlink(szPath);
+  CCaptureFormatter formatter;
+  CCaptureText text;
+  size_t nFile = 0;
+  auto time = WallClock::now();
+  for (auto _ : state) {
+    for (size_t nDone = 0; nDone < vecStream.size(); nDone += kRead) {
+      formatter.Received(time, 1, vecStream.data() + nDone, std::min(kRead, vecStream.size() - nDone), text);
+      time += std::chrono::microseconds(300);
+      if (text.Size() >= (size_t{256} << 10)) {
+        if (bWrite && write(nFd, text.Data(), text.Size()) != static_cast<ssize_t>(text.Size())) std::abort();
+        nFile += text.Size();
+        text.Clear();
+      }
+    }
+    if (bWrite) ftruncate(nFd, 0);
+  }
+  close(nFd);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * vecStream.size()));
+  state.counters["file/byte"] = static_cast<double>(nFile) / static_cast<double>(state.iterations() * vecStream.size());
+  state.SetLabel(KindLabel(nKind));
+}
+
+void BM_Format(benchmark::State& state) { Format(state, false); }
+void BM_FormatAndWrite(benchmark::State& state) { Format(state, true); }
+
+BENCHMARK(BM_Format)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatAndWrite)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
