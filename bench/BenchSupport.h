@@ -23,6 +23,8 @@ constexpr uint64_t kLineRate = 921600 / 10;
 int64_t NowNs();
 // Every thread of this process, the serial library's reader included.
 double CpuSeconds();
+// The run time of this process's threads of that name, summed.
+double ThreadCpuSeconds(std::string_view name);
 size_t RssBytes();
 // The highest resident size of this process since the last ResetPeakRss.
 size_t PeakRssBytes();
@@ -207,11 +209,13 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
 const char* KindName(EStreamKind kind);
 
 // With --capture: each stream again with the serial library's capture file on (text form),
-// beside the run without it; the file is decoded and compared with what was sent.
+// beside the run without it; the file is decoded and compared with what was sent. With more
+// than one round, runs without and with take turns, and the CPU figures are the medians.
 class CCaptureComparison {
  public:
   explicit CCaptureComparison(const std::string& strTitle);
-  void Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate, const SStreamRun& without);
+  void Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate, const SStreamRun& without,
+           int nRounds = 1);
   void Print() const;
 
  private:

@@ -1,6 +1,7 @@
 #include "Receiver.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "Capture.h"
+#include "PortMap.h"
 
 namespace {
 
@@ -55,6 +57,7 @@ void CReceiver::Stop() {
 }
 
 void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
+  pthread_setname_np(pthread_self(), ("quorvel " + PortName(nPort) + " rx").c_str());
   std::vector<uint8_t> vecScratch(kReadChunk);
   pollfd afd[2] = {{nFd, POLLIN, 0}, {m_nStopFd, POLLIN, 0}};
   // The rate of the last window decides whether the next reads gather.

@@ -74,6 +74,8 @@ TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
 }
 
 TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
+  // The file is opened once a view can be shown: here the desktop view, offscreen.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
   CTempDir dir;
   const std::string strPath = dir.File("missing/capture.txt");
   SRun run = RunQuorvel("--capture-raw " + strPath);
