@@ -519,7 +519,9 @@ std::string TerminalRate(const SStreamRun& run) {
   return Number(static_cast<uint64_t>(static_cast<double>(run.nTerminalBytes) / run.fWallSeconds));
 }
 
-const char* KindName(EStreamKind kind) { return kind == EStreamKind::Lines ? "CR LF lines" : "no line breaks"; }
+const char* KindName(EStreamKind kind) {
+  return kind == EStreamKind::Lines ? "CR LF lines" : kind == EStreamKind::NoLines ? "no line breaks" : "text lines";
+}
 
 namespace {
 
@@ -555,21 +557,42 @@ SCaptureCheck CheckCapture(const std::string& strPath, EStreamKind kind) {
   return check;
 }
 
+// The raw form is the received bytes themselves.
+SCaptureCheck CheckRawCapture(const std::string& strPath, EStreamKind kind) {
+  SCaptureCheck check;
+  std::ifstream file(strPath, std::ios::binary);
+  if (!file) {
+    check.strError = "cannot read " + strPath;
+    return check;
+  }
+  CBenchPattern pattern(kind);
+  std::vector<char> vecChunk(size_t{1} << 20);
+  while (file.read(vecChunk.data(), static_cast<std::streamsize>(vecChunk.size())) || file.gcount() > 0) {
+    const auto nCount = static_cast<size_t>(file.gcount());
+    for (size_t i = 0; i < nCount; ++i)
+      if (static_cast<uint8_t>(vecChunk[i]) != pattern.Next()) ++check.nMismatched;
+    check.nDecoded += nCount;
+  }
+  check.nFileBytes = check.nDecoded;
+  return check;
+}
+
 }  // namespace
 
 CCaptureComparison::CCaptureComparison(const std::string& strTitle)
     : m_table("Capture file: " + strTitle,
-              {"stream", "MiB", "rounds", "bytes lost without", "bytes lost with", "record", "file MiB",
+              {"stream", "form", "MiB", "rounds", "bytes lost without", "bytes lost with", "record", "file MiB",
                "decoded bytes", "file holds", "CPU s/MiB without", "CPU s/MiB with", "capture adds %",
                "capture thread s/MiB", "MiB/s into record without", "MiB/s into record with"}) {}
 
-void CCaptureComparison::Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate,
-                             const SStreamRun& without, int nRounds) {
+void CCaptureComparison::Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, ECaptureForm form, uint64_t nCount,
+                             uint64_t nRate, const SStreamRun* pWithout, int nRounds) {
   const auto fMiB = [](const SStreamRun& run) { return static_cast<double>(run.nSent) / kMiB; };
   const auto median = [](std::vector<double> vec) {
     std::sort(vec.begin(), vec.end());
     return vec[vec.size() / 2];
   };
+  const SStreamRun without = pWithout != nullptr ? *pWithout : StreamThrough(hDlg, peer, kind, nCount, nRate);
   std::vector<double> vecWithout{without.fCpuSeconds / fMiB(without)}, vecWith, vecThread;
   uint64_t nLostWithout = without.check.nMissing, nLostWith = 0;
   bool bRecordEqual = true, bFileEqual = true;
@@ -585,7 +608,7 @@ void CCaptureComparison::Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64
     const int nFd = mkstemp(szPath);
     if (nFd < 0) Die("mkstemp");
     close(nFd);
-    if (StartCapture(szPath, ECaptureForm::Text) != TOBREL_OK) Die("StartCapture");
+    if (StartCapture(szPath, form) != TOBREL_OK) Die("StartCapture");
     with = StreamThrough(hDlg, peer, kind, nCount, nRate);
     // What the capture still holds at the end is its work too.
     const double fCpu0 = CpuSeconds();
@@ -595,7 +618,7 @@ void CCaptureComparison::Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64
     with.fCpuSeconds += fStop;
     vecWith.push_back(with.fCpuSeconds / fMiB(with));
     vecThread.push_back((fThread + fStop) / fMiB(with));
-    check = CheckCapture(szPath, kind);
+    check = form == ECaptureForm::Text ? CheckCapture(szPath, kind) : CheckRawCapture(szPath, kind);
     unlink(szPath);
     nLostWith += with.check.nMissing;
     bRecordEqual = bRecordEqual && with.check.nMissing == 0 && with.check.nExtra == 0 && with.check.nMismatched == 0;
@@ -608,11 +631,12 @@ void CCaptureComparison::Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64
   };
   const double fWithout = median(vecWithout);
   const double fWith = median(vecWith);
-  m_table.AddRow(
-      {KindName(kind), Number(nCount / kMiB), Number(static_cast<uint64_t>(nRounds)), Number(nLostWithout),
-       Number(nLostWith), bRecordEqual ? "equal" : "DIFFERS", Fixed(static_cast<double>(check.nFileBytes) / kMiB, 1),
-       Number(check.nDecoded), bFileEqual ? "every byte, in order" : "DIFFERS", Fixed(fWithout, 4), Fixed(fWith, 4),
-       Fixed(100 * (fWith - fWithout) / fWithout, 1), Fixed(median(vecThread), 4), rate(without), rate(with)});
+  m_table.AddRow({KindName(kind), form == ECaptureForm::Text ? "text" : "raw", Number(nCount / kMiB),
+                  Number(static_cast<uint64_t>(nRounds)), Number(nLostWithout), Number(nLostWith),
+                  bRecordEqual ? "equal" : "DIFFERS", Fixed(static_cast<double>(check.nFileBytes) / kMiB, 1),
+                  Number(check.nDecoded), bFileEqual ? "every byte, in order" : "DIFFERS", Fixed(fWithout, 4),
+                  Fixed(fWith, 4), Fixed(100 * (fWith - fWithout) / fWithout, 1), Fixed(median(vecThread), 4),
+                  rate(without), rate(with)});
 }
 
 void CCaptureComparison::Print() const {

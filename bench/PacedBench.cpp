@@ -3,7 +3,8 @@
 //   bench_paced --text       the same with the text view on a pseudo-terminal
 //   bench_paced_qt [--quick] the same with the Qt view offscreen
 //   bench_paced_qt --long    also five minutes of CR LF lines (./benchmark runs it)
-//   bench_paced --capture    each stream but the five minutes again with the capture file on
+//   bench_paced --capture    each stream but the five minutes again with the capture file on, and
+//                            printable text lines
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -43,8 +44,9 @@ int main(int argc, char** argv) {
                               static_cast<double>(run.nSent),
                           3),
                     TerminalRate(run)});
-      if (bCapture && nBytes == nCount) capture.Run(hDlg, peer, kind, nBytes, kLineRate, run);
+      if (bCapture && nBytes == nCount) capture.Run(hDlg, peer, kind, ECaptureForm::Text, nBytes, kLineRate, &run);
     }
+    if (bCapture) capture.Run(hDlg, peer, EStreamKind::Text, ECaptureForm::Text, nCount, kLineRate, nullptr);
   });
   table.Print();
   if (bCapture) capture.Print();

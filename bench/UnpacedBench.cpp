@@ -4,7 +4,8 @@
 //   bench_unpaced --text       the same with the text view on a pseudo-terminal
 //   bench_unpaced_qt [--quick] the same with the Qt view offscreen
 //   bench_unpaced_qt --long    also 1 GiB of CR LF lines (./benchmark runs it)
-//   bench_unpaced --capture    each stream but the 1 GiB one again with the capture file on
+//   bench_unpaced --capture    each stream but the 1 GiB one again with the capture file on, and
+//                              printable text lines, and binary in the raw form
 #include <cstdio>
 
 #include "BenchSupport.h"
@@ -55,7 +56,13 @@ int main(int argc, char** argv) {
                     Fixed(static_cast<double>(run.nPeakRss) / static_cast<double>(run.nSent), 3),
                     Fixed(run.fMaxDelayMs, 1), run.scroll ? Fixed(run.scroll->fKeysMs, 2) : "-",
                     run.scroll ? Fixed(run.scroll->fDragMs, 2) : "-", TerminalRate(run)});
-      if (bCapture && nBytes == nCount) capture.Run(hDlg, peer, kind, nBytes, 0, run, kCaptureRounds);
+      if (bCapture && nBytes == nCount)
+        capture.Run(hDlg, peer, kind, ECaptureForm::Text, nBytes, 0, &run, kCaptureRounds);
+    }
+    // A line-oriented device's text, and binary in the raw form that is meant for it.
+    if (bCapture) {
+      capture.Run(hDlg, peer, EStreamKind::Text, ECaptureForm::Text, nCount, 0, nullptr, kCaptureRounds);
+      capture.Run(hDlg, peer, EStreamKind::NoLines, ECaptureForm::Raw, nCount, 0, nullptr, kCaptureRounds);
     }
   });
   table.Print();

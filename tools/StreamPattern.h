@@ -2,13 +2,14 @@
 // benchmark regenerates it and compares what arrived.
 //
 // Lines: lines of 1 to 80 bytes of every value but CR and LF, each ended by CR LF; so all
-// 256 values occur. NoLines: every value 0 to 255, no line structure.
+// 256 values occur. NoLines: every value 0 to 255, no line structure. Text: lines of 1 to 80
+// printable ASCII bytes, each ended by CR LF, as a line-oriented device sends them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-enum class EStreamKind { Lines, NoLines };
+enum class EStreamKind { Lines, NoLines, Text };
 
 class CStreamPattern {
  public:
@@ -29,9 +30,13 @@ class CStreamPattern {
     }
     if (m_nLineLeft == 0) m_nLineLeft = 1 + static_cast<size_t>(Random() % kMaxLine);
     uint8_t byValue = 0;
-    do {
-      byValue = static_cast<uint8_t>(Random() >> 56);
-    } while (byValue == '\r' || byValue == '\n');
+    if (m_kind == EStreamKind::Text) {
+      byValue = static_cast<uint8_t>(0x20 + (Random() >> 32) % 95);
+    } else {
+      do {
+        byValue = static_cast<uint8_t>(Random() >> 56);
+      } while (byValue == '\r' || byValue == '\n');
+    }
     if (--m_nLineLeft == 0) m_nEnding = 2;
     return byValue;
   }

@@ -1,7 +1,7 @@
 // quorvel-sim: a simulated controller behind a pseudo-terminal.
 //
 //   quorvel-sim --link PATH [--backplane SOCKET] [--ready-file FILE] [--slot N]
-//               [--stream RATE --count N --kind lines|nolines --seed N]
+//               [--stream RATE --count N --kind lines|nolines|text --seed N]
 //
 // The pseudo-terminal's slave is linked at PATH (point QUORVEL_COMn there). Slot switches
 // arrive as datagrams on SOCKET (see Backplane.h; point QUORVEL_BACKPLANE there). Command
@@ -79,7 +79,7 @@ uint64_t Number(const char* pszText, const char* pszOption) {
 
 constexpr const char* kUsage =
     "usage: quorvel-sim --link PATH [--backplane SOCKET] [--ready-file FILE] [--slot N] "
-    "[--stream RATE --count N --kind lines|nolines --seed N]";
+    "[--stream RATE --count N --kind lines|nolines|text --seed N]";
 
 // Every option but --help takes a value.
 constexpr std::string_view kValuedOptions[] = {"--link",   "--backplane", "--ready-file", "--slot",
@@ -119,8 +119,10 @@ SOptions ParseOptions(int argc, char** argv) {
         options.kind = EStreamKind::Lines;
       else if (kind == "nolines")
         options.kind = EStreamKind::NoLines;
+      else if (kind == "text")
+        options.kind = EStreamKind::Text;
       else
-        FailUsage("--kind must be lines or nolines");
+        FailUsage("--kind must be lines, nolines or text");
     }
   }
   if (options.strLink.empty()) FailUsage(kUsage);
