@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tui {
 
@@ -44,6 +45,9 @@ class CAxis {
   }
 
   int At(long nDlu) const { return m_vecPos[Index(nDlu)]; }
+  int Need(size_t i) const { return m_vecNeeds[i]; }
+  // Where the break was before the growing spans grew.
+  int BaseAt(long nDlu) const { return m_vecBasePos[Index(nDlu)]; }
 
   // The largest scale up to fMax at which the spans fit nCells; then, with
   // nFill, the growing spans widened until the frame takes nFill cells.
@@ -62,8 +66,10 @@ class CAxis {
     }
     m_fScale = fLo;
     Place(m_fScale, vecNeeds);
+    m_vecBasePos = m_vecPos;
     if (nFill > 0) Grow(vecNeeds, nFill);
     Place(m_fScale, vecNeeds);
+    m_vecNeeds = vecNeeds;
     return true;
   }
 
@@ -111,6 +117,8 @@ class CAxis {
   std::vector<SSpan> m_spans;
   std::vector<long> m_vecBreaks;
   std::vector<int> m_vecPos;
+  std::vector<int> m_vecBasePos;
+  std::vector<int> m_vecNeeds;
   double m_fScale = 0;
 };
 
@@ -131,6 +139,27 @@ void Separate(RECT& a, RECT& b) {
     RECT& second = a.left < b.left ? b : a;
     first.right = second.left;
   }
+}
+
+// Cells [first, second) of box i along one axis. A box that does not grow
+// keeps the cells it had before the growing ones grew, moved with its start
+// (the edges of a group box with the group's), so that the cells they take
+// stretch no control that shares an edge with them. A box that spans a
+// growing one grows with it.
+std::pair<int, int> Cells(const CAxis& axis, const std::vector<SSpan>& spans, const std::vector<SLayoutBox>& boxes,
+                          size_t i) {
+  long nFirst = spans[i].nLo, nLast = spans[i].nHi;
+  for (size_t j = 0; j < spans.size(); ++j)
+    if (boxes[i].nGroup != 0 && boxes[j].nGroup == boxes[i].nGroup) {
+      nFirst = std::min(nFirst, spans[j].nLo);
+      nLast = std::max(nLast, spans[j].nHi);
+    }
+  bool bStretches = std::any_of(spans.begin(), spans.end(),
+                                [&](const SSpan& s) { return s.bGrows && s.nLo >= nFirst && s.nHi <= nLast; });
+  int nKeep = std::max(axis.BaseAt(nLast) - axis.BaseAt(nFirst), axis.Need(i));
+  if (bStretches || axis.At(nLast) - axis.At(nFirst) < nKeep) return {axis.At(spans[i].nLo), axis.At(spans[i].nHi)};
+  int nShift = axis.At(nFirst) - axis.BaseAt(nFirst), nStart = axis.BaseAt(spans[i].nLo) + nShift;
+  return {nStart, std::max(axis.BaseAt(spans[i].nHi) + nShift, nStart + axis.Need(i))};
 }
 
 }  // namespace
@@ -161,8 +190,9 @@ std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes,
 
   std::vector<SCellRect> rects;
   for (size_t i = 0; i < boxes.size(); ++i) {
-    int nX = x.At(vecX[i].nLo), nY = y.At(vecY[i].nLo);
-    rects.push_back({nX, nY, x.At(vecX[i].nHi) - nX, y.At(vecY[i].nHi) - nY});
+    auto [nX, nRight] = Cells(x, vecX, boxes, i);
+    auto [nY, nBottom] = Cells(y, vecY, boxes, i);
+    rects.push_back({nX, nY, nRight - nX, nBottom - nY});
   }
   if (pUsed) *pUsed = SIZE{x.At(frameDlu.cx), y.At(frameDlu.cy)};
   return rects;

@@ -30,7 +30,8 @@ struct SLayoutBox {
 // cells (cx, cy). The scale is at most a cell per four dialog units across
 // and per eight down, a character's size in dialog units. With pFill the
 // frame ends at its last box and takes all of pFill's cells, the growing
-// boxes sharing what the scale for cells leaves over. Nothing when the boxes
+// boxes sharing what the scale for cells leaves over; the other boxes keep
+// their size, but for those that span a growing one. Nothing when the boxes
 // do not fit.
 std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes, SIZE frameDlu, SIZE cells,
                                                   const SIZE* pFill, SIZE* pUsed);

@@ -100,6 +100,35 @@ TEST_F(CLayoutTest, TheDialogFits80x24AndLargerTerminalsGrowTheRecordBoxes) {
   });
 }
 
+// Wider and taller terminals move the controls beside the records but
+// stretch none of them: every button, list, label and group box keeps the
+// size it has at 80 x 24, the status line alone spanning the records widens.
+TEST_F(CLayoutTest, WiderTerminalsKeepEveryControlsSize) {
+  RunApp([&] {
+    auto cells = tui::LayoutDialog(m_hDlg, {80, 24});
+    ASSERT_TRUE(cells);
+    for (SIZE screen : {SIZE{100, 40}, SIZE{120, 30}, SIZE{200, 50}}) {
+      SCOPED_TRACE(std::to_string(screen.cx) + " x " + std::to_string(screen.cy));
+      Check(screen);
+      auto wide = tui::LayoutDialog(m_hDlg, screen);
+      ASSERT_TRUE(wide);
+      ASSERT_EQ(wide->controls.size(), cells->controls.size());
+      for (size_t i = 0; i < cells->controls.size(); ++i) {
+        auto [h, small] = cells->controls[i];
+        int nId = GetDlgCtrlID(h);
+        if (nId == IDC_EDIT_SEND_RECORD || nId == IDC_EDIT_RECEIVE_RECORD) continue;
+        SCOPED_TRACE("control " + std::to_string(nId) + ", child " + std::to_string(i));
+        const SCellRect& r = wide->controls[i].second;
+        EXPECT_EQ(r.cy, small.cy);
+        if (nId == IDC_EDIT_STATUS)
+          EXPECT_EQ(r.cx, small.cx + screen.cx - 80);
+        else
+          EXPECT_EQ(r.cx, small.cx);
+      }
+    }
+  });
+}
+
 // A label taller than a line (a message box's text) wraps after blanks.
 TEST(CWrapTest, TextWrapsAtBlanksAndLineBreaksAndCutsOnlyLongWords) {
   const std::u16string_view text = u"End the terminal? The send and receive records will be lost.";

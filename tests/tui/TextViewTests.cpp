@@ -68,6 +68,17 @@ std::string BoxText(const std::vector<std::string>& rows, const std::string& str
   return strText;
 }
 
+// Cells of the button with a caption, brackets included, or -1.
+int ButtonCells(const std::vector<std::string>& rows, const std::string& strCaption) {
+  int nRow = RowOf(rows, strCaption);
+  if (nRow < 0) return -1;
+  const std::string& strRow = rows[nRow];
+  size_t nAt = strRow.find(strCaption), nOpen = strRow.rfind('[', nAt), nClose = strRow.find(']', nAt);
+  if (nOpen == std::string::npos || nClose == std::string::npos) return -1;
+  const std::string strButton = strRow.substr(nOpen, nClose + 1 - nOpen);
+  return ColumnOf(strButton + "\n", "\n");
+}
+
 class CTextViewTest : public ::testing::Test {
  protected:
   // The program in a pane whose shell notes the terminal's modes before and
@@ -321,7 +332,7 @@ TEST_F(CTextViewTest, ASignalEndingTheProgramLeavesEverySentBlockInTheCaptureFil
   }
 }
 
-TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomAndTooSmallAsksForMore) {
+TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomKeepsTheButtonsAndTooSmallAsksForMore) {
   CTmuxSession tmux(Command(""), 80, 24);
   ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
   // Alt+Down drops the focused list down; Escape there only closes it.
@@ -334,6 +345,18 @@ TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomAndTooSmallAsksForMore) {
   auto rows = tmux.Rows();
   int nRecordRows = RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1;
   EXPECT_GE(nRecordRows, 5);
+  const std::vector<std::string> vecButtons = {"Open Com",  "Close Com",  "Set",           "Start Auto",
+                                               "Stop Auto", "Clear Send", "Clear Receive", "Send  "};
+  std::vector<int> vecWidths;
+  for (const std::string& str : vecButtons) vecWidths.push_back(ButtonCells(rows, str));
+
+  // A wider terminal stretches no button.
+  tmux.Resize(120, 30);
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return ColumnOf(s.substr(0, s.find('\n')), "[\u00d7]") == 117; }))
+      << tmux.Screen();
+  rows = tmux.Rows();
+  for (size_t i = 0; i < vecButtons.size(); ++i)
+    EXPECT_EQ(ButtonCells(rows, vecButtons[i]), vecWidths[i]) << vecButtons[i] << "\n" << tmux.Screen();
 
   tmux.Resize(100, 40);
   ASSERT_TRUE(tmux.WaitFor([](const std::string& s) {
