@@ -22,8 +22,9 @@ struct SLayoutBox {
   RECT dlu;    // relative to the frame
   int nMinCx;  // cells the content needs
   int nMinCy;
-  bool bGrows;  // takes a share of the cells beyond the frame's own size
-  int nGroup;   // boxes of one group (the edges of a frame) may overlap; 0 for none
+  bool bGrows;      // takes a share of the cells beyond the frame's own size
+  int nGroup;       // boxes of one group (the edges of a frame) may overlap; 0 for none
+  int nWantCy = 0;  // rows it would rather have, taken from the growing boxes as far as they can give them
 };
 
 // Lays the boxes out in a frame of frameDlu dialog units (cx, cy) on at most
