@@ -160,6 +160,8 @@ TEST_F(CLayoutTest, ALongStatusLineTakesTheRowsItWrapsIntoFromTheRecords) {
     for (int id : {IDC_EDIT_SEND_RECORD, IDC_EDIT_RECEIVE_RECORD}) EXPECT_EQ(full[id].cy, 3) << id;
     EXPECT_EQ(full[IDC_EDIT_STATUS].cy, 1 + start[IDC_EDIT_RECEIVE_RECORD].cy - 3);
     EXPECT_EQ(full[IDC_EDIT_STATUS].y + full[IDC_EDIT_STATUS].cy, 24);
+    Check({200, 24});
+    Check({132, 50});
 
     ASSERT_TRUE(Type(IDC_EDIT_STATUS, u"OK"));
     EXPECT_EQ(Check({80, 24}), start);
