@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tui {
 
@@ -12,6 +13,7 @@ struct SSpan {
   long nLo, nHi;
   int nNeed;
   bool bGrows;
+  int nWant;  // cells it takes from the growing spans when they can give them
 };
 
 class CAxis {
@@ -26,16 +28,31 @@ class CAxis {
     std::sort(m_vecBreaks.begin(), m_vecBreaks.end());
     m_vecBreaks.erase(std::unique(m_vecBreaks.begin(), m_vecBreaks.end()), m_vecBreaks.end());
     m_vecPos.resize(m_vecBreaks.size());
+    // Between two breaks that only growing spans, or spans around them, cover
+    // the growing spans may give up their scaled cells.
+    m_vecElastic.resize(m_vecBreaks.size());
+    for (size_t j = 1; j < m_vecBreaks.size(); ++j) {
+      auto covers = [&](const SSpan& s) { return s.nLo <= m_vecBreaks[j - 1] && s.nHi >= m_vecBreaks[j]; };
+      auto spansGrowing = [&](const SSpan& s) {
+        return std::any_of(spans.begin(), spans.end(),
+                           [&](const SSpan& g) { return g.bGrows && g.nLo >= s.nLo && g.nHi <= s.nHi; });
+      };
+      m_vecElastic[j] =
+          std::any_of(spans.begin(), spans.end(), [&](const SSpan& s) { return s.bGrows && covers(s); }) &&
+          std::all_of(spans.begin(), spans.end(), [&](const SSpan& s) { return !covers(s) || spansGrowing(s); });
+    }
   }
 
   // Longest path over the breaks: each keeps its scaled distance from the
-  // one before, and each span its needed cells. Answers the frame's cells.
+  // one before (but where the growing spans give cells up), and each span
+  // its needed cells. Answers the frame's cells.
   int Place(double fScale, const std::vector<int>& vecNeeds) {
     for (size_t j = 0; j < m_vecBreaks.size(); ++j) {
       int nPos = 0;
-      if (j > 0)
-        nPos = m_vecPos[j - 1] + static_cast<int>(std::floor(m_vecBreaks[j] * fScale)) -
-               static_cast<int>(std::floor(m_vecBreaks[j - 1] * fScale));
+      if (j > 0) nPos = m_vecPos[j - 1];
+      if (j > 0 && !(m_bElastic && m_vecElastic[j]))
+        nPos += static_cast<int>(std::floor(m_vecBreaks[j] * fScale)) -
+                static_cast<int>(std::floor(m_vecBreaks[j - 1] * fScale));
       for (size_t i = 0; i < m_spans.size(); ++i)
         if (m_spans[i].nHi == m_vecBreaks[j]) nPos = std::max(nPos, m_vecPos[Index(m_spans[i].nLo)] + vecNeeds[i]);
       m_vecPos[j] = nPos;
@@ -44,6 +61,9 @@ class CAxis {
   }
 
   int At(long nDlu) const { return m_vecPos[Index(nDlu)]; }
+  int Need(size_t i) const { return m_vecNeeds[i]; }
+  // Where the break was before the growing spans grew.
+  int BaseAt(long nDlu) const { return m_vecBasePos[Index(nDlu)]; }
 
   // The largest scale up to fMax at which the spans fit nCells; then, with
   // nFill, the growing spans widened until the frame takes nFill cells.
@@ -62,8 +82,10 @@ class CAxis {
     }
     m_fScale = fLo;
     Place(m_fScale, vecNeeds);
+    m_vecBasePos = m_vecPos;
     if (nFill > 0) Grow(vecNeeds, nFill);
     Place(m_fScale, vecNeeds);
+    m_vecNeeds = vecNeeds;
     return true;
   }
 
@@ -80,13 +102,25 @@ class CAxis {
       bAny = bAny || m_spans[i].bGrows;
     }
     if (!bAny) return;
+    // A span that wants more cells than it has takes them from the growing
+    // spans, down to the cells these need; what they cannot give it goes
+    // without.
+    std::vector<int> vecWants = vecNeeds;
+    int nMostBase = 0;
+    for (size_t i = 0; i < m_spans.size(); ++i) {
+      if (!m_spans[i].bGrows) vecWants[i] = std::max(vecNeeds[i], m_spans[i].nWant);
+      m_bElastic = m_bElastic || vecWants[i] > vecBase[i];
+      nMostBase = std::max(nMostBase, vecBase[i]);
+    }
     auto needsWith = [&](int nExtra) {
-      std::vector<int> v = vecNeeds;
+      std::vector<int> v = vecWants;
       for (size_t i = 0; i < v.size(); ++i)
-        if (m_spans[i].bGrows) v[i] = std::max(v[i], vecBase[i] + nExtra);
+        if (m_spans[i].bGrows) v[i] = std::max(vecNeeds[i], vecBase[i] + nExtra);
       return v;
     };
-    int nLo = 0, nHi = nCells;
+    int nLo = m_bElastic ? -nMostBase : 0, nHi = nCells;
+    while (Place(m_fScale, needsWith(nLo)) > nCells && vecWants != vecNeeds)
+      for (size_t i = 0; i < vecWants.size(); ++i) vecWants[i] = std::max(vecNeeds[i], vecWants[i] - 1);
     while (nLo < nHi) {
       int nMid = (nLo + nHi + 1) / 2;
       if (Place(m_fScale, needsWith(nMid)) <= nCells)
@@ -111,6 +145,10 @@ class CAxis {
   std::vector<SSpan> m_spans;
   std::vector<long> m_vecBreaks;
   std::vector<int> m_vecPos;
+  std::vector<int> m_vecBasePos;
+  std::vector<int> m_vecNeeds;
+  std::vector<bool> m_vecElastic;
+  bool m_bElastic = false;  // some span takes cells from the growing ones
   double m_fScale = 0;
 };
 
@@ -133,6 +171,27 @@ void Separate(RECT& a, RECT& b) {
   }
 }
 
+// Cells [first, second) of box i along one axis. A box that does not grow
+// keeps the cells it had before the growing ones grew, moved with its start
+// (the edges of a group box with the group's), so that the cells they take
+// stretch no control that shares an edge with them. A box that spans a
+// growing one grows with it.
+std::pair<int, int> Cells(const CAxis& axis, const std::vector<SSpan>& spans, const std::vector<SLayoutBox>& boxes,
+                          size_t i) {
+  long nFirst = spans[i].nLo, nLast = spans[i].nHi;
+  for (size_t j = 0; j < spans.size(); ++j)
+    if (boxes[i].nGroup != 0 && boxes[j].nGroup == boxes[i].nGroup) {
+      nFirst = std::min(nFirst, spans[j].nLo);
+      nLast = std::max(nLast, spans[j].nHi);
+    }
+  bool bStretches = std::any_of(spans.begin(), spans.end(),
+                                [&](const SSpan& s) { return s.bGrows && s.nLo >= nFirst && s.nHi <= nLast; });
+  int nKeep = std::max(axis.BaseAt(nLast) - axis.BaseAt(nFirst), axis.Need(i));
+  if (bStretches || axis.At(nLast) - axis.At(nFirst) < nKeep) return {axis.At(spans[i].nLo), axis.At(spans[i].nHi)};
+  int nShift = axis.At(nFirst) - axis.BaseAt(nFirst), nStart = axis.BaseAt(spans[i].nLo) + nShift;
+  return {nStart, std::max(axis.BaseAt(spans[i].nHi) + nShift, nStart + axis.Need(i))};
+}
+
 }  // namespace
 
 std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes, SIZE frameDlu, SIZE cells,
@@ -151,8 +210,8 @@ std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes,
 
   std::vector<SSpan> vecX, vecY;
   for (const SLayoutBox& b : boxes) {
-    vecX.push_back({b.dlu.left, std::max(b.dlu.right, b.dlu.left + 1), b.nMinCx, b.bGrows});
-    vecY.push_back({b.dlu.top, std::max(b.dlu.bottom, b.dlu.top + 1), b.nMinCy, b.bGrows});
+    vecX.push_back({b.dlu.left, std::max(b.dlu.right, b.dlu.left + 1), b.nMinCx, b.bGrows, 0});
+    vecY.push_back({b.dlu.top, std::max(b.dlu.bottom, b.dlu.top + 1), b.nMinCy, b.bGrows, b.nWantCy});
   }
   CAxis x(vecX, frameDlu.cx), y(vecY, frameDlu.cy);
   int nFillX = pFill ? static_cast<int>(pFill->cx) : 0, nFillY = pFill ? static_cast<int>(pFill->cy) : 0;
@@ -161,8 +220,9 @@ std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes,
 
   std::vector<SCellRect> rects;
   for (size_t i = 0; i < boxes.size(); ++i) {
-    int nX = x.At(vecX[i].nLo), nY = y.At(vecY[i].nLo);
-    rects.push_back({nX, nY, x.At(vecX[i].nHi) - nX, y.At(vecY[i].nHi) - nY});
+    auto [nX, nRight] = Cells(x, vecX, boxes, i);
+    auto [nY, nBottom] = Cells(y, vecY, boxes, i);
+    rects.push_back({nX, nY, nRight - nX, nBottom - nY});
   }
   if (pUsed) *pUsed = SIZE{x.At(frameDlu.cx), y.At(frameDlu.cy)};
   return rects;

@@ -22,15 +22,17 @@ struct SLayoutBox {
   RECT dlu;    // relative to the frame
   int nMinCx;  // cells the content needs
   int nMinCy;
-  bool bGrows;  // takes a share of the cells beyond the frame's own size
-  int nGroup;   // boxes of one group (the edges of a frame) may overlap; 0 for none
+  bool bGrows;      // takes a share of the cells beyond the frame's own size
+  int nGroup;       // boxes of one group (the edges of a frame) may overlap; 0 for none
+  int nWantCy = 0;  // rows it would rather have, taken from the growing boxes as far as they can give them
 };
 
 // Lays the boxes out in a frame of frameDlu dialog units (cx, cy) on at most
 // cells (cx, cy). The scale is at most a cell per four dialog units across
 // and per eight down, a character's size in dialog units. With pFill the
 // frame ends at its last box and takes all of pFill's cells, the growing
-// boxes sharing what the scale for cells leaves over. Nothing when the boxes
+// boxes sharing what the scale for cells leaves over; the other boxes keep
+// their size, but for those that span a growing one. Nothing when the boxes
 // do not fit.
 std::optional<std::vector<SCellRect>> LayoutBoxes(std::vector<SLayoutBox> boxes, SIZE frameDlu, SIZE cells,
                                                   const SIZE* pFill, SIZE* pUsed);

@@ -48,7 +48,11 @@ std::vector<std::u16string_view> WrapWords(std::u16string_view text, int nCells)
     }
     size_t nEnd = i;
     bool bCut = i < text.size() && text[i] != u'\n';
-    if (bCut && nBreak != std::u16string_view::npos) nEnd = nBreak;
+    // A word longer than a line is cut anyway: it starts on this one.
+    if (bCut && nBreak != std::u16string_view::npos) {
+      size_t nWordEnd = std::min(text.find_first_of(u" \n", nBreak), text.size());
+      if (TextCells(text.substr(nBreak, nWordEnd - nBreak)) <= nCells) nEnd = nBreak;
+    }
     if (nEnd == nStart) NextChar(text, nEnd);  // at least one character a line
     size_t nNext = nEnd;
     if (nNext < text.size() && text[nNext] == u'\n') ++nNext;

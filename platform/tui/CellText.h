@@ -21,8 +21,8 @@ char32_t NextChar(std::u16string_view text, size_t& i);
 // Cells the text takes when drawn on one line.
 int TextCells(std::u16string_view text);
 // The text as lines of at most nCells cells, broken after blanks and at
-// line breaks; a word longer than a line is cut. The blanks a line ends in
-// are left off.
+// line breaks; a word longer than a line is cut, beginning on the line it
+// starts on. The blanks a line ends in are left off.
 std::vector<std::u16string_view> WrapWords(std::u16string_view text, int nCells);
 // The fewest cells a line needs for the text to wrap into nLines lines with
 // no word cut, or its cells on one line when it needs no more.

@@ -19,7 +19,7 @@ std::u16string CComboCell::Item(int nIndex) const {
 }
 
 void CComboCell::Draw(CScreen& screen) {
-  m_editor.Draw(screen, m_rect.x, m_rect.y, m_rect.cx - 1, Text(), HasFocus());
+  m_editor.Draw(screen, {m_rect.x, m_rect.y, m_rect.cx - 1, 1}, Text(), HasFocus());
   screen.PutChar(m_rect.x + m_rect.cx - 1, m_rect.y, U'\u25BC', HasFocus() ? EStyle::Focused : EStyle::Button);
 }
 
@@ -123,7 +123,7 @@ bool CComboCell::Mouse(const SInput& in) {
     win::input::Focus(m_hWnd);
     Drop(!m_bDropped);
   } else {
-    Press(in.x);
+    Press(in.x, in.y);
     Drop(false);
   }
   Invalidate();

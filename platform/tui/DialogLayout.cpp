@@ -29,6 +29,16 @@ int LabelRows(HWND h) {
 }
 bool KeepsHeight(HWND h) { return IsRecord(h) || IsGroupBox(h) || LabelRows(h) > 1; }
 
+// A one-line edit box that spans the record boxes across.
+bool SpansRecords(HWND h, const std::vector<HWND>& records) {
+  if (GetWindowClass(h) != WindowClass::Edit || IsRecord(h) || records.empty()) return false;
+  RECT r = GetDialogUnitRect(h);
+  return std::all_of(records.begin(), records.end(), [&](HWND hRecord) {
+    RECT record = GetDialogUnitRect(hRecord);
+    return r.left <= record.left && r.right >= record.right;
+  });
+}
+
 int LongestItem(HWND h) {
   int nCount = static_cast<int>(SendMessage(h, CB_GETCOUNT, 0, 0)), nLongest = 0;
   for (int i = 0; i < nCount; ++i) {
@@ -68,11 +78,17 @@ SIZE ContentCells(HWND h) {
   return SIZE{1, 1};
 }
 
+int TextRows(HWND h, int nCx) {
+  return std::max(1, static_cast<int>(WrapWords(GetWindowTextShared(h).View(), nCx).size()));
+}
+
 std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
   RECT dlg = GetDialogUnitRect(hDlg);
   SIZE frameDlu{dlg.right - dlg.left, dlg.bottom - dlg.top};
   std::vector<SLayoutBox> boxes;
-  std::vector<HWND> owners;
+  std::vector<HWND> owners, records;
+  for (HWND h : GetChildren(hDlg))
+    if (IsWindowVisible(h) && IsRecord(h)) records.push_back(h);
   int nGroup = 0;
   for (HWND h : GetChildren(hDlg)) {
     if (!IsWindowVisible(h)) continue;
@@ -101,8 +117,19 @@ std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
   SIZE used;
   auto rects = LayoutBoxes(boxes, frameDlu, scaled, bOwned ? nullptr : &cells, &used);
   if (!rects) return std::nullopt;
-
   SDialogCells out;
+  // A status line's width does not depend on its rows: laid out once, it
+  // wraps its text at that width into the rows it then asks for.
+  bool bWants = false;
+  for (size_t i = 0; i < owners.size(); ++i) {
+    if (!SpansRecords(owners[i], records)) continue;
+    boxes[i].nWantCy = TextRows(owners[i], (*rects)[i].cx);
+    out.textRows.emplace_back(owners[i], boxes[i].nWantCy);
+    bWants = bWants || boxes[i].nWantCy > 1;
+  }
+  if (bWants) rects = LayoutBoxes(boxes, frameDlu, scaled, bOwned ? nullptr : &cells, &used);
+  if (!rects) return std::nullopt;
+
   SCellRect client;
   if (bOwned) {
     out.frame = {static_cast<int>((screen.cx - used.cx - 2) / 2), static_cast<int>((screen.cy - used.cy - 2) / 2),
@@ -117,7 +144,7 @@ std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
     r.x += client.x;
     r.y += client.y;
     HWND h = owners[i];
-    if (!KeepsHeight(h)) r.cy = 1;
+    if (!KeepsHeight(h)) r.cy = std::min(r.cy, std::max(1, boxes[i].nWantCy));
     auto it = std::find_if(out.controls.begin(), out.controls.end(), [&](const auto& p) { return p.first == h; });
     if (it == out.controls.end()) {
       out.controls.emplace_back(h, r);

@@ -19,9 +19,9 @@ bool CFieldCell::Edit(const SInput& in) {
   return true;
 }
 
-void CFieldCell::Press(int x) {
+void CFieldCell::Press(int x, int y) {
   win::input::Focus(m_hWnd);
-  m_editor.Click(Text(), x - m_rect.x);
+  m_editor.Click(Text(), x - m_rect.x, y - m_rect.y);
   Invalidate();
 }
 

@@ -23,7 +23,7 @@ class CFieldCell : public CCellWindow {
   // An editing key: false when the key is not one.
   bool Edit(const SInput& in);
   // A press on the field focuses it and puts the caret at the cell.
-  void Press(int x);
+  void Press(int x, int y);
 
   CLineEditor m_editor;
 };

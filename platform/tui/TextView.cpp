@@ -114,7 +114,12 @@ void CTextView::OnWindowDestroyed(HWND hWnd) {
 }
 
 void CTextView::OnTextChanged(HWND hWnd, size_t nAppendedFrom) {
-  if (CCellWindow* p = Find(hWnd)) p->ShowText(nAppendedFrom);
+  CCellWindow* p = Find(hWnd);
+  if (!p) return;
+  p->ShowText(nAppendedFrom);
+  // A text that wraps into other rows lays the dialog out again.
+  if (auto it = m_mapTextRows.find(hWnd); it != m_mapTextRows.end() && TextRows(hWnd, p->Rect().cx) != it->second)
+    m_bLayout = true;
 }
 
 void CTextView::OnItemsChanged(HWND hWnd) {
@@ -159,6 +164,7 @@ void CTextView::Layout() {
   m_bLayout = false;
   SIZE size = m_screen.Size();
   bool bTooSmall = size.cx < kSmallestScreen.cx || size.cy < kSmallestScreen.cy;
+  m_mapTextRows.clear();
   for (HWND hDlg : m_vecDialogs) {
     CCellWindow* pDialog = Find(hDlg);
     auto cells = bTooSmall ? std::nullopt : LayoutDialog(hDlg, size);
@@ -167,6 +173,7 @@ void CTextView::Layout() {
       break;
     }
     pDialog->SetRect(cells->frame);
+    m_mapTextRows.insert(cells->textRows.begin(), cells->textRows.end());
     for (HWND h : GetChildren(hDlg))
       if (CCellWindow* p = Find(h)) p->SetRect({});
     for (const auto& [h, rect] : cells->controls) {

@@ -88,7 +88,9 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   std::unique_ptr<CSignals> m_pSignals;
   std::unordered_map<HWND, std::unique_ptr<CCellWindow>> m_mapCells;
   std::vector<HWND> m_vecDialogs;  // bottom to top
-  std::vector<HWND> m_vecModal;    // the running modal loops, innermost last
+  // The windows whose rows follow their text, with the rows it wrapped into.
+  std::unordered_map<HWND, int> m_mapTextRows;
+  std::vector<HWND> m_vecModal;  // the running modal loops, innermost last
   HWND m_hFeeding = nullptr;
   bool m_bStarted = false;
   bool m_bLayout = true;

@@ -100,6 +100,74 @@ TEST_F(CLayoutTest, TheDialogFits80x24AndLargerTerminalsGrowTheRecordBoxes) {
   });
 }
 
+// Wider and taller terminals move the controls beside the records but
+// stretch none of them: every button, list, label and group box keeps the
+// size it has at 80 x 24, the status line alone spanning the records widens.
+TEST_F(CLayoutTest, WiderTerminalsKeepEveryControlsSize) {
+  RunApp([&] {
+    auto cells = tui::LayoutDialog(m_hDlg, {80, 24});
+    ASSERT_TRUE(cells);
+    for (SIZE screen : {SIZE{100, 40}, SIZE{120, 30}, SIZE{200, 50}}) {
+      SCOPED_TRACE(std::to_string(screen.cx) + " x " + std::to_string(screen.cy));
+      Check(screen);
+      auto wide = tui::LayoutDialog(m_hDlg, screen);
+      ASSERT_TRUE(wide);
+      ASSERT_EQ(wide->controls.size(), cells->controls.size());
+      for (size_t i = 0; i < cells->controls.size(); ++i) {
+        auto [h, small] = cells->controls[i];
+        int nId = GetDlgCtrlID(h);
+        if (nId == IDC_EDIT_SEND_RECORD || nId == IDC_EDIT_RECEIVE_RECORD) continue;
+        SCOPED_TRACE("control " + std::to_string(nId) + ", child " + std::to_string(i));
+        const SCellRect& r = wide->controls[i].second;
+        EXPECT_EQ(r.cy, small.cy);
+        if (nId == IDC_EDIT_STATUS)
+          EXPECT_EQ(r.cx, small.cx + screen.cx - 80);
+        else
+          EXPECT_EQ(r.cx, small.cx);
+      }
+    }
+  });
+}
+
+// A status line longer than a row wraps: it takes the rows its text needs
+// from the records, which keep three rows at least, and gives them back
+// when a short text follows.
+TEST_F(CLayoutTest, ALongStatusLineTakesTheRowsItWrapsIntoFromTheRecords) {
+  RunApp([&] {
+    auto start = Check({80, 24});
+    std::u16string text;
+    while (text.size() < 200) text += u"permission denied ";
+    ASSERT_TRUE(Type(IDC_EDIT_STATUS, text));
+    auto wrapped = Check({80, 24});
+    const int nRows = static_cast<int>(tui::WrapWords(text, wrapped[IDC_EDIT_STATUS].cx).size());
+    EXPECT_EQ(nRows, 3);
+    EXPECT_EQ(wrapped[IDC_EDIT_STATUS].cy, nRows);
+    EXPECT_EQ(wrapped[IDC_EDIT_STATUS].y + nRows, 24);
+    for (int id : {IDC_EDIT_SEND_RECORD, IDC_EDIT_RECEIVE_RECORD})
+      EXPECT_EQ(wrapped[id].cy, start[id].cy - (nRows - 1)) << id;
+
+    // A larger terminal gives it the rows from those it adds.
+    auto large = Check({120, 40});
+    const int nLargeRows = static_cast<int>(tui::WrapWords(text, large[IDC_EDIT_STATUS].cx).size());
+    EXPECT_EQ(nLargeRows, 2);
+    EXPECT_EQ(large[IDC_EDIT_STATUS].cy, nLargeRows);
+    EXPECT_EQ(large[IDC_EDIT_RECEIVE_RECORD].cy, start[IDC_EDIT_RECEIVE_RECORD].cy + 16 - (nLargeRows - 1));
+
+    // More than the records can give: they keep three rows.
+    while (text.size() < 2000) text += u"permission denied ";
+    ASSERT_TRUE(Type(IDC_EDIT_STATUS, text));
+    auto full = Check({80, 24});
+    for (int id : {IDC_EDIT_SEND_RECORD, IDC_EDIT_RECEIVE_RECORD}) EXPECT_EQ(full[id].cy, 3) << id;
+    EXPECT_EQ(full[IDC_EDIT_STATUS].cy, 1 + start[IDC_EDIT_RECEIVE_RECORD].cy - 3);
+    EXPECT_EQ(full[IDC_EDIT_STATUS].y + full[IDC_EDIT_STATUS].cy, 24);
+    Check({200, 24});
+    Check({132, 50});
+
+    ASSERT_TRUE(Type(IDC_EDIT_STATUS, u"OK"));
+    EXPECT_EQ(Check({80, 24}), start);
+  });
+}
+
 // A label taller than a line (a message box's text) wraps after blanks.
 TEST(CWrapTest, TextWrapsAtBlanksAndLineBreaksAndCutsOnlyLongWords) {
   const std::u16string_view text = u"End the terminal? The send and receive records will be lost.";
@@ -112,6 +180,9 @@ TEST(CWrapTest, TextWrapsAtBlanksAndLineBreaksAndCutsOnlyLongWords) {
   EXPECT_EQ(tui::WrapWords(text, nCx - 1).size(), 3u);
   EXPECT_EQ(tui::WrapWords(u"one\ntwo three", 20), (std::vector<std::u16string_view>{u"one", u"two three"}));
   EXPECT_EQ(tui::WrapWords(u"abcdefgh ij", 3), (std::vector<std::u16string_view>{u"abc", u"def", u"gh", u"ij"}));
+  // A path longer than a line begins right after the word before it.
+  EXPECT_EQ(tui::WrapWords(u"COM9: /dev/serial/by-id/usb does not", 12),
+            (std::vector<std::u16string_view>{u"COM9: /dev/s", u"erial/by-id/", u"usb does not"}));
   EXPECT_EQ(tui::WrapCells(u"short", 3), 5);
 }
 

@@ -2,7 +2,9 @@
 // would: keys, clicks and resizes in, the screen's cells read back, the
 // serial line played by the simulated controller or by the test itself.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -63,6 +65,29 @@ std::string BoxText(const std::vector<std::string>& rows, const std::string& str
     std::string strLine = CellsOf(rows[i], nLeft, nRight);
     strLine.erase(strLine.find_last_not_of(' ') + 1);
     if (strLine.empty()) break;
+    strText += (strText.empty() ? "" : " ") + strLine;
+  }
+  return strText;
+}
+
+// Cells of the button with a caption, brackets included, or -1.
+int ButtonCells(const std::vector<std::string>& rows, const std::string& strCaption) {
+  int nRow = RowOf(rows, strCaption);
+  if (nRow < 0) return -1;
+  const std::string& strRow = rows[nRow];
+  size_t nAt = strRow.find(strCaption), nOpen = strRow.rfind('[', nAt), nClose = strRow.find(']', nAt);
+  if (nOpen == std::string::npos || nClose == std::string::npos) return -1;
+  const std::string strButton = strRow.substr(nOpen, nClose + 1 - nOpen);
+  return ColumnOf(strButton + "\n", "\n");
+}
+
+// The status line: the rows below the Clear buttons, each without the
+// dialog's cell before it and the blanks after, joined by blanks.
+std::string StatusText(const std::vector<std::string>& rows) {
+  std::string strText;
+  for (size_t i = static_cast<size_t>(RowOf(rows, "Clear Receive")) + 1; i < rows.size(); ++i) {
+    std::string strLine = CellsOf(rows[i], 1, 1000);
+    strLine.erase(strLine.find_last_not_of(' ') + 1);
     strText += (strText.empty() ? "" : " ") + strLine;
   }
   return strText;
@@ -266,6 +291,61 @@ TEST_F(CTextViewTest, BytesGoOutOnThePortAndReceivedControlSequencesShowAsPictur
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 
+// The library's long messages are read whole where they show, without
+// scrolling: the status line wraps over the rows it needs, taken from the
+// records, at 80 x 24 and larger.
+TEST_F(CTextViewTest, ALongStatusMessageIsShownWholeOverTheRowsItNeeds) {
+  CPseudoTerminal pty;
+  // A device only its owner may use, opened by another user.
+  const bool bRoot = geteuid() == 0;
+  if (bRoot) {
+    ASSERT_EQ(chown(pty.Slave().c_str(), 0, 0), 0);
+  }
+  ASSERT_EQ(chmod(pty.Slave().c_str(), bRoot ? 0600 : 0000), 0);
+  const std::string strOwner = bRoot ? "root" : getpwuid(geteuid())->pw_name;
+  const std::string strAsNobody = bRoot ? " setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+  CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave() + strAsNobody), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  auto rows = tmux.Rows();
+  const int nRecordRows = RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1;
+
+  tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter"});
+  const std::string strMessage = "COM1: " + pty.Slave() + ": permission denied. Nobody but its owner (" + strOwner +
+                                 ") may use it. An administrator grants access with a udev rule setting "
+                                 "GROUP=\"dialout\", MODE=\"0660\" for it.";
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return StatusText(tmux.Rows()) == strMessage; })) << tmux.Screen();
+  rows = tmux.Rows();
+  const int nStatusRows = static_cast<int>(rows.size()) - RowOf(rows, "Clear Receive") - 1;
+  EXPECT_EQ(nStatusRows, 3) << tmux.Screen();
+  EXPECT_EQ(RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1, nRecordRows - (nStatusRows - 1));
+  for (const char* psz : {"Open Com", "Close Com", "Clear Send", "Receive String Record:"})
+    EXPECT_NE(tmux.Screen().find(psz), std::string::npos) << psz;
+
+  // Wider, it takes fewer rows; the records get theirs back.
+  tmux.Resize(120, 30);
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string&) {
+    auto now = tmux.Rows();
+    return now.size() == 30 && StatusText(now) == strMessage &&
+           static_cast<int>(now.size()) - RowOf(now, "Clear Receive") - 1 == 2;
+  })) << tmux.Screen();
+
+  // Text past what the records can give ends in a mark that more follows.
+  tmux.Resize(80, 24);
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return StatusText(tmux.Rows()) == strMessage; }));
+  tmux.Keys({"Tab", "Tab"});
+  std::string strTyped;
+  for (int i = 0; i < 90; ++i) strTyped += "line " + std::to_string(i) + " ";
+  tmux.Type(strTyped);
+  tmux.Keys({"Home"});
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return StatusText(tmux.Rows()).starts_with("line 0 line 1"); }))
+      << tmux.Screen();
+  rows = tmux.Rows();
+  EXPECT_EQ(RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1, 3) << tmux.Screen();
+  EXPECT_NE(rows.back().find("\u2026"), std::string::npos) << tmux.Screen();
+  tmux.Keys({"Escape"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
 TEST_F(CTextViewTest, ColoursAreExactWithDirectColourAndReadableWithNone) {
   auto shows = [](const std::vector<std::string>& vecWanted) {
     return [=](const std::string& s) {
@@ -321,7 +401,7 @@ TEST_F(CTextViewTest, ASignalEndingTheProgramLeavesEverySentBlockInTheCaptureFil
   }
 }
 
-TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomAndTooSmallAsksForMore) {
+TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomKeepsTheButtonsAndTooSmallAsksForMore) {
   CTmuxSession tmux(Command(""), 80, 24);
   ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
   // Alt+Down drops the focused list down; Escape there only closes it.
@@ -334,6 +414,18 @@ TEST_F(CTextViewTest, ResizingGivesTheRecordsTheRoomAndTooSmallAsksForMore) {
   auto rows = tmux.Rows();
   int nRecordRows = RowOf(rows, "Clear Receive") - RowOf(rows, "Receive String Record:") - 1;
   EXPECT_GE(nRecordRows, 5);
+  const std::vector<std::string> vecButtons = {"Open Com",  "Close Com",  "Set",           "Start Auto",
+                                               "Stop Auto", "Clear Send", "Clear Receive", "Send  "};
+  std::vector<int> vecWidths;
+  for (const std::string& str : vecButtons) vecWidths.push_back(ButtonCells(rows, str));
+
+  // A wider terminal stretches no button.
+  tmux.Resize(120, 30);
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return ColumnOf(s.substr(0, s.find('\n')), "[\u00d7]") == 117; }))
+      << tmux.Screen();
+  rows = tmux.Rows();
+  for (size_t i = 0; i < vecButtons.size(); ++i)
+    EXPECT_EQ(ButtonCells(rows, vecButtons[i]), vecWidths[i]) << vecButtons[i] << "\n" << tmux.Screen();
 
   tmux.Resize(100, 40);
   ASSERT_TRUE(tmux.WaitFor([](const std::string& s) {
