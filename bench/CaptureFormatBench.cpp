@@ -1,5 +1,6 @@
 // The capture file's formatting alone: the cost per received byte of turning the benchmark
-// streams into capture lines, in reads of the size a busy reader takes, and of writing them out.
+// streams into capture lines, in reads of the size a busy reader takes, of writing them out,
+// and of writing as many bytes with nothing to format.
 //   bench_capture_format [Google Benchmark flags]
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -16,29 +17,13 @@ namespace {
 constexpr size_t kRead = 4095;
 constexpr size_t kStream = size_t{8} << 20;
 
-// Printable CR LF lines, as a line-oriented device sends them.
-std::vector<uint8_t> TextLines() {
-  std::vector<uint8_t> vecBytes;
-  vecBytes.reserve(kStream);
-  uint64_t nState = 1;
-  while (vecBytes.size() < kStream) {
-    nState = nState * 6364136223846793005ull + 1442695040888963407ull;
-    const size_t nLength = 1 + (nState >> 33) % 80;
-    for (size_t i = 0; i < nLength; ++i) vecBytes.push_back(static_cast<uint8_t>(' ' + (nState >> (i % 40)) % 95));
-    vecBytes.push_back('\r');
-    vecBytes.push_back('\n');
-  }
-  return vecBytes;
-}
-
 std::vector<uint8_t> Stream(int nKind) {
-  if (nKind == 2) return TextLines();
   std::vector<uint8_t> vecBytes(kStream);
-  CStreamPattern(nKind == 0 ? EStreamKind::Lines : EStreamKind::NoLines).Fill(vecBytes.data(), vecBytes.size());
+  CStreamPattern(static_cast<EStreamKind>(nKind)).Fill(vecBytes.data(), vecBytes.size());
   return vecBytes;
 }
 
-const char* KindLabel(int nKind) { return nKind == 0 ? "lines" : nKind == 1 ? "no line breaks" : "printable lines"; }
+const char* KindLabel(int nKind) { return nKind == 0 ? "CR LF lines" : nKind == 1 ? "no line breaks" : "text lines"; }
 
 // Formats the stream read by read, as the capture thread does, writing each batch to a file
 // when bWrite; the figure is per received byte.
@@ -74,8 +59,33 @@ void Format(benchmark::State& state, bool bWrite) {
 void BM_Format(benchmark::State& state) { Format(state, false); }
 void BM_FormatAndWrite(benchmark::State& state) { Format(state, true); }
 
+// The floor under writing the file: the same number of bytes written in the same pieces,
+// with nothing to format.
+void BM_WriteAlone(benchmark::State& state) {
+  const int nKind = static_cast<int>(state.range(0));
+  const std::vector<uint8_t> vecStream = Stream(nKind);
+  CCaptureFormatter formatter;
+  CCaptureText text;
+  formatter.Received(WallClock::now(), 1, vecStream.data(), vecStream.size(), text);
+  const size_t nFile = text.Size();
+  const std::vector<char> vecPiece(size_t{256} << 10, 'x');
+  char szPath[] = "/tmp/quorvel-bench-format-XXXXXX";
+  const int nFd = mkstemp(szPath);
+  if (nFd < 0) std::abort();
+  unlink(szPath);
+  for (auto _ : state) {
+    for (size_t nDone = 0; nDone < nFile; nDone += vecPiece.size())
+      if (write(nFd, vecPiece.data(), std::min(vecPiece.size(), nFile - nDone)) < 0) std::abort();
+    ftruncate(nFd, 0);
+  }
+  close(nFd);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * vecStream.size()));
+  state.SetLabel(KindLabel(nKind));
+}
+
 BENCHMARK(BM_Format)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatAndWrite)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAlone)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
