@@ -48,7 +48,7 @@ TEST(DesktopProgram, ASignalEndsItWithEveryQueuedLineCapturedAndThePortClosed) {
     const pid_t nPid = StartQuorvel(strCapture, "Open Com|Send");
     ASSERT_GT(nPid, 0);
     // The device has the block: the signal comes well within the capture's write period.
-    const std::vector<uint8_t> vecBlock = pty.Read(5);
+    const std::vector<uint8_t> vecBlock = pty.Read(5, 30000);
     kill(nPid, nSignal);
     int nStatus = 0;
     ASSERT_EQ(waitpid(nPid, &nStatus, 0), nPid);
