@@ -112,6 +112,16 @@ int AskText(const char*) {
 
 bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
+// Ended by a signal: every port closes, so its queue drains and the capture file
+// gets what is still queued for it, and the signal takes its course, so whoever
+// sent it sees it in the exit status.
+void EndAsSignalled(int nSignal) {
+  for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) Close_Com(nPort);
+  StopCapture();
+  signal(nSignal, SIG_DFL);
+  raise(nSignal);
+}
+
 int RunDesktop(int argc, char** argv) {
   // Without a display the application is not made and says why.
   if (const uint32_t nCapture = qtview::HasDisplay() ? StartChosenCapture() : TOBREL_OK; nCapture != TOBREL_OK)
@@ -122,7 +132,9 @@ int RunDesktop(int argc, char** argv) {
   // Lets the desktop match the window with its entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
   qtview::CQtView view;
-  return AfxWinMain();
+  const int nResult = AfxWinMain();
+  if (const int nSignal = view.EndingSignal()) EndAsSignalled(nSignal);
+  return nResult;
 }
 
 int RunText() {
@@ -141,15 +153,9 @@ int RunText() {
     return CaptureRefused(nCapture);
   }
   int nResult = AfxWinMain();
+  // The terminal is restored first.
   view.Stop();
-  // Ended by a signal: the terminal is restored, the capture file gets what is
-  // still queued for it, and the signal takes its course, so whoever sent it
-  // sees it in the exit status.
-  if (int nSignal = view.EndingSignal()) {
-    StopCapture();
-    signal(nSignal, SIG_DFL);
-    raise(nSignal);
-  }
+  if (const int nSignal = view.EndingSignal()) EndAsSignalled(nSignal);
   return nResult;
 }
 

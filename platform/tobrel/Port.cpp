@@ -15,7 +15,7 @@
 #include <chrono>
 
 #include "Capture.h"
-#include "Console.h"
+#include "DeviceCheck.h"
 #include "LineSpeed.h"
 #include "Messages.h"
 #include "PortMap.h"
@@ -167,11 +167,10 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   m_strDescription = DescribeDevice(target.device);
 
   // Refused before anything is opened, so a refused device keeps its settings.
-  struct stat st {};
-  if (stat(m_strPath.c_str(), &st) != 0) return ReportOpenError(errno);
-  if (!S_ISCHR(st.st_mode)) return ReportOpenError(ENOTTY);
-  if (const char* pszRefusal = TerminalRefusal(st.st_rdev))
-    return Report(TOBREL_ERR_CONSOLE, Where() + " is " + pszRefusal +
+  const SDeviceCheck check = CheckDevice(m_strPath);
+  if (check.nError != 0) return ReportOpenError(check.nError);
+  if (check.pszRefusal != nullptr)
+    return Report(TOBREL_ERR_CONSOLE, Where() + " is " + check.pszRefusal +
                                           ", which a test terminal must not take over. Set " + PortVariable(m_nPort) +
                                           " to another device.");
 
@@ -184,6 +183,7 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   else if (flock(m_nFd, LOCK_EX | LOCK_NB) != 0)
     nResult = ReportOpenError(errno);
   if (nResult == TOBREL_OK) {
+    struct stat st {};
     if (fstat(m_nFd, &st) == 0) m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
     nResult = Apply(flags);
     // A device that did not take the settings is left as it was found.

@@ -1,15 +1,16 @@
 #include "PortMap.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <numeric>
 #include <string_view>
 #include <vector>
 
-#include "Console.h"
+#include "DeviceCheck.h"
 #include "PortMemory.h"
 #include "SystemRoot.h"
 
@@ -40,6 +41,41 @@ std::string JoinShownPorts(const CTargets& targets, std::string_view separator, 
     strText += entry(nPort, target);
   }
   return strText;
+}
+
+// A line of the port map, with its COM number as written ("011") in a form that orders
+// numbers of any length.
+struct SMapLine {
+  std::pair<size_t, std::string> order;
+  std::string strText;
+};
+
+std::pair<size_t, std::string> NumberOrder(std::string_view digits) {
+  const size_t nStart = std::min(digits.find_first_not_of('0'), digits.size());
+  return {digits.size() - nStart, std::string(digits.substr(nStart))};
+}
+
+// The QUORVEL_COMn whose n the dialog does not offer (QUORVEL_COM0, QUORVEL_COM11), which no
+// port reads.
+std::vector<SMapLine> OutOfRangeLines() {
+  const std::string strPrefix = "QUORVEL_COM";
+  std::vector<SMapLine> vecLines;
+  for (char** ppEntry = environ; *ppEntry != nullptr; ++ppEntry) {
+    const std::string_view entry(*ppEntry);
+    const size_t nEquals = entry.find('=');
+    if (nEquals == std::string_view::npos || entry.substr(0, strPrefix.size()) != strPrefix) continue;
+    const std::string_view digits = entry.substr(strPrefix.size(), nEquals - strPrefix.size());
+    const std::string_view value = entry.substr(nEquals + 1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos || value.empty()) continue;
+    bool bRead = false;
+    for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) bRead = bRead || digits == std::to_string(nPort);
+    if (bRead) continue;
+    const std::string strName = "COM" + std::string(digits);
+    vecLines.push_back({NumberOrder(digits), strName + ": " + std::string(value) + " (QUORVEL_" + strName +
+                                                 "): out of range: the dialog offers COM" + std::to_string(kFirstPort) +
+                                                 " to COM" + std::to_string(kLastPort)});
+  }
+  return vecLines;
 }
 
 }  // namespace
@@ -114,21 +150,28 @@ std::string DescribeTarget(const SPortTarget& target) {
 }
 
 std::string TargetProblem(const SPortTarget& target) {
-  struct stat st {};
-  if (stat(target.strPath.c_str(), &st) != 0) return "does not exist";
-  if (!S_ISCHR(st.st_mode)) return "not a serial port";
-  const char* pszRefusal = TerminalRefusal(st.st_rdev);
-  return pszRefusal != nullptr ? std::string("refused: ") + pszRefusal : "";
+  const SDeviceCheck check = CheckDevice(target.strPath);
+  if (check.nError == ENOTTY) return "not a serial port";
+  if (check.nError != 0) return "does not exist";
+  return check.pszRefusal != nullptr ? std::string("refused: ") + check.pszRefusal : "";
 }
 
 std::string DescribePortMap(const CTargets& targets) {
-  return JoinShownPorts(targets, "\n", [](uint8_t nPort, const SPortTarget& target) {
+  auto vecLines = OutOfRangeLines();
+  for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) {
+    const SPortTarget& target = targets[nPort];
+    if (target.strShown.empty()) continue;
     std::string strLine = PortName(nPort) + ": " + DescribeTarget(target);
     if (target.bFromVariable) strLine += " (" + PortVariable(nPort) + ")";
     if (!target.device.strById.empty()) strLine += " (by-id " + target.device.strById + ")";
     if (const std::string strProblem = TargetProblem(target); !strProblem.empty()) strLine += ": " + strProblem;
-    return strLine;
-  });
+    vecLines.push_back({NumberOrder(std::to_string(nPort)), strLine});
+  }
+  std::stable_sort(vecLines.begin(), vecLines.end(),
+                   [](const SMapLine& a, const SMapLine& b) { return a.order < b.order; });
+  std::string strText;
+  for (const SMapLine& line : vecLines) strText += (strText.empty() ? "" : "\n") + line.strText;
+  return strText;
 }
 
 std::string ListPortMap(const CTargets& targets) {

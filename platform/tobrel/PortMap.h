@@ -35,7 +35,8 @@ std::string DescribeTarget(const SPortTarget& target);
 std::string TargetProblem(const SPortTarget& target);
 
 // One line per COM number with a device: "COM3: /dev/ttyUSB0, FTDI FT232R USB UART, serial
-// A6008isP (by-id usb-FTDI_...)", with why a device is refused; empty when there is none.
+// A6008isP (by-id usb-FTDI_...)", with why a device is refused; a QUORVEL_COMn for a number
+// outside COM1 to COM10 has its line too, "out of range"; empty when there is none.
 std::string DescribePortMap(const std::array<SPortTarget, kLastPort + 1>& targets);
 // "COM1 (/dev/ttyS0, on-board serial port, refused: the system console), COM3 (...)", or empty.
 std::string ListPortMap(const std::array<SPortTarget, kLastPort + 1>& targets);

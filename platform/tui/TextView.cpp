@@ -45,12 +45,15 @@ CTextView::CTextView() = default;
 CTextView::~CTextView() { Stop(); }
 
 bool CTextView::Start(FILE* pIn, FILE* pOut, std::string* pError) {
-  m_pSignals = std::make_unique<CSignals>(fileno(pIn), fileno(pOut));
+  // Before ncurses starts, so that it keeps to these handlers.
+  m_pSignals = std::make_unique<view::CSignalPipe>(std::initializer_list<int>{SIGWINCH, SIGTERM, SIGINT, SIGHUP});
+  m_pCrashGuard = std::make_unique<CCrashGuard>(fileno(pIn), fileno(pOut));
   if (!m_screen.Start(pIn, pOut, pError)) {
+    m_pCrashGuard.reset();
     m_pSignals.reset();
     return false;
   }
-  m_pSignals->SetLeave(m_screen.LeaveSequence());
+  m_pCrashGuard->SetLeave(m_screen.LeaveSequence());
   win::SetModalHost(this);
   win::AddWindowObserver(this);
   m_bStarted = true;
@@ -65,6 +68,7 @@ void CTextView::Stop() {
   m_mapCells.clear();
   m_vecDialogs.clear();
   m_screen.Stop();
+  m_pCrashGuard.reset();
   m_pSignals.reset();
 }
 

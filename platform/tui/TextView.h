@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "CellLayout.h"
+#include "CrashGuard.h"
 #include "Dialog.h"
 #include "Screen.h"
-#include "Signals.h"
+#include "SignalPipe.h"
 #include "WindowObserver.h"
 
 namespace tui {
@@ -85,7 +86,8 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   bool DrawDialog(HWND hDlg, bool bAll);
 
   CScreen m_screen;
-  std::unique_ptr<CSignals> m_pSignals;
+  std::unique_ptr<view::CSignalPipe> m_pSignals;
+  std::unique_ptr<CCrashGuard> m_pCrashGuard;
   std::unordered_map<HWND, std::unique_ptr<CCellWindow>> m_mapCells;
   std::vector<HWND> m_vecDialogs;  // bottom to top
   // The windows whose rows follow their text, with the rows it wrapped into.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "PseudoTerminal.h"
@@ -51,6 +52,35 @@ TEST(CommandLine, PortsPrintsTheMappingAndExits) {
       "COM2: /dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP (by-id usb-FT232R_USB_UART_A6008isP-if00-port0)\n"
       "COM5: " +
           dir.File("mine") + " (QUORVEL_COM5)\n");
+}
+
+TEST(CommandLine, PortsSaysWhatIsWrongWithEachVariable) {
+  CFakeSystem sys;
+  CTempDir dir;
+  CPseudoTerminal pty;
+  std::ofstream(dir.File("plain")) << "x";
+  const std::pair<const char*, std::string> variables[] = {
+      {"QUORVEL_COM3", "/dev/null"}, {"QUORVEL_COM4", dir.File("plain")}, {"QUORVEL_COM5", dir.File("missing")},
+      {"QUORVEL_COM6", pty.Slave()}, {"QUORVEL_COM0", pty.Slave()},       {"QUORVEL_COM11", dir.File("missing")},
+  };
+  for (const auto& [pszName, strValue] : variables) setenv(pszName, strValue.c_str(), 1);
+  const SRun run = RunQuorvel("--ports");
+  for (const auto& [pszName, strValue] : variables) unsetenv(pszName);
+  EXPECT_EQ(run.nStatus, 0);
+  EXPECT_EQ(run.strOut, "COM0: " + pty.Slave() +
+                            " (QUORVEL_COM0): out of range: the dialog offers COM1 to COM10\n"
+                            "COM3: /dev/null (QUORVEL_COM3): not a serial port\n"
+                            "COM4: " +
+                            dir.File("plain") +
+                            " (QUORVEL_COM4): not a serial port\n"
+                            "COM5: " +
+                            dir.File("missing") +
+                            " (QUORVEL_COM5): does not exist\n"
+                            "COM6: " +
+                            pty.Slave() +
+                            " (QUORVEL_COM6)\n"
+                            "COM11: " +
+                            dir.File("missing") + " (QUORVEL_COM11): out of range: the dialog offers COM1 to COM10\n");
 }
 
 TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {

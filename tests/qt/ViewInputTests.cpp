@@ -1,5 +1,7 @@
 // A person's clicks, picks, typing and keys reach the handlers through the
 // window system's user input.
+#include <signal.h>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -179,6 +181,25 @@ TEST_F(CViewBoxTest, EnterWithARecordShowsTheBoxAsAWindowAndItsButtonsAnswer) {
     QTest::keyClick(pSend, Qt::Key_Escape);
     EXPECT_FALSE(IsDialogEnded(m_hDlg));
     EXPECT_FALSE(Dialog()->close());
+  });
+  EXPECT_EQ(nResult, IDCANCEL);
+}
+
+TEST_F(CViewBoxTest, ASignalWhileTheBoxAsksEndsTheBoxAndTheDialogUnanswered) {
+  int nResult = RunDialog([&] {
+    ClickButton(IDC_BUTTON_SEND);
+    auto* pSend = Widget<QLineEdit>(IDC_EDIT_SEND);
+    QTest::mouseClick(pSend, Qt::LeftButton);
+    HWND hBox = nullptr;
+    QTimer::singleShot(0, [&] {
+      hBox = GetParent(GetFocus());
+      raise(SIGTERM);
+    });
+    QTest::keyClick(pSend, Qt::Key_Return);
+    ASSERT_NE(hBox, nullptr);
+    ASSERT_NE(hBox, m_hDlg);
+    EXPECT_TRUE(IsDialogEnded(m_hDlg));
+    EXPECT_EQ(m_pView->EndingSignal(), SIGTERM);
   });
   EXPECT_EQ(nResult, IDCANCEL);
 }

@@ -385,7 +385,7 @@ TEST_F(CTextViewTest, ATerminalThatCannotMoveTheCursorIsToldAndLeftAsItWas) {
   }
 }
 
-TEST_F(CTextViewTest, ASignalEndingTheProgramLeavesEverySentBlockInTheCaptureFile) {
+TEST_F(CTextViewTest, ASignalEndingTheProgramClosesThePortAndLeavesEverySentBlockInTheCaptureFile) {
   for (int nSignal : {SIGHUP, SIGTERM}) {
     SCOPED_TRACE(strsignal(nSignal));
     CPseudoTerminal pty;
@@ -398,6 +398,8 @@ TEST_F(CTextViewTest, ASignalEndingTheProgramLeavesEverySentBlockInTheCaptureFil
     kill(tmux.ProgramPid(), nSignal);
     ASSERT_TRUE(tmux.WaitForText("ended " + std::to_string(128 + nSignal), 3000)) << tmux.Screen();
     EXPECT_NE(ReadFile(strCapture).find(" COM1 > $00M\\r\n"), std::string::npos) << ReadFile(strCapture);
+    // The port was closed first.
+    EXPECT_NE(ReadFile(strCapture).find(" COM1 ! closed\n"), std::string::npos) << ReadFile(strCapture);
   }
 }
 
