@@ -1,6 +1,7 @@
 // The capture file: the callers append events to a queue under a short lock; the capture's
-// own thread formats and writes them every tenth of a second, syncs once a second and on
-// every close, and when the file fails, counts what it misses until writing works again.
+// own thread formats and writes them once a second, or as soon as a MiB waits or an event
+// comes, syncs once a second and on every event and close, and when the file fails, counts
+// what it misses until writing works again. Waking seldom keeps a slow line's capture cheap.
 // The text goes out in pieces of a quarter MiB, so it is written from the cache it was
 // formatted in and the thread's memory stays small however fast the line is.
 #include "Capture.h"
@@ -25,7 +26,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::chrono::milliseconds kWritePeriod{100};
+constexpr std::chrono::milliseconds kWritePeriod{1000};
+constexpr size_t kWakeBytes = size_t{1} << 20;
 constexpr std::chrono::milliseconds kSyncPeriod{1000};
 constexpr std::chrono::milliseconds kRetryPeriod{200};
 // Bytes the queue holds for a file that does not keep up; beyond, the file misses them.
@@ -141,7 +143,7 @@ void CCapture::Stop() {
 
 void CCapture::Add(char cKind, uint8_t nPort, const uint8_t* pData, size_t nCount) {
   const auto now = WallClock::now();
-  bool bFlush = false;
+  bool bWake = false;
   {
     std::lock_guard lock(m_mtx);
     if (m_bStop) return;
@@ -151,9 +153,11 @@ void CCapture::Add(char cKind, uint8_t nPort, const uint8_t* pData, size_t nCoun
     }
     m_vecEvents.push_back({now, nPort, cKind, m_vecBytes.size(), nCount});
     m_vecBytes.insert(m_vecBytes.end(), pData, pData + nCount);
-    bFlush = m_bFlushNow = cKind == '!';
+    const bool bWasBelow = m_vecBytes.size() - nCount < kWakeBytes;
+    if (cKind == '!') m_bFlushNow = true;
+    bWake = cKind == '!' || (bWasBelow && m_vecBytes.size() >= kWakeBytes);
   }
-  if (bFlush) m_cv.notify_all();
+  if (bWake) m_cv.notify_all();
 }
 
 bool CCapture::ReportPending() const {
@@ -270,7 +274,7 @@ void CCapture::Run() {
     bool bFlush = false;
     {
       std::unique_lock lock(m_mtx);
-      m_cv.wait_for(lock, kWritePeriod, [&] { return m_bStop || m_bFlushNow; });
+      m_cv.wait_for(lock, kWritePeriod, [&] { return m_bStop || m_bFlushNow || m_vecBytes.size() >= kWakeBytes; });
       std::swap(vecEvents, m_vecEvents);
       std::swap(vecBytes, m_vecBytes);
       nOverflow = std::exchange(m_nOverflow, 0);
