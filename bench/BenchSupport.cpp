@@ -534,8 +534,9 @@ struct SCaptureCheck {
   std::string strError;      // a line not in the format
 };
 
-// Reads the file line by line, so a large one needs no memory of its size.
-SCaptureCheck CheckCapture(const std::string& strPath, EStreamKind kind) {
+// Decodes the text form line by line, so a large file needs no memory of its size; the raw
+// form is the received bytes themselves.
+SCaptureCheck CheckCapture(const std::string& strPath, EStreamKind kind, ECaptureForm form) {
   SCaptureCheck check;
   std::ifstream file(strPath, std::ios::binary);
   if (!file) {
@@ -543,37 +544,26 @@ SCaptureCheck CheckCapture(const std::string& strPath, EStreamKind kind) {
     return check;
   }
   CBenchPattern pattern(kind);
+  const auto compare = [&](const uint8_t* pData, size_t nCount) {
+    for (size_t i = 0; i < nCount; ++i)
+      if (pData[i] != pattern.Next()) ++check.nMismatched;
+    check.nDecoded += nCount;
+  };
+  if (form == ECaptureForm::Raw) {
+    std::vector<char> vecChunk(size_t{1} << 20);
+    while (file.read(vecChunk.data(), static_cast<std::streamsize>(vecChunk.size())) || file.gcount() > 0)
+      compare(reinterpret_cast<const uint8_t*>(vecChunk.data()), static_cast<size_t>(file.gcount()));
+    check.nFileBytes = check.nDecoded;
+    return check;
+  }
   SCaptureLine line;
   std::string strLine;
   while (check.strError.empty() && std::getline(file, strLine)) {
     check.nFileBytes += strLine.size() + 1;
     if (!ParseCaptureLine(strLine, line, check.strError)) break;
     if (line.strPort == "-") ++check.nMissed;
-    if (line.strPort != "COM1" || line.cDirection != '<') continue;
-    for (uint8_t byValue : line.vecBytes)
-      if (byValue != pattern.Next()) ++check.nMismatched;
-    check.nDecoded += line.vecBytes.size();
+    if (line.strPort == "COM1" && line.cDirection == '<') compare(line.vecBytes.data(), line.vecBytes.size());
   }
-  return check;
-}
-
-// The raw form is the received bytes themselves.
-SCaptureCheck CheckRawCapture(const std::string& strPath, EStreamKind kind) {
-  SCaptureCheck check;
-  std::ifstream file(strPath, std::ios::binary);
-  if (!file) {
-    check.strError = "cannot read " + strPath;
-    return check;
-  }
-  CBenchPattern pattern(kind);
-  std::vector<char> vecChunk(size_t{1} << 20);
-  while (file.read(vecChunk.data(), static_cast<std::streamsize>(vecChunk.size())) || file.gcount() > 0) {
-    const auto nCount = static_cast<size_t>(file.gcount());
-    for (size_t i = 0; i < nCount; ++i)
-      if (static_cast<uint8_t>(vecChunk[i]) != pattern.Next()) ++check.nMismatched;
-    check.nDecoded += nCount;
-  }
-  check.nFileBytes = check.nDecoded;
   return check;
 }
 
@@ -618,7 +608,7 @@ void CCaptureComparison::Run(HWND hDlg, CPtyPeer& peer, EStreamKind kind, ECaptu
     with.fCpuSeconds += fStop;
     vecWith.push_back(with.fCpuSeconds / fMiB(with));
     vecThread.push_back((fThread + fStop) / fMiB(with));
-    check = form == ECaptureForm::Text ? CheckCapture(szPath, kind) : CheckRawCapture(szPath, kind);
+    check = CheckCapture(szPath, kind, form);
     unlink(szPath);
     nLostWith += with.check.nMissing;
     bRecordEqual = bRecordEqual && with.check.nMissing == 0 && with.check.nExtra == 0 && with.check.nMismatched == 0;

@@ -1,13 +1,12 @@
 // The capture file's formatting alone: the cost per received byte of turning the benchmark
 // streams into capture lines, in reads of the size a busy reader takes, of writing them out,
 // and of writing as many bytes with nothing to format.
-//   bench_capture_format [--quick] [Google Benchmark flags]    --quick is the same run
+//   bench_capture_format [Google Benchmark flags]
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <string_view>
 #include <vector>
 
 #include "CaptureFormat.h"
@@ -90,13 +89,4 @@ BENCHMARK(BM_WriteAlone)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // ./benchmark passes --quick to every benchmark; these runs are short anyway.
-  std::vector<char*> vecArgs;
-  for (int i = 0; i < argc; ++i)
-    if (std::string_view(argv[i]) != "--quick") vecArgs.push_back(argv[i]);
-  int nArgs = static_cast<int>(vecArgs.size());
-  benchmark::Initialize(&nArgs, vecArgs.data());
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}
+BENCHMARK_MAIN();

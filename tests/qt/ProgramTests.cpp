@@ -7,20 +7,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "PseudoTerminal.h"
 
 namespace {
-
-std::string ReadFile(const std::string& strPath) {
-  std::ifstream in(strPath);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Starts the program with the capture file, clicking the buttons named in strClicks.
 pid_t StartQuorvel(const std::string& strCapture, const std::string& strClicks) {

@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <numeric>
 #include <thread>
 
@@ -66,11 +65,6 @@ std::vector<std::string> Events(const std::vector<SCaptureLine>& vecLines, const
 int64_t MillisecondOfDay(const std::string& strTime) {
   const auto field = [&](size_t nAt, size_t nLength) { return std::stoll(strTime.substr(nAt, nLength)); };
   return ((field(11, 2) * 60 + field(14, 2)) * 60 + field(17, 2)) * 1000 + field(20, 3);
-}
-
-std::string ReadFile(const std::string& strPath) {
-  std::ifstream file(strPath, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // Starts capturing to strPath, then opens nPort on pty, mapped at strLink, at nBaud 8N1.

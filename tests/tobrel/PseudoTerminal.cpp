@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "Tobrel.h"
@@ -37,6 +38,11 @@ CTempDir::CTempDir() {
 CTempDir::~CTempDir() {
   std::error_code error;
   std::filesystem::remove_all(m_strPath, error);
+}
+
+std::string ReadFile(const std::string& strPath) {
+  std::ifstream file(strPath, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 CPseudoTerminal::CPseudoTerminal() {

@@ -20,6 +20,9 @@ class CTempDir {
   std::string m_strPath;
 };
 
+// The whole of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& strPath);
+
 class CPseudoTerminal {
  public:
   CPseudoTerminal();

@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -18,13 +17,6 @@
 #include "TmuxSession.h"
 
 namespace {
-
-std::string ReadFile(const std::string& strPath) {
-  std::ifstream in(strPath);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // The row that holds text, or -1.
 int RowOf(const std::vector<std::string>& rows, const std::string& strText) {
