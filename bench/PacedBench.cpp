@@ -4,7 +4,7 @@
 //   bench_paced_qt [--quick] the same with the Qt view offscreen
 //   bench_paced_qt --long    also five minutes of CR LF lines (./benchmark runs it)
 //   bench_paced --capture    each stream but the five minutes again with the capture file on, and
-//                            printable text lines
+//                            printable text lines; --rounds N runs each comparison N times
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   const uint64_t nCount = (HasFlag(argc, argv, "--quick") ? 1 : 8) * kMiB;
   const bool bLong = HasFlag(argc, argv, "--long");
   const bool bCapture = HasFlag(argc, argv, "--capture");
+  // A paced run is long, so the capture comparison runs once unless asked for more.
+  const int nRounds = IntOption(argc, argv, "--rounds", 1);
   const uint64_t nLongCount = kLineRate * 300;
   // One write every 2 ms at most.
   CPtyPeer peer(static_cast<size_t>((bLong ? nLongCount : nCount) * 1000 / kLineRate / 2 + 1000));
@@ -44,9 +46,10 @@ int main(int argc, char** argv) {
                               static_cast<double>(run.nSent),
                           3),
                     TerminalRate(run)});
-      if (bCapture && nBytes == nCount) capture.Run(hDlg, peer, kind, ECaptureForm::Text, nBytes, kLineRate, &run);
+      if (bCapture && nBytes == nCount)
+        capture.Run(hDlg, peer, kind, ECaptureForm::Text, nBytes, kLineRate, &run, nRounds);
     }
-    if (bCapture) capture.Run(hDlg, peer, EStreamKind::Text, ECaptureForm::Text, nCount, kLineRate, nullptr);
+    if (bCapture) capture.Run(hDlg, peer, EStreamKind::Text, ECaptureForm::Text, nCount, kLineRate, nullptr, nRounds);
   });
   table.Print();
   if (bCapture) capture.Print();
