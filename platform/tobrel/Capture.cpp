@@ -151,9 +151,9 @@ void CCapture::Add(char cKind, uint8_t nPort, const uint8_t* pData, size_t nCoun
       m_nOverflow += nCount;
       return;
     }
+    const bool bWasBelow = m_vecBytes.size() < kWakeBytes;
     m_vecEvents.push_back({now, nPort, cKind, m_vecBytes.size(), nCount});
     m_vecBytes.insert(m_vecBytes.end(), pData, pData + nCount);
-    const bool bWasBelow = m_vecBytes.size() - nCount < kWakeBytes;
     if (cKind == '!') m_bFlushNow = true;
     bWake = cKind == '!' || (bWasBelow && m_vecBytes.size() >= kWakeBytes);
   }
@@ -271,7 +271,7 @@ void CCapture::Run() {
   for (;;) {
     uint64_t nOverflow = 0;
     bool bStop = false;
-    bool bFlush = false;
+    bool bSyncNow = false;
     {
       std::unique_lock lock(m_mtx);
       m_cv.wait_for(lock, kWritePeriod, [&] { return m_bStop || m_bFlushNow || m_vecBytes.size() >= kWakeBytes; });
@@ -279,7 +279,7 @@ void CCapture::Run() {
       std::swap(vecBytes, m_vecBytes);
       nOverflow = std::exchange(m_nOverflow, 0);
       bStop = m_bStop;
-      bFlush = std::exchange(m_bFlushNow, false);
+      bSyncNow = std::exchange(m_bFlushNow, false);
     }
     if (nOverflow != 0) {
       m_nMissed += nOverflow;
@@ -291,7 +291,7 @@ void CCapture::Run() {
     vecEvents.clear();
     vecBytes.clear();
     const auto now = Clock::now();
-    if (m_nFd >= 0 && m_bUnsynced && (bFlush || bStop || now - lastSync >= kSyncPeriod)) {
+    if (m_nFd >= 0 && m_bUnsynced && (bSyncNow || bStop || now - lastSync >= kSyncPeriod)) {
       fdatasync(m_nFd);
       lastSync = now;
       m_bUnsynced = false;
