@@ -255,7 +255,7 @@ void CQtView::QuitEndedLoops() {
 // As on a Cancel that asks nothing: no confirmation box holds the ending up.
 void CQtView::EndAll(int nSignal) {
   if (!m_nEndingSignal) m_nEndingSignal = nSignal;
-  for (const CModalRun& run : m_vecModalRuns) EndDialog(run.hDlg, IDCANCEL);
+  EndModalDialogs(IDCANCEL);
   QuitEndedLoops();
 }
 

@@ -316,7 +316,7 @@ void CTextView::HandleSignal(int nSignal) {
 
 void CTextView::EndAll(int nSignal) {
   if (!m_nEndingSignal) m_nEndingSignal = nSignal;
-  for (HWND hDlg : m_vecModal) EndDialog(hDlg, IDCANCEL);
+  EndModalDialogs(IDCANCEL);
 }
 
 void CTextView::HandleInput(const SInput& in) {

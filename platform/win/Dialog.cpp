@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "Clock.h"
 #include "Timer.h"
@@ -13,6 +14,8 @@ namespace {
 
 win::FontMetricsProvider g_fontMetrics;
 win::CModalHost* g_pModalHost = nullptr;
+// The dialogs in their modal run, innermost last.
+std::vector<HWND> g_vecModal;
 
 // Headless real time: deliver timers until the dialog ends.
 class CRealTimeHost final : public win::CModalHost {
@@ -115,7 +118,9 @@ int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC pro
   HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
   if (!IsDialogEnded(hDlg)) {
     static CRealTimeHost realTime;
+    g_vecModal.push_back(hDlg);
     (g_pModalHost ? *g_pModalHost : static_cast<win::CModalHost&>(realTime)).RunModalLoop(hDlg);
+    g_vecModal.pop_back();
   }
   int nResult = hDlg->nResult;
   DestroyWindow(hDlg);
@@ -132,6 +137,10 @@ BOOL EndDialog(HWND hDlg, int nResult) {
 }
 
 bool IsDialogEnded(HWND hDlg) { return !IsWindow(hDlg) || hDlg->bEnded; }
+
+void EndModalDialogs(int nResult) {
+  for (HWND hDlg : g_vecModal) EndDialog(hDlg, nResult);
+}
 
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious) {
   const auto& children = GetChildren(hDlg);

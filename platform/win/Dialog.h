@@ -55,6 +55,9 @@ HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC
 int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData);
 BOOL EndDialog(HWND hDlg, int nResult);
 bool IsDialogEnded(HWND hDlg);
+// Ends every dialog in its modal run with nResult, its procedure unasked, as when the
+// program is told to end.
+void EndModalDialogs(int nResult);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
 // Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
 // Enter is the command of the focused push button, else of the default push
