@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -49,26 +50,42 @@ const SEscapes g_escapes = MakeEscapes();
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighs = 0x8080808080808080ull;
 
-// Whether all eight bytes of a word are printable ASCII other than a backslash, so they
-// stand for themselves: none has its high bit, none is below 0x20, none is 0x7F or 0x5C.
-bool AllPlain(uint64_t nWord) {
+// The bytes of a word that are not printable ASCII other than a backslash, flagged in their
+// high bits: a high bit, below 0x20, 0x7F or 0x5C. The lowest flag is exact; a borrow may
+// flag bytes above it that stand for themselves.
+uint64_t NotPlain(uint64_t nWord) {
   const auto hasZero = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
   const uint64_t nBelowSpace = (nWord - kOnes * 0x20) & ~nWord & kHighs;
-  return ((nWord & kHighs) | nBelowSpace | hasZero(nWord ^ (kOnes * 0x7F)) | hasZero(nWord ^ (kOnes * '\\'))) == 0;
+  return (nWord & kHighs) | nBelowSpace | hasZero(nWord ^ (kOnes * 0x7F)) | hasZero(nWord ^ (kOnes * '\\'));
+}
+
+// A word of eight bytes with the first lowest, so that a borrow runs toward later bytes.
+uint64_t LoadWord(const uint8_t* pData) {
+  uint64_t nWord;
+  std::memcpy(&nWord, pData, 8);
+  if constexpr (std::endian::native == std::endian::big) nWord = __builtin_bswap64(nWord);
+  return nWord;
 }
 
 // Escapes the bytes from pData on into pOut, which has room for four bytes out for each one
 // in and eight more. Stops at pEnd or, with bToLineFeed, after the first LF; says where.
 template <bool bToLineFeed>
 const uint8_t* Escape(const uint8_t* pData, const uint8_t* pEnd, char*& pOut) {
+  bool bInText = false;
   while (pData != pEnd) {
-    // Eight plain bytes at a time while they come, as in text; byte by byte otherwise.
-    uint64_t nWord;
-    if (pEnd - pData >= 8 && (std::memcpy(&nWord, pData, 8), AllPlain(nWord))) {
-      std::memcpy(pOut, &nWord, 8);
-      pOut += 8;
-      pData += 8;
-      continue;
+    // Eight bytes at a time while they stand for themselves, as in text; then byte by byte
+    // for eight. In text, the plain bytes before the first that is not go as they are; in
+    // binary data that would only lengthen the chain each byte's place waits on.
+    if (pEnd - pData >= 8) {
+      const uint64_t nFlags = NotPlain(LoadWord(pData));
+      if (nFlags == 0 || bInText) {
+        std::memcpy(pOut, pData, 8);
+        const size_t nPlain = nFlags == 0 ? 8 : static_cast<size_t>(std::countr_zero(nFlags)) / 8;
+        pOut += nPlain;
+        pData += nPlain;
+        bInText = nFlags == 0;
+        if (bInText) continue;
+      }
     }
     for (const uint8_t* pStop = pData + std::min<ptrdiff_t>(8, pEnd - pData); pData != pStop;) {
       const uint8_t nByte = *pData++;
