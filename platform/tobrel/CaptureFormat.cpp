@@ -169,7 +169,9 @@ void CCaptureFormatter::EndLine(CCaptureText& out) {
 void CCaptureFormatter::Received(WallClock::time_point time, uint8_t nPort, const uint8_t* pData, size_t nCount,
                                  CCaptureText& out) {
   if (nCount == 0) return;
-  if (!m_bLineOpen || m_nLinePort != nPort || time - m_lineStart >= kLineSpan) {
+  // A wall clock set back (by hand, or by NTP stepping it) ends the line too, or a stream
+  // without LF would run on in one line until the clock caught up.
+  if (!m_bLineOpen || m_nLinePort != nPort || time - m_lineStart >= kLineSpan || time < m_lineStart) {
     EndLine(out);
     StartLine(time, nPort, '<', out);
   }

@@ -111,3 +111,26 @@ TEST(CaptureFormat, AnyMixInReadsOfAnyLengthDecodesExactlyWithALinePerLineFeed) 
   EXPECT_GT(nLines, nLineFeeds);
   EXPECT_LT(nLines, nLineFeeds + nLineFeeds / 5);
 }
+
+TEST(CaptureFormat, AStreamLineEndsAfterATenthOfASecondAndWhenTheClockIsSetBack) {
+  CCaptureFormatter formatter;
+  CCaptureText text;
+  const uint8_t abyData[] = {'a', 'b'};
+  const auto start = WallClock::now();
+  const std::chrono::milliseconds aAfter[] = {std::chrono::milliseconds(0), std::chrono::milliseconds(99),
+                                              std::chrono::milliseconds(100), std::chrono::hours(-1),
+                                              std::chrono::hours(-1) + std::chrono::milliseconds(50)};
+  for (const auto after : aAfter) formatter.Received(start + after, 1, abyData, sizeof abyData, text);
+  formatter.EndLine(text);
+  std::vector<std::string> vecBytes;
+  std::string strError;
+  const std::string_view file = text.View();
+  for (size_t nAt = 0; nAt < file.size();) {
+    const size_t nEnd = file.find('\n', nAt);
+    SCaptureLine line;
+    ASSERT_TRUE(ParseCaptureLine(file.substr(nAt, nEnd - nAt), line, strError)) << strError;
+    vecBytes.emplace_back(line.vecBytes.begin(), line.vecBytes.end());
+    nAt = nEnd + 1;
+  }
+  EXPECT_EQ(vecBytes, (std::vector<std::string>{"abab", "ab", "abab"}));
+}
