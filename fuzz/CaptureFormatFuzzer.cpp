@@ -46,14 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
   Check(file.empty() || file.back() == '\n', "the file ends with a whole line");
   Check(std::all_of(file.begin(), file.end(), [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7F); }),
         "the file is printable ASCII lines");
+  std::vector<SCaptureLine> vecLines;
+  std::string strError;
+  Check(ParseCaptureText(file, vecLines, strError), "every line reads back");
   std::vector<uint8_t> vecReceivedBack;
   size_t nSentBack = 0;
-  std::string strError;
-  for (size_t nAt = 0; nAt < file.size();) {
-    const size_t nEnd = file.find('\n', nAt);
-    SCaptureLine line;
-    Check(ParseCaptureLine(file.substr(nAt, nEnd - nAt), line, strError), "every line reads back");
-    nAt = nEnd + 1;
+  for (const SCaptureLine& line : vecLines) {
     Check(line.strPort == "COM2", "the port");
     if (line.cDirection == '>') {
       Check(nSentBack < vecSent.size() && line.vecBytes == vecSent[nSentBack], "a line per sent block, exact");

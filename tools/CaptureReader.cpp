@@ -1,6 +1,8 @@
 #include "CaptureReader.h"
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -78,22 +80,30 @@ bool ParseCaptureLine(std::string_view line, SCaptureLine& parsed, std::string& 
   return Unescape(rest, parsed.vecBytes, strError);
 }
 
+bool ParseCaptureText(std::string_view text, std::vector<SCaptureLine>& vecLines, std::string& strError) {
+  size_t nLine = 0;
+  for (size_t nAt = 0; nAt < text.size();) {
+    const size_t nEnd = std::min(text.find('\n', nAt), text.size());
+    ++nLine;
+    SCaptureLine parsed;
+    if (!ParseCaptureLine(text.substr(nAt, nEnd - nAt), parsed, strError)) {
+      strError = "line " + std::to_string(nLine) + ": " + strError;
+      return false;
+    }
+    vecLines.push_back(std::move(parsed));
+    nAt = nEnd + 1;
+  }
+  return true;
+}
+
 bool ReadCaptureFile(const std::string& strPath, std::vector<SCaptureLine>& vecLines, std::string& strError) {
   std::ifstream file(strPath, std::ios::binary);
   if (!file) {
     strError = "cannot read " + strPath;
     return false;
   }
-  std::string strLine;
-  size_t nLine = 0;
-  while (std::getline(file, strLine)) {
-    ++nLine;
-    SCaptureLine parsed;
-    if (!ParseCaptureLine(strLine, parsed, strError)) {
-      strError = strPath + ":" + std::to_string(nLine) + ": " + strError;
-      return false;
-    }
-    vecLines.push_back(std::move(parsed));
-  }
-  return true;
+  const std::string strText((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (ParseCaptureText(strText, vecLines, strError)) return true;
+  strError = strPath + ": " + strError;
+  return false;
 }

@@ -14,7 +14,10 @@ struct SCaptureLine {
   std::vector<uint8_t> vecBytes;  // the bytes; for '!' the event's text
 };
 
-// False, with the line number and what is wrong in strError, for a line not in the format.
+// False, with what is wrong in strError, for a line not in the format.
 bool ParseCaptureLine(std::string_view line, SCaptureLine& parsed, std::string& strError);
+// Every line of the text, each ended by LF but perhaps the last; false when one is not in
+// the format.
+bool ParseCaptureText(std::string_view text, std::vector<SCaptureLine>& vecLines, std::string& strError);
 // Every line of the file; false when it cannot be read or a line is not in the format.
 bool ReadCaptureFile(const std::string& strPath, std::vector<SCaptureLine>& vecLines, std::string& strError);

@@ -122,15 +122,10 @@ TEST(CaptureFormat, AStreamLineEndsAfterATenthOfASecondAndWhenTheClockIsSetBack)
                                               std::chrono::hours(-1) + std::chrono::milliseconds(50)};
   for (const auto after : aAfter) formatter.Received(start + after, 1, abyData, sizeof abyData, text);
   formatter.EndLine(text);
-  std::vector<std::string> vecBytes;
+  std::vector<SCaptureLine> vecLines;
   std::string strError;
-  const std::string_view file = text.View();
-  for (size_t nAt = 0; nAt < file.size();) {
-    const size_t nEnd = file.find('\n', nAt);
-    SCaptureLine line;
-    ASSERT_TRUE(ParseCaptureLine(file.substr(nAt, nEnd - nAt), line, strError)) << strError;
-    vecBytes.emplace_back(line.vecBytes.begin(), line.vecBytes.end());
-    nAt = nEnd + 1;
-  }
+  ASSERT_TRUE(ParseCaptureText(text.View(), vecLines, strError)) << strError;
+  std::vector<std::string> vecBytes;
+  for (const SCaptureLine& line : vecLines) vecBytes.emplace_back(line.vecBytes.begin(), line.vecBytes.end());
   EXPECT_EQ(vecBytes, (std::vector<std::string>{"abab", "ab", "abab"}));
 }
