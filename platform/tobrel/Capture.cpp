@@ -1,13 +1,16 @@
 // The capture file: the callers append events to a queue under a short lock; the capture's
 // own thread formats and writes them once a second, or as soon as a MiB waits or an event
 // comes, syncs once a second and on every event and close, and when the file fails, counts
-// what it misses until writing works again. Waking seldom keeps a slow line's capture cheap.
+// what it misses until writing works again. When the file is moved or removed (log rotation,
+// or a person clearing it), it goes on in a new file at the path. Waking seldom keeps a slow
+// line's capture cheap.
 // The text goes out in pieces of a quarter MiB, so it is written from the cache it was
 // formatted in and the thread's memory stays small however fast the line is.
 #include "Capture.h"
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -66,6 +69,11 @@ class CCapture {
   // Writes the batch, or counts it missed; true when something reached the file.
   bool WriteBatch();
   void Fail(int nErrno);
+  // Whether the path no longer names the open file: it was removed, or moved away as log
+  // rotation does, perhaps with a new file put in its place.
+  bool PathLost() const;
+  // Ends the old file's open line and goes on in the file the path names now.
+  void Reopen();
 
   std::mutex m_mtx;
   std::condition_variable m_cv;
@@ -211,6 +219,29 @@ void CCapture::Fail(int nErrno) {
   m_bReportPending = true;
 }
 
+bool CCapture::PathLost() const {
+  struct stat open {};
+  struct stat named {};
+  if (fstat(m_nFd, &open) != 0) return false;
+  if (stat(m_strPath.c_str(), &named) != 0) return errno == ENOENT;
+  return named.st_dev != open.st_dev || named.st_ino != open.st_ino;
+}
+
+void CCapture::Reopen() {
+  m_formatter.EndLine(m_batch);
+  Flush();
+  if (m_nFd < 0) return;
+  if (m_bUnsynced) fdatasync(m_nFd);
+  close(m_nFd);
+  m_bUnsynced = false;
+  m_bMidLine = false;
+  m_nFd = OpenForAppending(m_strPath);
+  if (m_nFd < 0) return Fail(errno);
+  if (m_form == ECaptureForm::Text)
+    m_formatter.Event(WallClock::now(), 0, "the file this path named was moved or removed; the capture goes on here",
+                      m_batch);
+}
+
 bool CCapture::WriteBatch() {
   if (m_batch.Empty() && m_nMissed == 0) return false;
   int nErrno = 0;
@@ -281,6 +312,9 @@ void CCapture::Run() {
       bStop = m_bStop;
       bSyncNow = std::exchange(m_bFlushNow, false);
     }
+    // On every wake, so that what comes after a move or removal goes to the file the path
+    // names; two stat calls are nothing beside the writing.
+    if (m_nFd >= 0 && PathLost()) Reopen();
     if (nOverflow != 0) {
       m_nMissed += nOverflow;
       m_strMissedWhy = "writing fell behind the line";

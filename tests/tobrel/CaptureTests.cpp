@@ -1,6 +1,7 @@
 // The capture file, read back as a person's tools would: every byte both ways, lines per
 // read, per LF and per tenth of a second, the events, appending, the file's mode, a file
-// that fails and recovers, the raw form, and a query before the answer it draws.
+// that fails and recovers, a file moved or removed, the raw form, and a query before the
+// answer it draws.
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/stat.h>
@@ -262,6 +263,47 @@ TEST(TobrelCapture, AFailingFileIsToldOnceAndRecoversCountingWhatItMissed) {
   EXPECT_EQ(StartCapture(dir.File("no-such-dir/x.log"), ECaptureForm::Text), TOBREL_ERR_CAPTURE);
   EXPECT_EQ(MessageOf(TOBREL_ERR_CAPTURE),
             "Cannot capture to " + dir.File("no-such-dir/x.log") + ": No such file or directory.");
+}
+
+TEST(TobrelCapture, AMovedOrRemovedFileIsFollowedByANewOneAtThePath) {
+  CTempDir dir;
+  const std::string strPath = dir.File("capture.log");
+  CPseudoTerminal pty;
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, pty, dir.File("com6"), 6, 115200));
+  // Each part is read and given the capture's once-a-second write before the path changes.
+  uint32_t nReceived = 0;
+  const auto receive = [&](std::string_view text) {
+    ASSERT_TRUE(pty.Write(std::string(text)));
+    nReceived += static_cast<uint32_t>(text.size());
+    ASSERT_TRUE(WaitForSize(6, nReceived));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+  };
+  const std::string strNew = "the file this path named was moved or removed; the capture goes on here";
+  ASSERT_NO_FATAL_FAILURE(receive("one"));
+  std::filesystem::rename(strPath, strPath + ".1");
+  ASSERT_NO_FATAL_FAILURE(receive("two\n"));
+  std::vector<uint8_t> vecBytes;
+  const std::vector<SCaptureLine> vecMoved = ReadBack(strPath + ".1");
+  Received(vecMoved, "COM6", vecBytes);
+  EXPECT_EQ(Text(vecBytes), "one");
+  EXPECT_EQ(vecMoved.back().strPort, "COM6");
+  std::vector<SCaptureLine> vecLines = ReadBack(strPath);
+  ASSERT_EQ(vecLines.size(), 2u);
+  EXPECT_EQ(Events(vecLines, "-"), std::vector<std::string>{strNew});
+  EXPECT_EQ(Text(vecLines[1].vecBytes), "two\n");
+
+  std::filesystem::remove(strPath);
+  ASSERT_NO_FATAL_FAILURE(receive("three"));
+  ASSERT_EQ(Close_Com(6), TOBREL_OK);
+  StopCapture();
+  vecLines = ReadBack(strPath);
+  ASSERT_EQ(vecLines.size(), 3u);
+  EXPECT_EQ(Events(vecLines, "-"), std::vector<std::string>{strNew});
+  EXPECT_EQ(Text(vecLines[1].vecBytes), "three");
+  EXPECT_EQ(Events(vecLines, "COM6"), std::vector<std::string>{"closed"});
+  struct stat st {};
+  ASSERT_EQ(stat(strPath.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST(TobrelCapture, TheRawFormHoldsTheReceivedBytesExactly) {
