@@ -3,10 +3,11 @@
 
 # desktop-file-utils checks the desktop entry; the fonts are a fresh Debian desktop's
 # (GNOME's, Plasma's, the others'), which the layout tests measure captions in.
-# ncurses draws the text view, tmux runs it in its tests.
+# ncurses draws the text view, tmux runs it in its tests. scdoc makes the manual page.
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
           libncurses-dev ncurses-term tmux clang libclang-rt-14-dev clang-format desktop-file-utils
-          fonts-dejavu-core fonts-cantarell fonts-noto-core)
+          fonts-dejavu-core fonts-cantarell fonts-noto-core
+          scdoc)
 
 ensure_packages() {
   local missing=()

@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "PseudoTerminal.h"
 
@@ -140,4 +144,58 @@ TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
   EXPECT_EQ(run.nStatus, 1);
   EXPECT_NE(run.strOut.find("DISPLAY"), std::string::npos) << run.strOut;
   EXPECT_FALSE(std::filesystem::exists(strText));
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& strText) {
+  std::vector<std::string> vecLines;
+  std::istringstream stream(strText);
+  for (std::string strLine; std::getline(stream, strLine);) vecLines.push_back(strLine);
+  return vecLines;
+}
+
+// The names in strText that start with strPrefix ("QUORVEL_COMn" of "QUORVEL_COMn=DEVICE").
+std::set<std::string> NamesStartingWith(const std::string& strText, const std::string& strPrefix) {
+  std::set<std::string> names;
+  for (size_t nAt = strText.find(strPrefix); nAt != std::string::npos; nAt = strText.find(strPrefix, nAt + 1)) {
+    size_t nEnd = nAt + strPrefix.size();
+    while (nEnd < strText.size() && (std::isalnum(static_cast<unsigned char>(strText[nEnd])) || strText[nEnd] == '_'))
+      ++nEnd;
+    names.insert(strText.substr(nAt, nEnd - nAt));
+  }
+  return names;
+}
+
+// The manual page's entries (a line that is a bold term, "*--capture* _FILE_") under a heading.
+std::set<std::string> ManualEntries(const std::string& strHeading) {
+  std::ifstream file(QUORVEL_MANUAL);
+  std::stringstream text;
+  text << file.rdbuf();
+  std::set<std::string> entries;
+  bool bInSection = false;
+  for (const std::string& strLine : Lines(text.str())) {
+    if (strLine.starts_with("# ")) bInSection = strLine == "# " + strHeading;
+    if (bInSection && strLine.starts_with("*")) entries.insert(strLine.substr(1, strLine.find('*', 1) - 1));
+  }
+  return entries;
+}
+
+}  // namespace
+
+TEST(CommandLine, HelpAndTheManualPageNameTheSameOptionsAndVariables) {
+  const SRun run = RunQuorvel("--help");
+  ASSERT_EQ(run.nStatus, 0);
+  std::set<std::string> helpOptions;
+  for (const std::string& strLine : Lines(run.strOut))
+    if (strLine.starts_with("  --")) helpOptions.insert(strLine.substr(2, strLine.find(' ', 2) - 2));
+  EXPECT_FALSE(helpOptions.empty());
+  EXPECT_EQ(ManualEntries("OPTIONS"), helpOptions);
+
+  // The manual also explains the variables only tests and the state file use.
+  const std::set<std::string> manualVariables = ManualEntries("ENVIRONMENT");
+  const std::set<std::string> helpVariables = NamesStartingWith(run.strOut, "QUORVEL_");
+  EXPECT_FALSE(helpVariables.empty());
+  for (const std::string& strVariable : helpVariables)
+    EXPECT_TRUE(manualVariables.contains(strVariable)) << strVariable << " is not in the manual page";
 }
