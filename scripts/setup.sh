@@ -3,11 +3,14 @@
 
 # desktop-file-utils checks the desktop entry; the fonts are a fresh Debian desktop's
 # (GNOME's, Plasma's, the others'), which the layout tests measure captions in.
-# ncurses draws the text view, tmux runs it in its tests. scdoc makes the manual page.
+# ncurses draws the text view, tmux runs it in its tests. The Debian package takes its
+# dependencies from dpkg-shlibdeps (dpkg-dev, with file); scdoc makes the manual page, and the
+# package's check renders it (groff-base), loads the completion (bash-completion) and validates
+# the metainfo (appstream).
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
           libncurses-dev ncurses-term tmux clang libclang-rt-14-dev clang-format desktop-file-utils
           fonts-dejavu-core fonts-cantarell fonts-noto-core
-          scdoc)
+          dpkg-dev file scdoc groff-base bash-completion appstream)
 
 ensure_packages() {
   local missing=()
