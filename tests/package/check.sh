@@ -70,8 +70,11 @@ completed=$(cd "$root" && bash -c '
   fail "completion gave: $completed"
 passed
 
-appstreamcli validate --no-net "$root/usr/share/metainfo/org.quorvel.Quorvel.metainfo.xml" >/dev/null ||
-  fail "the metainfo does not validate: $(appstreamcli validate --no-net "$root/usr/share/metainfo/org.quorvel.Quorvel.metainfo.xml")"
+metainfo=$root/usr/share/metainfo/org.quorvel.Quorvel.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >/dev/null ||
+  fail "the metainfo does not validate: $(appstreamcli validate --no-net "$metainfo")"
+newest=$(grep -m1 -o '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
+[ "$newest" = "$version" ] || fail "the metainfo's newest release is $newest, the program's version $version"
 passed
 
 echo "package: $checks checks passed ($(du -k "$deb" | cut -f1) KiB, $(basename "$deb"))"
