@@ -54,6 +54,6 @@ std::string HelpText(std::span<const SOption> options) {
   strText +=
       "\nQUORVEL_COMn=DEVICE puts DEVICE behind COMn; QUORVEL_BACKPLANE names the controller's\n"
       "backplane socket; QUORVEL_CAPTURE=FILE captures as --capture does, unless an option\n"
-      "names a file. See the README.\n";
+      "names a file. See man quorvel.\n";
   return strText;
 }
