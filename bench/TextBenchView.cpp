@@ -16,7 +16,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "BenchSupport.h"
+#include "BenchView.h"
+#include "Clock.h"
 #include "Dialog.h"
 #include "RecordCell.h"
 #include "TerminalApp.h"
