@@ -15,10 +15,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "BenchPattern.h"
 #include "Clock.h"
 #include "Die.h"
+#include "PtyMaster.h"
 
 namespace bench {
 
@@ -71,9 +73,10 @@ struct CPtyPeer::SCommand {
 };
 
 CPtyPeer::CPtyPeer(size_t nMaxChunks) : m_nMaxChunks(nMaxChunks) {
-  int nMaster = posix_openpt(O_RDWR | O_NOCTTY);
-  if (nMaster < 0 || grantpt(nMaster) != 0 || unlockpt(nMaster) != 0) Die("posix_openpt");
-  m_strSlave = ptsname(nMaster);
+  const std::optional<SPtyMaster> pty = OpenPtyMaster();
+  if (!pty) Die("posix_openpt");
+  const int nMaster = pty->nFd;
+  m_strSlave = pty->strSlave;
 
   m_nSharedSize = sizeof(SShared) + nMaxChunks * sizeof(SChunk);
   void* p = mmap(nullptr, m_nSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
