@@ -3,7 +3,15 @@
 //   bench_autosend [--quick]    60 s; 10 s with --quick
 #include <cstdio>
 
-#include "BenchSupport.h"
+#include "BenchView.h"
+#include "Clock.h"
+#include "Machine.h"
+#include "Options.h"
+#include "ProcessFigures.h"
+#include "PtyPeer.h"
+#include "Pump.h"
+#include "Table.h"
+#include "TerminalRun.h"
 #include "TerminalState.h"
 #include "UserInput.h"
 #include "Window.h"

@@ -10,9 +10,18 @@
 #include <cstdio>
 #include <map>
 
-#include "BenchSupport.h"
+#include "BenchView.h"
+#include "Clock.h"
+#include "Machine.h"
+#include "ProcessFigures.h"
+#include "PtyPeer.h"
+#include "Pump.h"
 #include "Resource.h"
+#include "StreamRun.h"
+#include "Table.h"
+#include "TerminalRun.h"
 #include "Tobrel.h"
+#include "Units.h"
 #include "Window.h"
 #include "resource.h"
 

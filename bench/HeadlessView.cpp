@@ -1,6 +1,8 @@
 // The headless window system alone: the benchmark's own loop delivers ticks;
 // or, with --text, the text view.
-#include "BenchSupport.h"
+#include "BenchView.h"
+#include "Options.h"
+#include "TerminalRun.h"
 
 namespace bench {
 

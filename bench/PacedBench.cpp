@@ -9,7 +9,16 @@
 #include <cstdio>
 #include <vector>
 
-#include "BenchSupport.h"
+#include "BenchPattern.h"
+#include "BenchView.h"
+#include "CaptureComparison.h"
+#include "Machine.h"
+#include "Options.h"
+#include "PtyPeer.h"
+#include "StreamRun.h"
+#include "Table.h"
+#include "TerminalRun.h"
+#include "Units.h"
 
 using namespace bench;
 

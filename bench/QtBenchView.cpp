@@ -10,7 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "BenchSupport.h"
+#include "BenchView.h"
+#include "Clock.h"
 #include "Dialog.h"
 #include "QtText.h"
 #include "QtView.h"

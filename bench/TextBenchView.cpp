@@ -14,10 +14,13 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
-#include "BenchSupport.h"
+#include "BenchView.h"
+#include "Clock.h"
 #include "Dialog.h"
+#include "PtyMaster.h"
 #include "RecordCell.h"
 #include "TerminalApp.h"
 #include "TextView.h"
@@ -40,13 +43,14 @@ class CTextBenchView final : public CView {
 
   // Before any thread starts: the drain is a forked process.
   void SetUp() {
-    int nMaster = posix_openpt(O_RDWR | O_NOCTTY);
-    if (nMaster < 0 || grantpt(nMaster) != 0 || unlockpt(nMaster) != 0) Fail("no pseudo-terminal");
+    const std::optional<SPtyMaster> pty = OpenPtyMaster();
+    if (!pty) Fail("no pseudo-terminal");
+    const int nMaster = pty->nFd;
     winsize ws{};
     ws.ws_col = 80;
     ws.ws_row = 24;
     ioctl(nMaster, TIOCSWINSZ, &ws);
-    int nSlave = open(ptsname(nMaster), O_RDWR | O_NOCTTY);
+    int nSlave = open(pty->strSlave.c_str(), O_RDWR | O_NOCTTY);
     if (nSlave < 0) Fail("cannot open the pseudo-terminal's slave");
     void* p = mmap(nullptr, sizeof(std::atomic<uint64_t>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) Fail("mmap");

@@ -8,7 +8,17 @@
 //                              printable text lines, and binary in the raw form
 #include <cstdio>
 
-#include "BenchSupport.h"
+#include "BenchPattern.h"
+#include "BenchView.h"
+#include "CaptureComparison.h"
+#include "Machine.h"
+#include "Options.h"
+#include "PtyPeer.h"
+#include "RecordCheck.h"
+#include "StreamRun.h"
+#include "Table.h"
+#include "TerminalRun.h"
+#include "Units.h"
 
 using namespace bench;
 

@@ -27,10 +27,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "Backplane.h"
+#include "PtyMaster.h"
 #include "SimBus.h"
 #include "StreamPattern.h"
 
@@ -187,13 +189,12 @@ class CSimulator {
 
  private:
   void OpenPseudoTerminal() {
-    m_nMasterFd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (m_nMasterFd < 0 || grantpt(m_nMasterFd) != 0 || unlockpt(m_nMasterFd) != 0) FailErrno("pseudo-terminal");
-    char szName[256];
-    if (ptsname_r(m_nMasterFd, szName, sizeof szName) != 0) FailErrno("ptsname");
-    m_strSlave = szName;
+    const std::optional<SPtyMaster> pty = OpenPtyMaster(O_CLOEXEC | O_NONBLOCK);
+    if (!pty) FailErrno("pseudo-terminal");
+    m_nMasterFd = pty->nFd;
+    m_strSlave = pty->strSlave;
     // Held open so the master never sees a hang-up when the terminal closes its side.
-    m_nSlaveFd = open(szName, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    m_nSlaveFd = open(m_strSlave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_nSlaveFd < 0) FailErrno("open " + m_strSlave);
     termios tio{};
     tcgetattr(m_nSlaveFd, &tio);

@@ -14,8 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 
+#include "PtyMaster.h"
 #include "Tobrel.h"
 
 namespace {
@@ -46,12 +48,10 @@ std::string ReadFile(const std::string& strPath) {
 }
 
 CPseudoTerminal::CPseudoTerminal() {
-  m_nMasterFd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-  char szName[256];
-  if (m_nMasterFd < 0 || grantpt(m_nMasterFd) != 0 || unlockpt(m_nMasterFd) != 0 ||
-      ptsname_r(m_nMasterFd, szName, sizeof szName) != 0)
-    throw std::runtime_error("no pseudo-terminal");
-  m_strSlave = szName;
+  std::optional<SPtyMaster> pty = OpenPtyMaster(O_CLOEXEC | O_NONBLOCK);
+  if (!pty) throw std::runtime_error("no pseudo-terminal");
+  m_nMasterFd = pty->nFd;
+  m_strSlave = std::move(pty->strSlave);
 }
 
 CPseudoTerminal::~CPseudoTerminal() { CloseMaster(); }

@@ -1,0 +1,8 @@
+// The machine a benchmark ran on, printed above its tables.
+#pragma once
+
+namespace bench {
+
+void PrintMachine();
+
+}  // namespace bench

@@ -1,0 +1,20 @@
+// What the receive record holds of a stream, against what was sent.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "StreamPattern.h"
+
+namespace bench {
+
+struct SRecordCheck {
+  uint64_t nMissing = 0;     // sent but not in the record
+  uint64_t nExtra = 0;       // in the record but never sent
+  uint64_t nMismatched = 0;  // positions whose unit differs from the byte sent there
+};
+
+// Compares record units [nFrom, nFrom + nCount) with the stream's first nCount bytes.
+SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount);
+
+}  // namespace bench

@@ -1,0 +1,26 @@
+// The terminal application run by a benchmark, and what it does and shows.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "WinTypes.h"
+
+namespace bench {
+
+// Runs the terminal application on real time, with COM1 mapped to
+// strDevice; the scenario runs inside the dialog's modal loop, after which the
+// dialog ends with IDOK.
+void RunTerminal(const std::string& strDevice, const std::function<void(HWND)>& scenario);
+// The modal run for a view that leaves the loop to the benchmark.
+void RunHeadless(const std::function<void(HWND)>& scenario);
+
+// Opens COM1 at 921600 baud; false (after saying why) when the open fails.
+bool OpenPort(HWND hDlg);
+size_t RecordLength(HWND hDlg);
+std::u16string_view RecordText(HWND hDlg);
+void ClearRecord(HWND hDlg);
+
+}  // namespace bench
