@@ -14,7 +14,6 @@
 #include "CWinApp.h"
 #include "CommandLine.h"
 #include "DesktopApplication.h"
-#include "PortMap.h"
 #include "QtView.h"
 #include "TextView.h"
 #include "Tobrel.h"
@@ -43,11 +42,11 @@ constexpr SOption kOptions[] = {
 };
 
 int PrintPorts(const char*) {
-  const std::string strMap = DescribePortMap(MapPorts());
-  if (strMap.empty())
+  const QString strMap = QString::fromUtf16(GetSerialPortMap());
+  if (strMap.isEmpty())
     std::puts("No serial device found. Plug one in, or set QUORVEL_COMn to its device.");
   else
-    std::puts(strMap.c_str());
+    std::puts(strMap.toUtf8().constData());
   return 0;
 }
 
@@ -116,7 +115,7 @@ bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 // gets what is still queued for it, and the signal takes its course, so whoever
 // sent it sees it in the exit status.
 void EndAsSignalled(int nSignal) {
-  for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) Close_Com(nPort);
+  for (uint8_t nPort = TOBREL_FIRST_PORT; nPort <= TOBREL_LAST_PORT; ++nPort) Close_Com(nPort);
   StopCapture();
   signal(nSignal, SIG_DFL);
   raise(nSignal);

@@ -12,6 +12,8 @@
 #include "CaptureFormat.h"
 #include "StreamPattern.h"
 
+using namespace tobrel;
+
 namespace {
 
 constexpr size_t kRead = 4095;

@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// The ports there are: COM1 to COM10.
+constexpr uint8_t TOBREL_FIRST_PORT = 1;
+constexpr uint8_t TOBREL_LAST_PORT = 10;
+
 // A command reply buffer: 99 characters and the NUL.
 constexpr size_t TOBREL_REPLY_SIZE = 100;
 

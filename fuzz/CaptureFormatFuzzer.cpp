@@ -13,6 +13,8 @@
 #include "CaptureReader.h"
 #include "FuzzCheck.h"
 
+using namespace tobrel;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
   if (nSize < 3) return 0;
   const size_t nChunk = 1 + pData[0] * size_t{3};

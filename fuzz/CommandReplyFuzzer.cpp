@@ -8,6 +8,8 @@
 #include "CommandReply.h"
 #include "FuzzCheck.h"
 
+using namespace tobrel;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
   if (nSize < 1) return 0;
   size_t nChunk = 1 + pData[0] % 16;

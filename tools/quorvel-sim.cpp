@@ -4,7 +4,7 @@
 //               [--stream RATE --count N --kind lines|nolines|text --seed N]
 //
 // The pseudo-terminal's slave is linked at PATH (point QUORVEL_COMn there). Slot switches
-// arrive as datagrams on SOCKET (see Backplane.h; point QUORVEL_BACKPLANE there). Command
+// arrive as datagrams on SOCKET (see PallixBackplane.h; point QUORVEL_BACKPLANE there). Command
 // lines end with CR; the answers are those of SimBus.h. With --stream, the command line
 // STREAM makes it send N bytes of StreamPattern.h at RATE bytes per second (0: as fast as
 // the reader takes them), then it answers commands again. Once ready it writes PATH to FILE
@@ -31,7 +31,7 @@
 #include <string>
 #include <string_view>
 
-#include "Backplane.h"
+#include "PallixBackplane.h"
 #include "PtyMaster.h"
 #include "SimBus.h"
 #include "StreamPattern.h"

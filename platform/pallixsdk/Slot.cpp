@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "Backplane.h"
+#include "PallixBackplane.h"
 #include "PallixSDK.h"
 #include "SystemText.h"
 

@@ -25,6 +25,8 @@
 #include "Messages.h"
 #include "TobrelResults.h"
 
+namespace tobrel {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -338,12 +340,6 @@ void CCapture::Run() {
 
 }  // namespace
 
-uint32_t StartCapture(const std::string& strPath, ECaptureForm form) { return TheCapture().Start(strPath, form); }
-
-void StopCapture() {
-  if (g_bCapturing) TheCapture().Stop();
-}
-
 void CaptureReceived(uint8_t nPort, const uint8_t* pData, size_t nCount) {
   if (g_bCapturing.load(std::memory_order_relaxed)) TheCapture().Add('<', nPort, pData, nCount);
 }
@@ -360,3 +356,13 @@ void CaptureEvent(uint8_t nPort, const std::string& strText) {
 bool CaptureReportPending() { return g_bCapturing && TheCapture().ReportPending(); }
 
 bool TakeCaptureReport(std::string& strMessage) { return g_bCapturing && TheCapture().TakeReport(strMessage); }
+
+}  // namespace tobrel
+
+using namespace tobrel;
+
+uint32_t StartCapture(const std::string& strPath, ECaptureForm form) { return TheCapture().Start(strPath, form); }
+
+void StopCapture() {
+  if (g_bCapturing) TheCapture().Stop();
+}

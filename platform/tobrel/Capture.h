@@ -8,6 +8,8 @@
 
 #include "TobrelCapture.h"
 
+namespace tobrel {
+
 // Bytes as the reader took them from the device.
 void CaptureReceived(uint8_t nPort, const uint8_t* pData, size_t nCount);
 // A block as it was queued to go out.
@@ -18,3 +20,5 @@ void CaptureEvent(uint8_t nPort, const std::string& strText);
 // A failure of the file not told yet; taking it tells it, once per failure.
 bool CaptureReportPending();
 bool TakeCaptureReport(std::string& strMessage);
+
+}  // namespace tobrel

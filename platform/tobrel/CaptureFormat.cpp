@@ -7,7 +7,9 @@
 #include <cstring>
 #include <utility>
 
-#include "PortMap.h"
+#include "PortNumber.h"
+
+namespace tobrel {
 
 namespace {
 
@@ -212,3 +214,5 @@ void CCaptureFormatter::Event(WallClock::time_point time, uint8_t nPort, std::st
   out.Append(text);
   out.Append('\n');
 }
+
+}  // namespace tobrel

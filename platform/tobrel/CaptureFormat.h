@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace tobrel {
+
 using WallClock = std::chrono::system_clock;
 
 // Text being formatted. It grows without first clearing the room it adds, and keeps its
@@ -68,3 +70,5 @@ class CCaptureFormatter {
   std::array<char, kHeadRoom> m_aHead{};
   size_t m_nHeadLength = 0;
 };
+
+}  // namespace tobrel

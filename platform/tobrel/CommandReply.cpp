@@ -1,5 +1,7 @@
 #include "CommandReply.h"
 
+namespace tobrel {
+
 namespace {
 
 int HexValue(char ch) {
@@ -52,3 +54,5 @@ bool StripReplyChecksum(SCommandReply& reply) {
   reply.szText[nBody] = '\0';
   return true;
 }
+
+}  // namespace tobrel

@@ -7,6 +7,8 @@
 
 #include "Tobrel.h"
 
+namespace tobrel {
+
 constexpr size_t kReplyMaxLength = TOBREL_REPLY_SIZE - 1;
 
 struct SCommandReply {
@@ -31,3 +33,5 @@ uint8_t CommandChecksum(const char* pText, size_t nLength);
 // characters before them: true and the digits removed when they match, false and the reply
 // unchanged when they are missing or wrong.
 bool StripReplyChecksum(SCommandReply& reply);
+
+}  // namespace tobrel

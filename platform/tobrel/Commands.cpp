@@ -16,6 +16,8 @@
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
+namespace tobrel {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -48,6 +50,10 @@ uint32_t ReadReply(CPort& port, SCommandReply& reply, Clock::time_point deadline
 }
 
 }  // namespace
+
+}  // namespace tobrel
+
+using namespace tobrel;
 
 extern "C" uint32_t Send_Cmd(uint8_t port, const char* command, uint8_t checksum, uint8_t /*reserved*/) {
   std::shared_ptr<CPort> pPort;

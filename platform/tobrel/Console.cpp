@@ -9,6 +9,8 @@
 
 #include "SystemRoot.h"
 
+namespace tobrel {
+
 namespace {
 
 // Major numbers of the kernel's terminal devices.
@@ -64,3 +66,5 @@ const char* TerminalRefusal(dev_t nDevice) {
   if (nOwn != 0 && nDevice == nOwn) return "the terminal this program runs in";
   return nullptr;
 }
+
+}  // namespace tobrel

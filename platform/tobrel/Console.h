@@ -4,6 +4,10 @@
 
 #include <sys/types.h>
 
+namespace tobrel {
+
 // Why nDevice is refused ("the system console", "a virtual console", "the terminal this
 // program runs in"), or nullptr when it may be opened.
 const char* TerminalRefusal(dev_t nDevice);
+
+}  // namespace tobrel

@@ -9,6 +9,8 @@
 
 #include "Console.h"
 
+namespace tobrel {
+
 namespace {
 
 // Whether the kernel's terminal layer serves the device: a line of /proc/tty/drivers
@@ -38,3 +40,5 @@ SDeviceCheck CheckDevice(const std::string& strPath) {
   if (!S_ISCHR(st.st_mode) || !IsTerminalDevice(st.st_rdev)) return {ENOTTY, nullptr};
   return {0, TerminalRefusal(st.st_rdev)};
 }
+
+}  // namespace tobrel

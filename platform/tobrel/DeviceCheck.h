@@ -4,9 +4,13 @@
 
 #include <string>
 
+namespace tobrel {
+
 struct SDeviceCheck {
   int nError = 0;                    // why it is no terminal: stat's errno, or ENOTTY; 0 when it is one
   const char* pszRefusal = nullptr;  // a terminal that must not be taken over (see TerminalRefusal)
 };
 
 SDeviceCheck CheckDevice(const std::string& strPath);
+
+}  // namespace tobrel

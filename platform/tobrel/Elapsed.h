@@ -4,5 +4,9 @@
 #include <chrono>
 #include <cstdint>
 
+namespace tobrel {
+
 // Stores the milliseconds since start in *pElapsed; nothing when pElapsed is null.
 void StoreElapsed(uint32_t* pElapsed, std::chrono::steady_clock::time_point start);
+
+}  // namespace tobrel

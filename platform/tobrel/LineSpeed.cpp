@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+namespace tobrel {
+
 int SetLineSpeed(int nFd, uint32_t nBaud) {
   struct termios2 tio {};
   if (ioctl(nFd, TCGETS2, &tio) != 0) return errno;
@@ -23,3 +25,5 @@ int ReadLineSpeed(int nFd, uint32_t& nBaud) {
   nBaud = tio.c_ospeed;
   return 0;
 }
+
+}  // namespace tobrel

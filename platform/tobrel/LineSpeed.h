@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+namespace tobrel {
+
 // Both 0 or an errno value.
 int SetLineSpeed(int nFd, uint32_t nBaud);
 int ReadLineSpeed(int nFd, uint32_t& nBaud);
+
+}  // namespace tobrel

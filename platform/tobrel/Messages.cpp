@@ -5,9 +5,11 @@
 #include <cstring>
 #include <iterator>
 
-#include "PortMap.h"
+#include "PortNumber.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
+
+namespace tobrel {
 
 namespace {
 
@@ -102,6 +104,10 @@ std::string MessageText(uint32_t nCode) {
 }
 
 std::string PortPrefix(uint8_t nPort) { return PortName(nPort) + ": "; }
+
+}  // namespace tobrel
+
+using namespace tobrel;
 
 extern "C" const char16_t* GetSerialErrorMessage(uint32_t result) {
   thread_local std::u16string t_strMessage;

@@ -9,6 +9,8 @@
 
 #include "SystemText.h"
 
+namespace tobrel {
+
 // What to do about a missing or wrong setting, in the terminal's own words.
 inline constexpr char kChoosePort[] = "choose a COM port from the list or type one, COM1 to COM10";
 inline constexpr char kChooseBaud[] = "choose a baud rate from the list or type one in bits per second";
@@ -34,3 +36,5 @@ std::string MessageText(uint32_t nCode);
 
 // "COM3: " for messages about a port.
 std::string PortPrefix(uint8_t nPort);
+
+}  // namespace tobrel

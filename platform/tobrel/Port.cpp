@@ -23,6 +23,8 @@
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
+namespace tobrel {
+
 namespace {
 
 // How long Close gives queued bytes to go out.
@@ -269,6 +271,10 @@ uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort) {
   if (!pPort) return Report(TOBREL_ERR_NOT_OPEN, PortName(nPort) + " is not open. Open it first.");
   return TOBREL_OK;
 }
+
+}  // namespace tobrel
+
+using namespace tobrel;
 
 extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
   if (!IsValidPort(port)) return ReportPortNumber(port);

@@ -13,6 +13,8 @@
 #include "Settings.h"
 #include "Writer.h"
 
+namespace tobrel {
+
 class CPort {
  public:
   explicit CPort(uint8_t nPort);
@@ -63,3 +65,5 @@ class CPort {
 
 // TOBREL_OK and the open port, or TOBREL_ERR_PORT_NUMBER / TOBREL_ERR_NOT_OPEN (reported).
 uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort);
+
+}  // namespace tobrel

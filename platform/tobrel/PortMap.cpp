@@ -14,6 +14,8 @@
 #include "PortMemory.h"
 #include "SystemRoot.h"
 
+namespace tobrel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -79,12 +81,6 @@ std::vector<SMapLine> OutOfRangeLines() {
 }
 
 }  // namespace
-
-bool IsValidPort(uint8_t nPort) { return nPort >= kFirstPort && nPort <= kLastPort; }
-
-std::string PortName(uint8_t nPort) { return "COM" + std::to_string(nPort); }
-
-std::string PortVariable(uint8_t nPort) { return "QUORVEL_" + PortName(nPort); }
 
 CTargets MapPorts() {
   const std::vector<SSerialDevice> vecDevices = ListSerialDevices();
@@ -181,3 +177,5 @@ std::string ListPortMap(const CTargets& targets) {
     return strEntry + ")";
   });
 }
+
+}  // namespace tobrel

@@ -8,16 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "PortNumber.h"
 #include "SerialDevices.h"
 
-constexpr uint8_t kFirstPort = 1;
-constexpr uint8_t kLastPort = 10;
-
-bool IsValidPort(uint8_t nPort);
-// "COM3"
-std::string PortName(uint8_t nPort);
-// "QUORVEL_COM3": the variable that maps COM3 to a device.
-std::string PortVariable(uint8_t nPort);
+namespace tobrel {
 
 struct SPortTarget {
   std::string strShown;  // the device as the user knows it; empty when nothing stands behind the port
@@ -40,3 +34,5 @@ std::string TargetProblem(const SPortTarget& target);
 std::string DescribePortMap(const std::array<SPortTarget, kLastPort + 1>& targets);
 // "COM1 (/dev/ttyS0, on-board serial port, refused: the system console), COM3 (...)", or empty.
 std::string ListPortMap(const std::array<SPortTarget, kLastPort + 1>& targets);
+
+}  // namespace tobrel

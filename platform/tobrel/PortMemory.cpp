@@ -9,7 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "PortMap.h"
+#include "PortNumber.h"
+
+namespace tobrel {
 
 namespace fs = std::filesystem;
 
@@ -137,3 +139,5 @@ void CPortMemory::Save() {
   }
   m_bChanged = false;
 }
+
+}  // namespace tobrel

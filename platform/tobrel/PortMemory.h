@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace tobrel {
+
 class CPortMemory {
  public:
   static constexpr size_t kMaxIdentities = 64;
@@ -36,3 +38,5 @@ class CPortMemory {
   std::vector<SEntry> m_vecEntries;  // oldest first
   bool m_bChanged = false;
 };
+
+}  // namespace tobrel

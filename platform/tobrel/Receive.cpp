@@ -16,6 +16,8 @@
 #include "TobrelQueries.h"
 #include "TobrelResults.h"
 
+namespace tobrel {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -47,6 +49,10 @@ uint32_t ReportGone(const CPort& port, size_t nBuffered, uint16_t nCount) {
 }
 
 }  // namespace
+
+}  // namespace tobrel
+
+using namespace tobrel;
 
 extern "C" uint32_t DataSizeInCom(uint8_t port) {
   std::shared_ptr<CPort> pPort;

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "Capture.h"
-#include "PortMap.h"
+#include "PortNumber.h"
+
+namespace tobrel {
 
 namespace {
 
@@ -108,3 +110,5 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
   CaptureEvent(nPort, "device gone");
   ring.MarkGone();
 }
+
+}  // namespace tobrel

@@ -7,6 +7,8 @@
 
 #include "RingBuffer.h"
 
+namespace tobrel {
+
 class CReceiver {
  public:
   CReceiver() = default;
@@ -24,3 +26,5 @@ class CReceiver {
   std::thread m_thread;
   int m_nStopFd = -1;
 };
+
+}  // namespace tobrel

@@ -9,6 +9,8 @@
 #include <new>
 #include <utility>
 
+namespace tobrel {
+
 namespace {
 
 // Drained bytes go back to the system a granule at a time, so that a large buffer holds
@@ -172,3 +174,5 @@ size_t CRingBuffer::Take(uint8_t* pOut, size_t nCount) {
   m_nHead += nCount;
   return nCount;
 }
+
+}  // namespace tobrel

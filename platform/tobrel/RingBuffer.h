@@ -11,6 +11,8 @@
 #include <memory>
 #include <mutex>
 
+namespace tobrel {
+
 class CRingBuffer {
  public:
   // The receive buffer's size: about a second of the fastest stream a pseudo-terminal
@@ -84,3 +86,5 @@ class CRingBuffer {
   bool m_bGone = false;
   bool m_bGoneTold = false;
 };
+
+}  // namespace tobrel

@@ -7,6 +7,8 @@
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
+namespace tobrel {
+
 namespace {
 
 std::string Seconds(std::chrono::milliseconds duration) {
@@ -60,6 +62,10 @@ uint32_t QueueBlock(CPort& port, const uint8_t* pData, uint32_t nCount) {
                                    ".");
   }
 }
+
+}  // namespace tobrel
+
+using namespace tobrel;
 
 extern "C" uint32_t Send_Binary(uint8_t port, const uint8_t* data, uint32_t count, uint32_t /*reserved*/) {
   std::shared_ptr<CPort> pPort;

@@ -8,6 +8,8 @@
 
 #include "SystemRoot.h"
 
+namespace tobrel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -103,3 +105,5 @@ std::string DescribeDevice(const SSerialDevice& device) {
   if (!device.strSerial.empty()) strText += (strText.empty() ? "serial " : ", serial ") + device.strSerial;
   return strText;
 }
+
+}  // namespace tobrel

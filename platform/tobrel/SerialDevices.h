@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace tobrel {
+
 struct SSerialDevice {
   std::string strName;         // kernel name, "ttyUSB0"
   std::string strDescription;  // "FTDI FT232R USB UART"; empty when unknown
@@ -21,3 +23,5 @@ std::vector<SSerialDevice> ListSerialDevices();
 
 // "FTDI FT232R USB UART, serial A6008isP", or empty when nothing is known.
 std::string DescribeDevice(const SSerialDevice& device);
+
+}  // namespace tobrel

@@ -5,6 +5,8 @@
 
 #include "TobrelResults.h"
 
+namespace tobrel {
+
 namespace {
 
 constexpr std::array<std::pair<uint32_t, speed_t>, 30> kStandardSpeeds{{
@@ -108,3 +110,5 @@ std::string DescribeMismatch(const SLineFlags& wanted, tcflag_t nCflagRead, uint
   return "asked for " + DescribeSettings(wanted.nCflag, wanted.nBaud) + ", the device has " +
          DescribeSettings(nCflagRead, nBaudRead);
 }
+
+}  // namespace tobrel

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace tobrel {
+
 struct SLineSettings {
   uint32_t nBaud;
   int8_t nDataBits;  // 5 to 8
@@ -37,3 +39,5 @@ std::string DescribeMismatch(const SLineFlags& wanted, tcflag_t nCflagRead, uint
 
 // Human text of the settings, "115200 baud, 8 data bits, no parity, 1 stop bit".
 std::string DescribeSettings(tcflag_t nCflag, uint32_t nBaud);
+
+}  // namespace tobrel

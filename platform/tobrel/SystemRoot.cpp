@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace tobrel {
+
 std::string SystemPath(const std::string& strPath) {
   const char* pszRoot = std::getenv("QUORVEL_SYSROOT");
   if (pszRoot == nullptr || *pszRoot == '\0') return strPath;
@@ -9,3 +11,5 @@ std::string SystemPath(const std::string& strPath) {
 }
 
 std::string ShownDevice(const std::string& strName) { return "/dev/" + strName; }
+
+}  // namespace tobrel

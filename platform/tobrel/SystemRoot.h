@@ -4,7 +4,11 @@
 
 #include <string>
 
+namespace tobrel {
+
 // strPath ("/sys/class/tty") under the root.
 std::string SystemPath(const std::string& strPath);
 // The device path shown for a kernel name: "/dev/ttyUSB0", whatever the root.
 std::string ShownDevice(const std::string& strName);
+
+}  // namespace tobrel

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <system_error>
 
+namespace tobrel {
+
 namespace {
 
 // How often the driver's output count is read while bytes wait in it.
@@ -185,3 +187,5 @@ uint64_t CWriter::Finish(std::chrono::milliseconds limit) {
   if (nInDriver > 0) tcflush(m_nFd, TCOFLUSH);
   return m_queue.Take(nullptr, m_queue.Size()) + static_cast<uint64_t>(std::max(nInDriver, 0));
 }
+
+}  // namespace tobrel

@@ -11,6 +11,8 @@
 
 #include "RingBuffer.h"
 
+namespace tobrel {
+
 class CWriter {
  public:
   static constexpr size_t kQueueCapacity = size_t{1} << 20;
@@ -71,3 +73,5 @@ class CWriter {
   bool m_bStop = false;
   int m_nFailure = 0;
 };
+
+}  // namespace tobrel

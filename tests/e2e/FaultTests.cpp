@@ -23,6 +23,8 @@
 #include "TobrelQueries.h"
 #include "resource.h"
 
+using namespace tobrel;
+
 namespace {
 
 class CFaultTest : public CTerminalDriver {

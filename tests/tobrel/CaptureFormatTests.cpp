@@ -8,6 +8,8 @@
 #include "CaptureFormat.h"
 #include "CaptureReader.h"
 
+using namespace tobrel;
+
 namespace {
 
 // The form, byte by byte.

@@ -19,6 +19,8 @@
 #include "TobrelCapture.h"
 #include "TobrelResults.h"
 
+using namespace tobrel;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -5,6 +5,8 @@
 
 #include "CommandReply.h"
 
+using namespace tobrel;
+
 namespace {
 
 size_t Feed(const std::string& strData, SCommandReply& reply) {

@@ -9,6 +9,8 @@
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
+using namespace tobrel;
+
 TEST(TobrelMessages, EveryCodeHasItsOwnTextAndUnknownCodesShowTheCode) {
   EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_OK)), u"OK");
   EXPECT_EQ(std::u16string(GetSerialErrorMessage(0x1234)), u"Unknown result 0x1234 (4660)");

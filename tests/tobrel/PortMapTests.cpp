@@ -16,6 +16,8 @@
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
+using namespace tobrel;
+
 namespace {
 
 std::string PortMap() {

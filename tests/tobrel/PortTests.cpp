@@ -22,6 +22,8 @@
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
+using namespace tobrel;
+
 namespace {
 
 int OpenSlave(const std::string& strPath) { return open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }

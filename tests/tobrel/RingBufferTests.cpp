@@ -10,6 +10,8 @@
 
 #include "RingBuffer.h"
 
+using namespace tobrel;
+
 namespace {
 
 uint8_t PatternAt(uint64_t n) { return static_cast<uint8_t>((n * 2654435761u) >> 13); }

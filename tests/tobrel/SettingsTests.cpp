@@ -5,6 +5,8 @@
 #include "Settings.h"
 #include "TobrelResults.h"
 
+using namespace tobrel;
+
 namespace {
 
 constexpr std::pair<uint32_t, speed_t> kListRates[] = {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "Backplane.h"
+#include "PallixBackplane.h"
 #include "PallixSDK.h"
 #include "PseudoTerminal.h"
 #include "StreamPattern.h"

@@ -15,6 +15,8 @@
 #include "TobrelQueries.h"
 #include "TobrelResults.h"
 
+using namespace tobrel;
+
 namespace {
 
 // Generous: only there so that a broken library fails instead of hanging.
