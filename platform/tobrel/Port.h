@@ -63,6 +63,10 @@ class CPort {
   std::mutex m_mtxIo;
 };
 
+// The port's device went away; strWhile says during what (" before the reply ended"), when
+// that matters.
+uint32_t ReportDisconnected(const CPort& port, const std::string& strWhile = {});
+
 // TOBREL_OK and the open port, or TOBREL_ERR_PORT_NUMBER / TOBREL_ERR_NOT_OPEN (reported).
 uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort);
 

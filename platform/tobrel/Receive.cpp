@@ -42,10 +42,9 @@ uint32_t ReportLoss(const CPort& port, const CRingBuffer::SLoss& loss) {
 }
 
 uint32_t ReportGone(const CPort& port, size_t nBuffered, uint16_t nCount) {
-  std::string strText = PortPrefix(port.Number()) + port.Device() + " has disconnected";
-  if (nBuffered != 0 && nCount > nBuffered)
-    strText += " (" + std::to_string(nBuffered) + " of the " + std::to_string(nCount) + " bytes asked for came)";
-  return Report(TOBREL_ERR_DISCONNECTED, strText + ". Everything received before is kept. " + kReplugAdvice);
+  if (nBuffered == 0 || nCount <= nBuffered) return ReportDisconnected(port);
+  return ReportDisconnected(
+      port, " (" + std::to_string(nBuffered) + " of the " + std::to_string(nCount) + " bytes asked for came)");
 }
 
 }  // namespace
