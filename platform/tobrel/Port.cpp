@@ -266,12 +266,15 @@ uint32_t ReportDisconnected(const CPort& port, const std::string& strWhile) {
                                              ". Everything received before is kept. " + kReplugAdvice);
 }
 
+std::shared_ptr<CPort> FindPort(uint8_t nPort) {
+  if (!IsValidPort(nPort)) return nullptr;
+  std::lock_guard lock(g_mtxTable);
+  return g_table.apPorts[nPort];
+}
+
 uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort) {
   if (!IsValidPort(nPort)) return ReportPortNumber(nPort);
-  {
-    std::lock_guard lock(g_mtxTable);
-    pPort = g_table.apPorts[nPort];
-  }
+  pPort = FindPort(nPort);
   if (!pPort) return Report(TOBREL_ERR_NOT_OPEN, PortName(nPort) + " is not open. " + kOpenFirst);
   return TOBREL_OK;
 }

@@ -67,6 +67,8 @@ class CPort {
 // that matters.
 uint32_t ReportDisconnected(const CPort& port, const std::string& strWhile = {});
 
+// The open port, or null; for queries, which report nothing.
+std::shared_ptr<CPort> FindPort(uint8_t nPort);
 // TOBREL_OK and the open port, or TOBREL_ERR_PORT_NUMBER / TOBREL_ERR_NOT_OPEN (reported).
 uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort);
 

@@ -10,6 +10,7 @@
 #include "Phrases.h"
 #include "SystemText.h"
 #include "Tobrel.h"
+#include "TobrelQueries.h"
 #include "TobrelResults.h"
 
 using namespace tobrel;
@@ -113,4 +114,17 @@ TEST(TobrelMessages, TheSerialLibraryAndTheSdkEachKeepTheirOwnLastMessage) {
             u"The controller did not switch to slot 9: slots are 1 to 8.");
   EXPECT_EQ(std::u16string(GetPallixMessage(PALLIX_OK)), u"The controller switched slots.");
   EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_OK)), u"OK");
+}
+
+TEST(TobrelMessages, QueriesLeaveTheLastMessageAsItWas) {
+  // As after a Close Com, while the receive poll goes on asking.
+  EXPECT_EQ(Open_Com(4, 0, 8, 0, 0), TOBREL_ERR_BAUD);
+  const std::u16string strRefused = GetSerialErrorMessage(TOBREL_ERR_BAUD);
+  EXPECT_EQ(strRefused, u"COM4: No baud rate chosen: choose a baud rate from the list or type one in bits per second.");
+  EXPECT_EQ(DataSizeInCom(4), 0u);
+  EXPECT_EQ(DataSizeInCom(0), 0u);
+  EXPECT_EQ(LostBytesInCom(4), 0u);
+  EXPECT_EQ(LostBytesInCom(11), 0u);
+  GetSerialPortMap();
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_ERR_BAUD)), strRefused);
 }
