@@ -90,10 +90,10 @@ uint32_t Report(uint32_t nCode, std::string strMessage) { return t_lastMessage.R
 CLastMessage& LastMessage() { return t_lastMessage; }
 
 std::string MessageText(uint32_t nCode) {
+  // A close that dropped queued bytes still closed the port. A caller shows the text of its
+  // last open or send after it, whatever that answered: that text tells the drop.
+  if (t_lastMessage.Code() == TOBREL_ERR_SEND_DROPPED) return t_lastMessage.Detail();
   if (const std::string* pDetail = t_lastMessage.DetailOf(nCode)) return *pDetail;
-  // A close that dropped queued bytes still closed the port: the text for 0 after it, which
-  // a caller shows for its last successful send, tells the drop instead of a plain "OK".
-  if (nCode == TOBREL_OK && t_lastMessage.Code() == TOBREL_ERR_SEND_DROPPED) return t_lastMessage.Detail();
   return GenericText(nCode);
 }
 

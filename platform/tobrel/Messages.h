@@ -23,7 +23,8 @@ std::string GenericText(uint32_t nCode);
 // their text out in.
 CLastMessage& LastMessage();
 
-// UTF-8 text for nCode: this thread's latest detail when it answered nCode, else generic.
+// UTF-8 text for nCode: this thread's latest detail when it answered nCode or was a close
+// that dropped queued bytes, else generic.
 std::string MessageText(uint32_t nCode);
 
 // "COM3: " for messages about a port.
