@@ -35,7 +35,6 @@ class CPort {
   // The device as the user knows it ("/dev/ttyUSB0"), and the path that was opened.
   const std::string& Device() const { return m_strDevice; }
   const std::string& Path() const { return m_strPath; }
-  const SLineFlags& Flags() const { return m_flags; }
   bool IsGone() const { return m_ring.IsGone(); }
   // The device hung up, even if the reader has not seen it yet.
   bool IsHungUp() const;
