@@ -18,6 +18,9 @@ inline constexpr uint32_t kResultDisconnected = 0xFF22;   // the port's device w
 inline constexpr uint32_t kResultReceiveLost = 0xFF31;    // received bytes were lost: the library's buffer was full
 inline constexpr uint32_t kResultSendStalled = 0xFF20;    // queued bytes wait: the device takes none
 inline constexpr uint32_t kResultCaptureFailed = 0xFF40;  // the capture file cannot be written
+// Results of Receive_Binary that tell an event once and leave the bytes after it to be read
+// on, in the order a caller that gathers them shows them.
+inline constexpr uint32_t kNewsResults[] = {kResultReceiveLost, kResultSendStalled, kResultCaptureFailed};
 
 extern "C" {
 

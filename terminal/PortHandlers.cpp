@@ -1,6 +1,7 @@
 // Open Com and Close Com.
 #include <optional>
 
+#include "Phrases.h"
 #include "TerminalDlg.h"
 #include "TerminalState.h"
 #include "TextConversion.h"
@@ -43,12 +44,9 @@ void CTerminalDlg::OnBnClickedOpenCom() {
   auto baud = ListValue(m_comboBaud, FromTable(kBaudRates, nBaud), ParseBaudText);
   auto dataBits = ListValue(m_comboDataBits, FromTable(kDataBits, nDataBits), ParseDataBitsText);
   // Without a usable value there is nothing to open; the status says what to choose.
-  const char16_t* pszMissing = !port       ? u"Choose a COM port from the list or type one, COM1 to COM10"
-                               : !baud     ? u"Choose a baud rate from the list or type one in bits per second"
-                               : !dataBits ? u"Choose data bits from the list or type 5, 6, 7 or 8"
-                                           : nullptr;
+  const char* pszMissing = !port ? kChoosePort : !baud ? kChooseBaud : !dataBits ? kChooseDataBits : nullptr;
   if (pszMissing) {
-    m_strStatus = pszMissing;
+    m_strStatus = Sentence(pszMissing);
     UpdateData(FALSE);
     return;
   }

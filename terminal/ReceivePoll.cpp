@@ -17,12 +17,10 @@ constexpr uint32_t kMaxRead = sizeof(TerminalState::receiveBytes) - 1;
 constexpr size_t kMaxTail = 2;
 size_t TailLength(int nSelection) { return nSelection >= 1 && nSelection <= 2 ? static_cast<size_t>(nSelection) : 0; }
 
-// Results that tell of an event once and leave the bytes after it to be read on.
-constexpr uint16_t kNews[] = {kResultReceiveLost, kResultSendStalled, kResultCaptureFailed};
-
-// The index of nResult in kNews, or the count of kNews.
+// The index of nResult in kNewsResults, or the count of kNewsResults.
 size_t NewsKind(uint16_t nResult) {
-  return static_cast<size_t>(std::find(std::begin(kNews), std::end(kNews), nResult) - std::begin(kNews));
+  return static_cast<size_t>(std::find(std::begin(kNewsResults), std::end(kNewsResults), nResult) -
+                             std::begin(kNewsResults));
 }
 
 }  // namespace
@@ -40,7 +38,7 @@ void CTerminalDlg::PollReceive() {
   size_t nHeld = 0;
   bool bRead = false;
   // What this tick tells: the latest text of each kind of news, then a device gone.
-  std::u16string astrTold[std::size(kNews) + 1];
+  std::u16string astrTold[std::size(kNewsResults) + 1];
   bool bTold = false;
   uint32_t nElapsed = 0;  // the library's measure, not needed here
   while (nLeft > 0) {
@@ -50,10 +48,10 @@ void CTerminalDlg::PollReceive() {
     // A read that finds less stays silent. News (lost bytes, a stalled send, a failing capture
     // file) is told and the bytes after it are read on. A device that went away is told and
     // ends the tick.
-    if (const size_t nKind = NewsKind(nResult); nKind < std::size(kNews) || nResult == kResultDisconnected) {
+    if (const size_t nKind = NewsKind(nResult); nKind < std::size(kNewsResults) || nResult == kResultDisconnected) {
       astrTold[nKind] = GetSerialErrorMessage(nResult);
       bRead = bTold = true;
-      if (nKind == std::size(kNews)) break;
+      if (nKind == std::size(kNewsResults)) break;
       nLeft = DataSizeInCom(st.portNumber);
       continue;
     }

@@ -11,19 +11,18 @@
 #include <cstring>
 #include <string>
 
+#include "LastMessage.h"
 #include "PallixBackplane.h"
 #include "PallixSDK.h"
+#include "Phrases.h"
 #include "SystemText.h"
 
 namespace {
 
-thread_local uint32_t t_nLatestResult = PALLIX_OK;
-thread_local std::u16string t_strLatestMessage;
+thread_local CLastMessage t_lastMessage;
 
-uint32_t Report(uint32_t nResult, const std::string& strMessage) {
-  t_nLatestResult = nResult;
-  t_strLatestMessage = WidenUtf8(strMessage);
-  return nResult;
+uint32_t Report(uint32_t nResult, std::string strMessage) {
+  return t_lastMessage.Report(nResult, std::move(strMessage));
 }
 
 // Why the path cannot take the slot's datagram; empty when it took it.
@@ -62,18 +61,18 @@ std::string TellBackplane(const std::string& strPath, uint8_t nSlot) {
   }
 }
 
-const char16_t* GenericText(uint32_t nResult) {
+std::string GenericText(uint32_t nResult) {
   switch (nResult) {
     case PALLIX_OK:
-      return u"The controller switched slots.";
+      return "The controller switched slots.";
     case PALLIX_ERR_SLOT:
-      return u"The controller did not switch: slots are 1 to 8.";
+      return std::string("The controller did not switch: ") + kSlotRange + ".";
     case PALLIX_ERR_BACKPLANE:
-      return u"The controller did not switch: its backplane could not be told.";
+      return "The controller did not switch: its backplane could not be told.";
     case PALLIX_NO_BACKPLANE:
-      return u"No backplane is named (QUORVEL_BACKPLANE), so no slot was switched.";
+      return "No backplane is named (QUORVEL_BACKPLANE), so no slot was switched.";
     default:
-      return u"Unknown result of a slot switch.";
+      return "Unknown result of a slot switch.";
   }
 }
 
@@ -82,7 +81,7 @@ const char16_t* GenericText(uint32_t nResult) {
 extern "C" uint32_t ChangeSlotToKestra(uint8_t slot) {
   const std::string strSlot = std::to_string(slot);
   if (!IsValidSlot(slot))
-    return Report(PALLIX_ERR_SLOT, "The controller did not switch to slot " + strSlot + ": slots are 1 to 8.");
+    return Report(PALLIX_ERR_SLOT, "The controller did not switch to slot " + strSlot + ": " + kSlotRange + ".");
   const char* pszPath = std::getenv(kBackplaneVariable);
   if (pszPath == nullptr || *pszPath == '\0') {
     return Report(PALLIX_NO_BACKPLANE,
@@ -96,6 +95,6 @@ extern "C" uint32_t ChangeSlotToKestra(uint8_t slot) {
 }
 
 extern "C" const char16_t* GetPallixMessage(uint32_t result) {
-  if (result == t_nLatestResult && !t_strLatestMessage.empty()) return t_strLatestMessage.c_str();
-  return GenericText(result);
+  const std::string* pDetail = t_lastMessage.DetailOf(result);
+  return t_lastMessage.Show(pDetail != nullptr ? *pDetail : GenericText(result));
 }

@@ -23,6 +23,7 @@
 
 #include "CaptureFormat.h"
 #include "Messages.h"
+#include "SystemText.h"
 #include "TobrelResults.h"
 
 namespace tobrel {

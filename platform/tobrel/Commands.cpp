@@ -41,10 +41,7 @@ uint32_t ReadReply(CPort& port, SCommandReply& reply, Clock::time_point deadline
                                                   "no complete reply (ending with CR) "
                                                   "within " +
                                                   std::to_string(nTimeout) + " ms.");
-    if (wait == CRingBuffer::EWait::Gone)
-      return Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port.Number()) + port.Device() +
-                                                 " has disconnected before the reply ended. Plug it in "
-                                                 "again, then open the port again.");
+    if (wait == CRingBuffer::EWait::Gone) return ReportDisconnected(port, " before the reply ended");
   }
   return TOBREL_OK;
 }

@@ -13,12 +13,7 @@ namespace tobrel {
 
 namespace {
 
-// The latest call of this thread: the code it answered and what it said about it.
-struct SLastCall {
-  uint32_t nCode = TOBREL_OK;
-  std::string strDetail;
-};
-thread_local SLastCall t_lastCall;
+thread_local CLastMessage t_lastMessage;
 
 // The generic text of each code: what happened, then what to do about it when that is one
 // of the shared phrases.
@@ -31,8 +26,8 @@ struct SGenericText {
 constexpr SGenericText kGenericTexts[] = {
     {TOBREL_OK, "OK", nullptr},
     {TOBREL_ERR_PORT_NUMBER, "There is no such port:", kChoosePort},
-    {TOBREL_ERR_NOT_OPEN, "The port is not open. Open it first.", nullptr},
-    {TOBREL_ERR_IN_USE, "The port is in use by another program. Close that program or choose another port.", nullptr},
+    {TOBREL_ERR_NOT_OPEN, "The port is not open.", kOpenFirst},
+    {TOBREL_ERR_IN_USE, "The port is in use by another program.", kInUseAdvice},
     {TOBREL_ERR_NO_DEVICE, "The port has no device. Plug one in and open again, or set QUORVEL_COMn to its device.",
      nullptr},
     {TOBREL_ERR_NO_HARDWARE,
@@ -90,16 +85,15 @@ std::string GenericText(uint32_t nCode) {
   return strText;
 }
 
-uint32_t Report(uint32_t nCode, std::string strMessage) {
-  t_lastCall = {nCode, std::move(strMessage)};
-  return nCode;
-}
+uint32_t Report(uint32_t nCode, std::string strMessage) { return t_lastMessage.Report(nCode, std::move(strMessage)); }
+
+CLastMessage& LastMessage() { return t_lastMessage; }
 
 std::string MessageText(uint32_t nCode) {
-  if (nCode == t_lastCall.nCode && !t_lastCall.strDetail.empty()) return t_lastCall.strDetail;
-  // A close that dropped queued bytes still closed the port: the text for 0 after it, which
-  // a caller shows for its last successful send, tells the drop instead of a plain "OK".
-  if (nCode == TOBREL_OK && t_lastCall.nCode == TOBREL_ERR_SEND_DROPPED) return t_lastCall.strDetail;
+  // A close that dropped queued bytes still closed the port. A caller shows the text of its
+  // last open or send after it, whatever that answered: that text tells the drop.
+  if (t_lastMessage.Code() == TOBREL_ERR_SEND_DROPPED) return t_lastMessage.Detail();
+  if (const std::string* pDetail = t_lastMessage.DetailOf(nCode)) return *pDetail;
   return GenericText(nCode);
 }
 
@@ -109,8 +103,4 @@ std::string PortPrefix(uint8_t nPort) { return PortName(nPort) + ": "; }
 
 using namespace tobrel;
 
-extern "C" const char16_t* GetSerialErrorMessage(uint32_t result) {
-  thread_local std::u16string t_strMessage;
-  t_strMessage = WidenUtf8(MessageText(result));
-  return t_strMessage.c_str();
-}
+extern "C" const char16_t* GetSerialErrorMessage(uint32_t result) { return LastMessage().Show(MessageText(result)); }

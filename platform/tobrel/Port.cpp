@@ -20,6 +20,7 @@
 #include "Messages.h"
 #include "PortMap.h"
 #include "SerialDevices.h"
+#include "SystemText.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
@@ -151,9 +152,7 @@ uint32_t CPort::ReportOpenError(int nErrno) const {
       return Report(TOBREL_ERR_PERMISSION, strWhere + ": permission denied. " + PermissionAdvice(m_strPath));
     case EBUSY:
     case EWOULDBLOCK:
-      return Report(TOBREL_ERR_IN_USE, strWhere +
-                                           " is in use by another program. "
-                                           "Close that program or choose another port.");
+      return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by another program. " + kInUseAdvice);
     case ENOTTY:
     case EINVAL:
       return Report(TOBREL_ERR_NOT_A_TTY, strWhere + " is not a serial port. " + AdapterHint(m_nPort));
@@ -237,8 +236,8 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
       return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not tell its settings: " + SystemError(errno) + ".");
     const std::string strMismatch = DescribeMismatch(flags, tio.c_cflag, nBaudRead);
     if (!strMismatch.empty())
-      return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " did not take the settings: " + strMismatch +
-                                                     ". Pick settings that the adapter supports.");
+      return Report(TOBREL_ERR_SETTINGS_REFUSED,
+                    strWhere + " did not take the settings: " + strMismatch + ". " + kSettingsAdvice);
   }
   m_flags = flags;
   m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
@@ -262,13 +261,21 @@ uint64_t CPort::Close() {
   return nDropped;
 }
 
+uint32_t ReportDisconnected(const CPort& port, const std::string& strWhile) {
+  return Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port.Number()) + port.Device() + " has disconnected" + strWhile +
+                                             ". Everything received before is kept. " + kReplugAdvice);
+}
+
+std::shared_ptr<CPort> FindPort(uint8_t nPort) {
+  if (!IsValidPort(nPort)) return nullptr;
+  std::lock_guard lock(g_mtxTable);
+  return g_table.apPorts[nPort];
+}
+
 uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort) {
   if (!IsValidPort(nPort)) return ReportPortNumber(nPort);
-  {
-    std::lock_guard lock(g_mtxTable);
-    pPort = g_table.apPorts[nPort];
-  }
-  if (!pPort) return Report(TOBREL_ERR_NOT_OPEN, PortName(nPort) + " is not open. Open it first.");
+  pPort = FindPort(nPort);
+  if (!pPort) return Report(TOBREL_ERR_NOT_OPEN, PortName(nPort) + " is not open. " + kOpenFirst);
   return TOBREL_OK;
 }
 
@@ -320,8 +327,4 @@ extern "C" uint32_t Close_Com(uint8_t port) {
   return Report(TOBREL_OK, PortName(port) + " is closed (" + pPort->Device() + ")");
 }
 
-extern "C" const char16_t* GetSerialPortMap() {
-  thread_local std::u16string t_strMap;
-  t_strMap = WidenUtf8(DescribePortMap(MapPorts()));
-  return t_strMap.c_str();
-}
+extern "C" const char16_t* GetSerialPortMap() { return LastMessage().Show(DescribePortMap(MapPorts())); }

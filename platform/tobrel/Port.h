@@ -35,7 +35,6 @@ class CPort {
   // The device as the user knows it ("/dev/ttyUSB0"), and the path that was opened.
   const std::string& Device() const { return m_strDevice; }
   const std::string& Path() const { return m_strPath; }
-  const SLineFlags& Flags() const { return m_flags; }
   bool IsGone() const { return m_ring.IsGone(); }
   // The device hung up, even if the reader has not seen it yet.
   bool IsHungUp() const;
@@ -63,6 +62,12 @@ class CPort {
   std::mutex m_mtxIo;
 };
 
+// The port's device went away; strWhile says during what (" before the reply ended"), when
+// that matters.
+uint32_t ReportDisconnected(const CPort& port, const std::string& strWhile = {});
+
+// The open port, or null; for queries, which report nothing.
+std::shared_ptr<CPort> FindPort(uint8_t nPort);
 // TOBREL_OK and the open port, or TOBREL_ERR_PORT_NUMBER / TOBREL_ERR_NOT_OPEN (reported).
 uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort);
 

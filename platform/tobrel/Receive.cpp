@@ -42,10 +42,9 @@ uint32_t ReportLoss(const CPort& port, const CRingBuffer::SLoss& loss) {
 }
 
 uint32_t ReportGone(const CPort& port, size_t nBuffered, uint16_t nCount) {
-  std::string strText = PortPrefix(port.Number()) + port.Device() + " has disconnected";
-  if (nBuffered != 0 && nCount > nBuffered)
-    strText += " (" + std::to_string(nBuffered) + " of the " + std::to_string(nCount) + " bytes asked for came)";
-  return Report(TOBREL_ERR_DISCONNECTED, strText + ". Everything received before is kept. " + kReplugAdvice);
+  if (nBuffered == 0 || nCount <= nBuffered) return ReportDisconnected(port);
+  return ReportDisconnected(
+      port, " (" + std::to_string(nBuffered) + " of the " + std::to_string(nCount) + " bytes asked for came)");
 }
 
 }  // namespace
@@ -54,21 +53,19 @@ uint32_t ReportGone(const CPort& port, size_t nBuffered, uint16_t nCount) {
 
 using namespace tobrel;
 
+// The two queries leave this thread's last message as it was: a caller polls them.
 extern "C" uint32_t DataSizeInCom(uint8_t port) {
-  std::shared_ptr<CPort> pPort;
-  if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
+  const std::shared_ptr<CPort> pPort = FindPort(port);
+  if (!pPort) return 0;
   const CRingBuffer& ring = pPort->Ring();
   const size_t nSize = ring.Size();
-  const CWriter::SBacklog backlog = pPort->Writer().Backlog();
-  if (backlog.bStalled) ReportStall(*pPort, backlog);
   const bool bNews = ring.HasNews() || pPort->Writer().StallReportPending() || CaptureReportPending();
   return nSize == 0 && bNews ? 1 : static_cast<uint32_t>(nSize);
 }
 
 extern "C" uint64_t LostBytesInCom(uint8_t port) {
-  std::shared_ptr<CPort> pPort;
-  if (LookUpPort(port, pPort) != TOBREL_OK) return 0;
-  return pPort->Ring().LostTotal();
+  const std::shared_ptr<CPort> pPort = FindPort(port);
+  return pPort ? pPort->Ring().LostTotal() : 0;
 }
 
 extern "C" uint16_t Receive_Binary(uint8_t port, uint8_t* buffer, uint16_t timeout, uint16_t count, uint32_t* elapsed) {

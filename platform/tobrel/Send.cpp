@@ -19,11 +19,6 @@ std::string Seconds(std::chrono::milliseconds duration) {
 
 std::string Bytes(uint64_t nCount) { return std::to_string(nCount) + (nCount == 1 ? " byte" : " bytes"); }
 
-uint32_t ReportDisconnected(const CPort& port) {
-  return Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port.Number()) + port.Device() +
-                                             " has disconnected. Plug it in again, then open the port again.");
-}
-
 uint32_t ReportFull(const CPort& port, uint32_t nCount) {
   const CWriter::SBacklog backlog = port.Writer().Backlog();
   return Report(TOBREL_ERR_SEND_QUEUE_FULL, PortPrefix(port.Number()) + "the " + Bytes(nCount) +

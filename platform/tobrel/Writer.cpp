@@ -77,11 +77,6 @@ bool CWriter::StallReportPending() const {
   return !m_bStallTold && BacklogLocked(Clock::now()).bStalled;
 }
 
-int CWriter::Failure() const {
-  std::lock_guard lock(m_mtx);
-  return m_nFailure;
-}
-
 CWriter::EQueue CWriter::Queue(const uint8_t* pData, size_t nCount, const std::function<void()>& onQueued) {
   {
     std::lock_guard lock(m_mtx);

@@ -41,8 +41,6 @@ class CWriter {
   // True once for each stall, until the device takes bytes again.
   bool TakeStallReport(SBacklog& backlog);
   bool StallReportPending() const;
-  // The errno value that ended writing, or 0.
-  int Failure() const;
 
   // Lets the queue drain for up to limit, then stops and drops what is left, in the
   // driver's buffer too; answers the count dropped. Harmless twice.

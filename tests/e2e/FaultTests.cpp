@@ -278,6 +278,14 @@ TEST_F(CFaultTest, ClosingWhileBytesWaitSaysHowManyWereDropped) {
     const uint64_t nDropped = std::stoull(Status().substr(strClosed.size()));
     EXPECT_GT(nDropped, 0u);
     EXPECT_LT(nDropped, 200001u);
+    // After a send that was refused, the close still says what it dropped.
+    Click(IDC_BUTTON_OPEN);
+    for (int nSends = 0; nSends < 10 && Status().find(" were not sent: ") == std::string::npos; ++nSends)
+      Click(IDC_BUTTON_SEND);
+    ASSERT_NE(Status().find(" were not sent: the output queue holds "), std::string::npos) << Status();
+    Click(IDC_BUTTON_CLOSE);
+    EXPECT_TRUE(Status().starts_with(strClosed)) << Status();
+    EXPECT_TRUE(Status().ends_with(" queued bytes could not go out within 1 s and were dropped.")) << Status();
     // A clean close afterwards says only that.
     Click(IDC_BUTTON_OPEN);
     Click(IDC_BUTTON_CLOSE);

@@ -4,9 +4,13 @@
 #include <string>
 #include <thread>
 
+#include "LastMessage.h"
 #include "Messages.h"
+#include "PallixSDK.h"
+#include "Phrases.h"
 #include "SystemText.h"
 #include "Tobrel.h"
+#include "TobrelQueries.h"
 #include "TobrelResults.h"
 
 using namespace tobrel;
@@ -77,4 +81,50 @@ TEST(TobrelMessages, DetailsOfTheLatestFailureAndOneBufferPerThread) {
                       "b\xC3"),
             u"a\uFFFDb\uFFFD");
   EXPECT_EQ(WidenUtf8("\xED\xA0\x80"), u"\uFFFD");
+}
+
+TEST(TobrelMessages, ALastMessageKeepsTheDetailOfTheCodeItsCallAnswered) {
+  CLastMessage last;
+  EXPECT_EQ(last.DetailOf(0), nullptr);
+  EXPECT_EQ(last.Report(0xFF07, "COM2: /dev/tty0 is a virtual console."), 0xFF07u);
+  ASSERT_NE(last.DetailOf(0xFF07), nullptr);
+  EXPECT_EQ(*last.DetailOf(0xFF07), "COM2: /dev/tty0 is a virtual console.");
+  EXPECT_EQ(last.DetailOf(0), nullptr);
+  // A call that says nothing of its own leaves the code to its generic text.
+  last.Report(0, "");
+  EXPECT_EQ(last.DetailOf(0), nullptr);
+  EXPECT_EQ(std::u16string(last.Show("/dev/t\xC3\xA9st")), u"/dev/t\u00E9st");
+}
+
+TEST(TobrelMessages, TheTerminalShowsAPhraseAsASentenceOfItsOwn) {
+  EXPECT_EQ(Sentence(kChoosePort), u"Choose a COM port from the list or type one, COM1 to COM10");
+  EXPECT_EQ(Sentence(kReplugAdvice), u"Plug it in and press Open Com.");
+  EXPECT_EQ(Sentence(""), u"");
+  // The library says the same words inside its own sentences.
+  EXPECT_NE(std::u16string(GetSerialErrorMessage(TOBREL_ERR_PORT_NUMBER)).find(WidenUtf8(kChoosePort)),
+            std::u16string::npos);
+}
+
+TEST(TobrelMessages, TheSerialLibraryAndTheSdkEachKeepTheirOwnLastMessage) {
+  EXPECT_EQ(Open_Com(0, 9600, 8, 0, 0), TOBREL_ERR_PORT_NUMBER);
+  EXPECT_EQ(ChangeSlotToKestra(9), PALLIX_ERR_SLOT);
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_ERR_PORT_NUMBER)),
+            u"Port 0 is not a port: choose a COM port from the list or type one, COM1 to COM10.");
+  EXPECT_EQ(std::u16string(GetPallixMessage(PALLIX_ERR_SLOT)),
+            u"The controller did not switch to slot 9: slots are 1 to 8.");
+  EXPECT_EQ(std::u16string(GetPallixMessage(PALLIX_OK)), u"The controller switched slots.");
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_OK)), u"OK");
+}
+
+TEST(TobrelMessages, QueriesLeaveTheLastMessageAsItWas) {
+  // As after a Close Com, while the receive poll goes on asking.
+  EXPECT_EQ(Open_Com(4, 0, 8, 0, 0), TOBREL_ERR_BAUD);
+  const std::u16string strRefused = GetSerialErrorMessage(TOBREL_ERR_BAUD);
+  EXPECT_EQ(strRefused, u"COM4: No baud rate chosen: choose a baud rate from the list or type one in bits per second.");
+  EXPECT_EQ(DataSizeInCom(4), 0u);
+  EXPECT_EQ(DataSizeInCom(0), 0u);
+  EXPECT_EQ(LostBytesInCom(4), 0u);
+  EXPECT_EQ(LostBytesInCom(11), 0u);
+  GetSerialPortMap();
+  EXPECT_EQ(std::u16string(GetSerialErrorMessage(TOBREL_ERR_BAUD)), strRefused);
 }

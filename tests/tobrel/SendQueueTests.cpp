@@ -90,7 +90,11 @@ TEST(TobrelSendQueue, AStalledDeviceIsToldAndAFullQueueAnswersAtOnce) {
   EXPECT_GT(nWaiting, 500000u);
   EXPECT_LE(nWaiting, vecHalf.size());
   EXPECT_GE(std::strtod(strStalled.c_str() + strStalled.find("waited ") + 7, nullptr), 1.0) << strStalled;
+  // The size query says there is news but leaves the message of the latest call.
+  EXPECT_EQ(Open_Com(6, 2400, 9, 0, 0), TOBREL_ERR_DATA_BITS);
+  const std::string strRefused = MessageOf(TOBREL_ERR_DATA_BITS);
   EXPECT_EQ(DataSizeInCom(6), 1u);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_DATA_BITS), strRefused);
   uint8_t abyBuffer[1024];
   uint32_t nElapsed = 0;
   EXPECT_EQ(Receive_Binary(6, abyBuffer, 100, 1, &nElapsed), TOBREL_ERR_SEND_STALLED);

@@ -156,7 +156,10 @@ TEST_F(CTransferTest, DeviceGoneMidStreamAndBackAgain) {
 
   const uint8_t abyHello[] = "hello";
   EXPECT_EQ(Send_Binary(7, abyHello, 5, 0), TOBREL_ERR_DISCONNECTED);
-  EXPECT_NE(MessageOf(TOBREL_ERR_DISCONNECTED).find("COM7: " + strLink + " has disconnected"), std::string::npos);
+  // One wording wherever the device's going is met, with what was under way when it matters.
+  const std::string strGone = "COM7: " + strLink + " has disconnected";
+  const std::string strAdvice = ". Everything received before is kept. Plug it in and press Open Com.";
+  EXPECT_EQ(MessageOf(TOBREL_ERR_DISCONNECTED), strGone + strAdvice);
   // Whole blocks while they last; the reader's end makes the last short one answer at once.
   std::vector<uint8_t> vecReceived;
   uint8_t abyBlock[1024];
@@ -165,6 +168,8 @@ TEST_F(CTransferTest, DeviceGoneMidStreamAndBackAgain) {
   while ((nResult = Receive_Binary(7, abyBlock, 10000, 1023, &nElapsed)) == TOBREL_OK)
     vecReceived.insert(vecReceived.end(), abyBlock, abyBlock + 1023);
   EXPECT_EQ(nResult, TOBREL_ERR_DISCONNECTED);
+  EXPECT_TRUE(MessageOf(TOBREL_ERR_DISCONNECTED).starts_with(strGone + " ("));
+  EXPECT_TRUE(MessageOf(TOBREL_ERR_DISCONNECTED).ends_with(" of the 1023 bytes asked for came)" + strAdvice));
   const uint32_t nRest = DataSizeInCom(7);
   ASSERT_LT(nRest, 1023u);
   ASSERT_EQ(Receive_Binary(7, abyBlock, 100, static_cast<uint16_t>(nRest), &nElapsed), TOBREL_OK);
@@ -176,6 +181,7 @@ TEST_F(CTransferTest, DeviceGoneMidStreamAndBackAgain) {
   EXPECT_LT(nElapsed, 10000u);
   char szReply[TOBREL_REPLY_SIZE];
   EXPECT_EQ(Receive_Cmd(7, szReply, 10000, 0, &nElapsed), TOBREL_ERR_DISCONNECTED);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_DISCONNECTED), strGone + " before the reply ended" + strAdvice);
   EXPECT_EQ(Send_Cmd(7, "$00M", 0, 0), TOBREL_ERR_DISCONNECTED);
 
   // Gone for good: the link points nowhere. (The freed pseudo-terminal's number may already
