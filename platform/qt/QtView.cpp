@@ -39,7 +39,9 @@ CQtView::CQtView() {
   win::AddWindowObserver(this);
   m_timerPump.Rearm();
   connect(&m_signalNotifier, &QSocketNotifier::activated, this, [this] {
-    while (int nSignal = m_signals.Next()) EndAll(nSignal);
+    // As on a Cancel that asks nothing: no confirmation box holds the ending up.
+    while (int nSignal = m_signals.Next()) EndModalDialogs(IDCANCEL, nSignal);
+    QuitEndedLoops();
   });
 }
 
@@ -252,13 +254,6 @@ void CQtView::QuitEndedLoops() {
     if (IsDialogEnded(run.hDlg)) run.pLoop->quit();
 }
 
-// As on a Cancel that asks nothing: no confirmation box holds the ending up.
-void CQtView::EndAll(int nSignal) {
-  if (!m_nEndingSignal) m_nEndingSignal = nSignal;
-  EndModalDialogs(IDCANCEL);
-  QuitEndedLoops();
-}
-
 void CQtView::RunModalLoop(HWND hDlg) {
   auto* pDialog = dynamic_cast<CDialogWindow*>(Find(hDlg));
   if (!pDialog) return;
@@ -287,8 +282,6 @@ void CQtView::RunModalLoop(HWND hDlg) {
 
   QEventLoop loop;
   m_vecModalRuns.push_back({hDlg, &loop});
-  // A signal that came before the loop started ends it at once.
-  if (m_nEndingSignal) EndDialog(hDlg, IDCANCEL);
   // Whatever ended the dialog, the loop ends before it waits again.
   auto connection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
                             [this] { QuitEndedLoops(); });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -16,6 +17,11 @@ win::FontMetricsProvider g_fontMetrics;
 win::CModalHost* g_pModalHost = nullptr;
 // The dialogs in their modal run, innermost last.
 std::vector<HWND> g_vecModal;
+struct CPendingEnd {
+  int nResult;
+  int nSignal;
+};
+std::optional<CPendingEnd> g_pendingEnd;
 
 // Headless real time: deliver timers until the dialog ends.
 class CRealTimeHost final : public win::CModalHost {
@@ -69,6 +75,10 @@ RECT MapDialogRect(const RECT& dlu, SIZE base) {
 
 void SetModalHost(CModalHost* pHost) { g_pModalHost = pHost; }
 
+int EndingSignal() { return g_pendingEnd ? g_pendingEnd->nSignal : 0; }
+
+void ForgetPendingEnd() { g_pendingEnd.reset(); }
+
 void CScriptModalHost::RunModalLoop(HWND hDlg) {
   ++m_nDepth;
   const auto& script = m_nDepth == 1 ? m_script : m_nested;
@@ -116,6 +126,7 @@ int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC pro
   bool bDisableOwner = IsWindow(hParent) && IsWindowEnabled(hParent);
   if (bDisableOwner) EnableWindow(hParent, false);
   HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
+  if (g_pendingEnd) EndDialog(hDlg, g_pendingEnd->nResult);
   if (!IsDialogEnded(hDlg)) {
     static CRealTimeHost realTime;
     g_vecModal.push_back(hDlg);
@@ -138,8 +149,9 @@ BOOL EndDialog(HWND hDlg, int nResult) {
 
 bool IsDialogEnded(HWND hDlg) { return !IsWindow(hDlg) || hDlg->bEnded; }
 
-void EndModalDialogs(int nResult) {
-  for (HWND hDlg : g_vecModal) EndDialog(hDlg, nResult);
+void EndModalDialogs(int nResult, int nSignal) {
+  if (!g_pendingEnd) g_pendingEnd = CPendingEnd{nResult, nSignal};
+  for (HWND hDlg : g_vecModal) EndDialog(hDlg, g_pendingEnd->nResult);
 }
 
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious) {

@@ -199,7 +199,7 @@ TEST_F(CViewBoxTest, ASignalWhileTheBoxAsksEndsTheBoxAndTheDialogUnanswered) {
     ASSERT_NE(hBox, nullptr);
     ASSERT_NE(hBox, m_hDlg);
     EXPECT_TRUE(IsDialogEnded(m_hDlg));
-    EXPECT_EQ(m_pView->EndingSignal(), SIGTERM);
+    EXPECT_EQ(win::EndingSignal(), SIGTERM);
   });
   EXPECT_EQ(nResult, IDCANCEL);
 }

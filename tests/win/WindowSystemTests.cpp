@@ -1,6 +1,8 @@
-// The platform rules the terminal depends on: lists, timers, the clock and
-// the notifications a view gets.
+// The platform rules the terminal depends on: lists, timers, the clock,
+// the notifications a view gets and the modal runs.
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 #include "Dialog.h"
 #include "Timer.h"
@@ -160,6 +162,53 @@ TEST_F(CWindowSystemTest, ViewsHearAppendsAsAppendsAndOtherChangesAsReplacements
   EXPECT_EQ(recorder.changes, (std::vector<size_t>{win::CWindowObserver::kReplaced, 3, win::CWindowObserver::kReplaced,
                                                    win::CWindowObserver::kReplaced}));
   EXPECT_EQ(GetWindowText(hEdit), u"abcdef");
+}
+
+// A modal run of a dialog with one button, owned by hOwner.
+int RunBox(HWND hOwner) {
+  win::DialogTemplate tmpl{WS_POPUP | WS_VISIBLE,
+                           0,
+                           0,
+                           0,
+                           60,
+                           30,
+                           u"box",
+                           u"System",
+                           8,
+                           {{WindowClass::Button, WS_VISIBLE | WS_TABSTOP, IDOK, u"OK", 5, 5, 50, 14}}};
+  return DialogBoxIndirect(tmpl, hOwner, CMessageLog::Proc, nullptr);
+}
+
+TEST_F(CWindowSystemTest, APendingEndEndsTheRunningDialogsAndEveryModalRunStartedLater) {
+  int nBoxScripts = 0;
+  int nBox = 0;
+  win::CScriptModalHost host(
+      [&](HWND hDlg) {
+        EXPECT_EQ(win::EndingSignal(), 0);
+        EXPECT_FALSE(IsWindowEnabled(m_hDlg));
+        EndModalDialogs(IDCANCEL, SIGTERM);
+        EXPECT_TRUE(IsDialogEnded(hDlg));
+        // A second signal changes neither the result nor the signal kept.
+        EndModalDialogs(IDABORT, SIGINT);
+        // A box asked for afterwards ends before its loop runs.
+        nBox = RunBox(hDlg);
+      },
+      IDOK, [&](HWND) { ++nBoxScripts; });
+  win::SetModalHost(&host);
+  EXPECT_EQ(RunBox(m_hDlg), IDCANCEL);
+  EXPECT_EQ(nBox, IDCANCEL);
+  EXPECT_EQ(nBoxScripts, 0);
+  EXPECT_EQ(win::EndingSignal(), SIGTERM);
+  EXPECT_TRUE(IsWindowEnabled(m_hDlg));
+  // So does a dialog run after the one the signal ended.
+  EXPECT_EQ(RunBox(m_hDlg), IDCANCEL);
+
+  win::ForgetPendingEnd();
+  EXPECT_EQ(win::EndingSignal(), 0);
+  win::CScriptModalHost quiet([](HWND) {}, IDOK);
+  win::SetModalHost(&quiet);
+  EXPECT_EQ(RunBox(m_hDlg), IDOK);
+  win::SetModalHost(nullptr);
 }
 
 }  // namespace
