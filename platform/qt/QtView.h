@@ -78,6 +78,8 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   CViewWindow* Find(HWND hWnd) const;
   void Watch(QObject* pObject, HWND hWnd);
   bool HandleKey(HWND hWnd, QKeyEvent* pEvent);
+  bool HandleMnemonic(HWND hWnd, QKeyEvent* pEvent);
+  static HWND DialogOf(HWND hWnd);
   void HandleFocusIn(HWND hWnd, Qt::FocusReason reason);
   void ShowFocus(HWND hWnd);
   void QuitEndedLoops();

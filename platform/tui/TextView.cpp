@@ -320,6 +320,11 @@ void CTextView::HandleInput(const SInput& in) {
     HandleMouse(in);
     return;
   }
+  // A character with Alt is no typing; alone, the focused control has it first.
+  if (in.key == EKey::Char && in.bAlt) {
+    PressMnemonic(hDlg, in);
+    return;
+  }
   HWND hFocus = GetFocus();
   if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == hDlg && p->Key(in)) return;
   switch (in.key) {
@@ -333,9 +338,20 @@ void CTextView::HandleInput(const SInput& in) {
     case EKey::Escape:
       win::input::PressKey(hDlg, VK_ESCAPE);
       break;
+    case EKey::Char:
+      PressMnemonic(hDlg, in);
+      break;
     default:
       break;
   }
+}
+
+// A letter or digit may be a button's mnemonic; the dialog manager's keys for
+// them are the upper-case letters and the digits.
+void CTextView::PressMnemonic(HWND hDlg, const SInput& in) {
+  char32_t c = in.ch >= U'a' && in.ch <= U'z' ? in.ch - U'a' + U'A' : in.ch;
+  if ((c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9'))
+    win::input::PressKey(hDlg, static_cast<UINT>(c), in.bShift, in.bAlt);
 }
 
 void CTextView::HandleMouse(const SInput& in) {

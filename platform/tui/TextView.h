@@ -80,6 +80,7 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   // The terminal hung up (SIGHUP, or it went away): nothing more goes to it.
   static bool IsHungUp() { return win::EndingSignal() == SIGHUP; }
   void HandleInput(const SInput& in);
+  static void PressMnemonic(HWND hDlg, const SInput& in);
   void HandleMouse(const SInput& in);
   HWND ActiveDialog() const;
   bool DrawDialog(HWND hDlg, bool bAll);

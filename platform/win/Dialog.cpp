@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Clock.h"
+#include "Mnemonic.h"
 #include "Timer.h"
 #include "Window.h"
 #include "WindowRec.h"
@@ -53,6 +54,21 @@ int EnterCommand(HWND hDlg) {
   const auto& children = GetChildren(hDlg);
   auto itDefault = std::ranges::find_if(children, [](HWND h) { return IsPushButton(h, BS_DEFPUSHBUTTON); });
   return itDefault == children.end() ? IDOK : GetDlgCtrlID(*itDefault);
+}
+
+// An edit box or a list's field: a letter typed there is text, not a mnemonic.
+bool TakesTyping(HWND h) {
+  WindowClass cls = GetWindowClass(h);
+  return cls == WindowClass::Edit || cls == WindowClass::ComboBox;
+}
+
+bool ClickMnemonic(HWND hDlg, UINT vk, bool bAlt) {
+  if (!bAlt && TakesTyping(GetFocus())) return false;
+  for (HWND h : GetChildren(hDlg))
+    if (GetWindowClass(h) == WindowClass::Button && IsWindowVisible(h) && IsWindowEnabled(h) &&
+        win::MnemonicKey(GetWindowTextShared(h).View()) == vk)
+      return SendMessage(h, BM_CLICK, 0, 0) != FALSE;
+  return false;
 }
 
 }  // namespace
@@ -169,7 +185,7 @@ HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious) {
   return nullptr;
 }
 
-bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
+bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift, bool bAlt) {
   switch (vk) {
     case VK_TAB:
       if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), bShift)) SetFocus(hNext);
@@ -181,5 +197,5 @@ bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
       SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       return true;
   }
-  return false;
+  return vk != 0 && ClickMnemonic(hDlg, vk, bAlt);
 }

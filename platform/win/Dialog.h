@@ -68,5 +68,7 @@ void EndModalDialogs(int nResult, int nSignal);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
 // Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
 // Enter is the command of the focused push button, else of the default push
-// button, else the OK command; Escape is the Cancel command.
-bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift);
+// button, else the OK command; Escape is the Cancel command. A letter or digit
+// clicks the button whose mnemonic it is (&Yes: Y), with Alt, or without it
+// where the focused control takes no typing.
+bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift, bool bAlt = false);
