@@ -14,6 +14,7 @@
 #include "CWinApp.h"
 #include "CommandLine.h"
 #include "DesktopApplication.h"
+#include "Dialog.h"
 #include "QtView.h"
 #include "TextView.h"
 #include "Tobrel.h"
@@ -132,7 +133,7 @@ int RunDesktop(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
   qtview::CQtView view;
   const int nResult = AfxWinMain();
-  if (const int nSignal = view.EndingSignal()) EndAsSignalled(nSignal);
+  if (const int nSignal = win::EndingSignal()) EndAsSignalled(nSignal);
   return nResult;
 }
 
@@ -154,7 +155,7 @@ int RunText() {
   int nResult = AfxWinMain();
   // The terminal is restored first.
   view.Stop();
-  if (const int nSignal = view.EndingSignal()) EndAsSignalled(nSignal);
+  if (const int nSignal = win::EndingSignal()) EndAsSignalled(nSignal);
   return nResult;
 }
 

@@ -16,6 +16,11 @@ CButtonWindow::CButtonWindow(CQtView& view, HWND hWnd, QWidget* pParent)
   connect(this, &QPushButton::clicked, [this] { m_rView.Input(m_hWnd, [&] { win::input::Click(m_hWnd); }); });
 }
 
-void CButtonWindow::ShowText(size_t) { setText(ToQString(GetWindowTextShared(m_hWnd).View())); }
+void CButtonWindow::ShowText(size_t) {
+  // QPushButton shows the caption's mnemonic as the platform does; the key
+  // is the dialog manager's, so Qt's own shortcut for it goes.
+  setText(ToQString(GetWindowTextShared(m_hWnd).View()));
+  setShortcut(QKeySequence());
+}
 
 }  // namespace qtview

@@ -39,7 +39,9 @@ CQtView::CQtView() {
   win::AddWindowObserver(this);
   m_timerPump.Rearm();
   connect(&m_signalNotifier, &QSocketNotifier::activated, this, [this] {
-    while (int nSignal = m_signals.Next()) EndAll(nSignal);
+    // As on a Cancel that asks nothing: no confirmation box holds the ending up.
+    while (int nSignal = m_signals.Next()) EndModalDialogs(IDCANCEL, nSignal);
+    QuitEndedLoops();
   });
 }
 
@@ -226,15 +228,31 @@ bool CQtView::HandleKey(HWND hWnd, QKeyEvent* pEvent) {
       vk = VK_ESCAPE;
       break;
     default:
-      return false;
+      return HandleMnemonic(hWnd, pEvent);
   }
   if (pEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   // The dialog manager has these keys before any control does, a multi-line
   // box included: without want-return it passes Enter on to the dialog.
-  HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
-  Input(hWnd, [&] { win::input::PressKey(hDlg, vk, bShift); });
+  Input(hWnd, [&] { win::input::PressKey(DialogOf(hWnd), vk, bShift); });
   return true;
 }
+
+// A letter or digit, with Alt or without, may be a button's mnemonic; what the
+// dialog manager leaves goes on to the widget.
+bool CQtView::HandleMnemonic(HWND hWnd, QKeyEvent* pEvent) {
+  const int nKey = pEvent->key();
+  const bool bKey = (nKey >= Qt::Key_A && nKey <= Qt::Key_Z) || (nKey >= Qt::Key_0 && nKey <= Qt::Key_9);
+  if (!bKey || (pEvent->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) return false;
+  // Qt's letter and digit keys are the platform's virtual keys.
+  bool bClicked = false;
+  Input(hWnd, [&] {
+    bClicked = win::input::PressKey(DialogOf(hWnd), static_cast<UINT>(nKey), pEvent->modifiers() & Qt::ShiftModifier,
+                                    pEvent->modifiers() & Qt::AltModifier);
+  });
+  return bClicked;
+}
+
+HWND CQtView::DialogOf(HWND hWnd) { return GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd); }
 
 void CQtView::HandleFocusIn(HWND hWnd, Qt::FocusReason reason) {
   if (IsApplying()) return;
@@ -250,13 +268,6 @@ void CQtView::HandleFocusIn(HWND hWnd, Qt::FocusReason reason) {
 void CQtView::QuitEndedLoops() {
   for (const CModalRun& run : m_vecModalRuns)
     if (IsDialogEnded(run.hDlg)) run.pLoop->quit();
-}
-
-// As on a Cancel that asks nothing: no confirmation box holds the ending up.
-void CQtView::EndAll(int nSignal) {
-  if (!m_nEndingSignal) m_nEndingSignal = nSignal;
-  EndModalDialogs(IDCANCEL);
-  QuitEndedLoops();
 }
 
 void CQtView::RunModalLoop(HWND hDlg) {
@@ -287,8 +298,6 @@ void CQtView::RunModalLoop(HWND hDlg) {
 
   QEventLoop loop;
   m_vecModalRuns.push_back({hDlg, &loop});
-  // A signal that came before the loop started ends it at once.
-  if (m_nEndingSignal) EndDialog(hDlg, IDCANCEL);
   // Whatever ended the dialog, the loop ends before it waits again.
   auto connection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
                             [this] { QuitEndedLoops(); });

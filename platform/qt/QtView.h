@@ -2,7 +2,8 @@
 // in step with it, and a person's clicks, picks, typing, keys and closing
 // turned into the window system's user input, so that the same routing and
 // handlers run as in the tests. It is also the modal host, and it runs the
-// window timers on real time. SIGTERM, SIGINT and SIGHUP end every dialog.
+// window timers on real time. SIGTERM, SIGINT and SIGHUP go to the dialog
+// manager, which ends every dialog.
 #pragma once
 
 #include <QFont>
@@ -33,8 +34,6 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
 
   QWidget* Widget(HWND hWnd) const;
   HWND Window(const QObject* pObject) const;
-  // SIGTERM, SIGINT or SIGHUP when one of them ended the dialogs, else 0.
-  int EndingSignal() const { return m_nEndingSignal; }
 
   // A person's action on a window, unless it is the echo of a change the
   // view is applying.
@@ -79,10 +78,11 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   CViewWindow* Find(HWND hWnd) const;
   void Watch(QObject* pObject, HWND hWnd);
   bool HandleKey(HWND hWnd, QKeyEvent* pEvent);
+  bool HandleMnemonic(HWND hWnd, QKeyEvent* pEvent);
+  static HWND DialogOf(HWND hWnd);
   void HandleFocusIn(HWND hWnd, Qt::FocusReason reason);
   void ShowFocus(HWND hWnd);
   void QuitEndedLoops();
-  void EndAll(int nSignal);
 
   std::unordered_map<HWND, CViewWindow*> m_mapWindows;
   QHash<const QObject*, HWND> m_mapObjects;
@@ -98,7 +98,6 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   std::vector<CModalRun> m_vecModalRuns;
   view::CSignalPipe m_signals{SIGTERM, SIGINT, SIGHUP};
   QSocketNotifier m_signalNotifier{m_signals.Fd(), QSocketNotifier::Read};
-  int m_nEndingSignal = 0;
 };
 
 template <typename F>

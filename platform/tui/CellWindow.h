@@ -51,6 +51,8 @@ class CCellWindow {
 
  protected:
   bool HasFocus() const;
+  // The window or its dialog is disabled, as the dialog is while its box is up.
+  bool IsGreyed() const;
 
   CTextView& m_rView;
   HWND m_hWnd;

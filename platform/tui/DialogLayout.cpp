@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CellText.h"
+#include "Mnemonic.h"
 #include "Window.h"
 
 namespace tui {
@@ -65,7 +66,9 @@ SIZE ContentCells(HWND h) {
     }
     case WindowClass::Button:
       // A group box's caption between two blanks on its top line.
-      return IsGroupBox(h) ? SIZE{nText + 4, 2} : SIZE{nText + 2, 1};
+      // A push button's without the mark of its mnemonic.
+      return IsGroupBox(h) ? SIZE{nText + 4, 2}
+                           : SIZE{TextCells(win::ShownCaption(GetWindowTextShared(h).View()).strText) + 2, 1};
     case WindowClass::Edit:
       return IsRecord(h) ? SIZE{kMinRecordCx, kMinRecordCy} : SIZE{3, 1};
     case WindowClass::ComboBox:

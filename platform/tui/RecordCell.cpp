@@ -56,6 +56,7 @@ void CRecordCell::Draw(CScreen& screen) {
   int nCells = TextCells();
   auto rows = m_layout.Rows(text, m_top, PageRows());
   size_t nSelStart = m_selection.Start(), nSelEnd = m_selection.End();
+  const EStyle textStyle = IsGreyed() ? EStyle::Greyed : EStyle::Field;
   m_caret.reset();
   for (int i = 0; i < m_rect.cy; ++i) {
     int y = m_rect.y + i;
@@ -68,13 +69,13 @@ void CRecordCell::Draw(CScreen& screen) {
         int nWidth = CellWidth(c);
         if (x + nWidth > m_rect.x + nCells) break;
         if (nAt == m_selection.Caret()) m_caret = {x, y};
-        screen.PutChar(x, y, c, nAt >= nSelStart && nAt < nSelEnd ? EStyle::Selected : EStyle::Field);
+        screen.PutChar(x, y, c, nAt >= nSelStart && nAt < nSelEnd ? EStyle::Selected : textStyle);
         x += nWidth;
       }
       bool bCaretHere = m_selection.Caret() == row.nEnd && (row.bLastOfLine || row.nEnd == text.size());
       if (!m_caret && bCaretHere) m_caret = {std::min(x, m_rect.x + nCells - 1), y};
     }
-    screen.Put(x, y, u"", m_rect.x + nCells - x, EStyle::Field);
+    screen.Put(x, y, u"", m_rect.x + nCells - x, textStyle);
   }
   m_bFull = rows.size() >= PageRows();
   m_nShownEnd = rows.empty() ? 0 : rows.back().nEnd;

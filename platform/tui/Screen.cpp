@@ -19,7 +19,18 @@ namespace tui {
 
 namespace {
 
-enum EPair : short { kDialog = 1, kCaption, kField, kSelected, kButton, kFocused, kScrollBar, kThumb, kRequest };
+enum EPair : short {
+  kDialog = 1,
+  kCaption,
+  kField,
+  kSelected,
+  kButton,
+  kFocused,
+  kScrollBar,
+  kThumb,
+  kRequest,
+  kGreyed
+};
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -227,6 +238,7 @@ void CScreen::MakePairs() {
   init_extended_pair(kScrollBar, colour(kBlack), colour(kFace));
   init_extended_pair(kThumb, colour(kBlack), colour(kShadow));
   init_extended_pair(kRequest, colour(kBlack), colour(kWhite));
+  init_extended_pair(kGreyed, colour(kShadow), colour(kFace));
 }
 
 int CScreen::Attributes(EStyle style) const {
@@ -238,6 +250,8 @@ int CScreen::Attributes(EStyle style) const {
         return A_NORMAL;
       case EStyle::Field:
         return A_UNDERLINE;
+      case EStyle::Greyed:
+        return A_UNDERLINE | A_DIM;
       case EStyle::Button:
       case EStyle::ScrollBar:
         return A_BOLD;
@@ -283,17 +297,19 @@ short PairOf(EStyle style) {
       return kThumb;
     case EStyle::Request:
       return kRequest;
+    case EStyle::Greyed:
+      return kGreyed;
   }
   return kDialog;
 }
 
 }  // namespace
 
-void CScreen::PutChar(int x, int y, char32_t c, EStyle style) {
+void CScreen::PutChar(int x, int y, char32_t c, EStyle style, bool bMarked) {
   wchar_t text[2] = {static_cast<wchar_t>(ShownChar(c)), L'\0'};
   cchar_t cell;
   int nPair = m_depth == EColourDepth::None ? 0 : PairOf(style);
-  setcchar(&cell, text, static_cast<attr_t>(Attributes(style)), 0, &nPair);
+  setcchar(&cell, text, static_cast<attr_t>(Attributes(style) | (bMarked ? A_UNDERLINE : 0)), 0, &nPair);
   mvwadd_wch(stdscr, y, x, &cell);
 }
 
@@ -366,6 +382,10 @@ std::optional<SInput> CScreen::Read() {
         int nNext = wget_wch(stdscr, &next);
         if (nNext == KEY_CODE_YES && next == KEY_DOWN) {
           in.key = EKey::DropDown;
+        } else if (nNext == OK && next >= 0x20 && next != 0x7F) {
+          in.key = EKey::Char;
+          in.ch = static_cast<char32_t>(next);
+          in.bAlt = true;
         } else {
           if (nNext != ERR) unget_wch(static_cast<wchar_t>(next));
           in.key = EKey::Escape;

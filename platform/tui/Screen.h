@@ -20,6 +20,7 @@ enum class EStyle {
   Dialog,     // the dialog's colours
   Caption,    // the caption line
   Field,      // edit boxes, a list's field, record boxes: white
+  Greyed,     // a disabled record box: grey text on the face
   Selected,   // a highlighted list item, selected record text
   Button,     // a push button's face
   Focused,    // a push button with the focus
@@ -55,6 +56,7 @@ struct SInput {
   EKey key = EKey::None;
   char32_t ch = 0;
   bool bShift = false;
+  bool bAlt = false;  // a character typed with Alt
   EMouse mouse = EMouse::Press;
   int x = 0, y = 0;
 };
@@ -88,7 +90,8 @@ class CScreen {
   // Draws text at (x, y) in at most nCells cells, padding the rest with
   // blanks; control characters show as their pictures.
   void Put(int x, int y, std::u16string_view text, int nCells, EStyle style);
-  void PutChar(int x, int y, char32_t c, EStyle style);
+  // A marked character (a caption's mnemonic) is underlined.
+  void PutChar(int x, int y, char32_t c, EStyle style, bool bMarked = false);
   void Frame(const SCellRect& rect, EStyle style);
   void SetCursor(std::optional<std::pair<int, int>> cursor);
   void Invalidate();  // the next Flush sends every cell

@@ -226,7 +226,7 @@ bool CTextView::DrawDialog(HWND hDlg, bool bAll) {
 }
 
 void CTextView::Draw() {
-  if (!m_screen.IsStarted() || m_nEndingSignal == SIGHUP) return;
+  if (!m_screen.IsStarted() || IsHungUp()) return;
   if (m_bLayout) Layout();
   if (m_bTooSmall) {
     if (m_bRequestShown) return;
@@ -267,8 +267,6 @@ void CTextView::BeginModal(HWND hDlg) {
   }
   m_vecModal.push_back(hDlg);
   m_bLayout = true;
-  // A signal that came before the loop started ends it at once.
-  if (m_nEndingSignal) EndDialog(hDlg, IDCANCEL);
 }
 
 void CTextView::EndModal() {
@@ -285,7 +283,7 @@ void CTextView::Turn(int nMaxWaitMs) {
   }
   pollfd fds[2] = {{m_pSignals->Fd(), POLLIN, 0}, {m_screen.InputFd(), POLLIN, 0}};
   // A terminal that has gone away is not asked again.
-  nfds_t nFds = m_nEndingSignal == SIGHUP ? 1 : 2;
+  nfds_t nFds = IsHungUp() ? 1 : 2;
   if (poll(fds, nFds, nWait) > 0) {
     if (fds[0].revents & POLLIN)
       while (int nSignal = m_pSignals->Next()) HandleSignal(nSignal);
@@ -295,7 +293,7 @@ void CTextView::Turn(int nMaxWaitMs) {
       bool bGone = (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) ||
                    (ioctl(fds[1].fd, FIONREAD, &nWaiting) == 0 && nWaiting == 0);
       if (bGone) {
-        EndAll(SIGHUP);
+        EndModalDialogs(IDCANCEL, SIGHUP);
       } else {
         while (auto in = m_screen.Read()) HandleInput(*in);
       }
@@ -311,12 +309,8 @@ void CTextView::HandleSignal(int nSignal) {
     m_bLayout = true;
     return;
   }
-  EndAll(nSignal);
-}
-
-void CTextView::EndAll(int nSignal) {
-  if (!m_nEndingSignal) m_nEndingSignal = nSignal;
-  EndModalDialogs(IDCANCEL);
+  // As on a Cancel that asks nothing: no confirmation box holds the ending up.
+  EndModalDialogs(IDCANCEL, nSignal);
 }
 
 void CTextView::HandleInput(const SInput& in) {
@@ -324,6 +318,11 @@ void CTextView::HandleInput(const SInput& in) {
   if (!hDlg || in.key == EKey::None || m_bTooSmall) return;
   if (in.key == EKey::Mouse) {
     HandleMouse(in);
+    return;
+  }
+  // A character with Alt is no typing; alone, the focused control has it first.
+  if (in.key == EKey::Char && in.bAlt) {
+    PressMnemonic(hDlg, in);
     return;
   }
   HWND hFocus = GetFocus();
@@ -339,9 +338,20 @@ void CTextView::HandleInput(const SInput& in) {
     case EKey::Escape:
       win::input::PressKey(hDlg, VK_ESCAPE);
       break;
+    case EKey::Char:
+      PressMnemonic(hDlg, in);
+      break;
     default:
       break;
   }
+}
+
+// A letter or digit may be a button's mnemonic; the dialog manager's keys for
+// them are the upper-case letters and the digits.
+void CTextView::PressMnemonic(HWND hDlg, const SInput& in) {
+  char32_t c = in.ch >= U'a' && in.ch <= U'z' ? in.ch - U'a' + U'A' : in.ch;
+  if ((c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9'))
+    win::input::PressKey(hDlg, static_cast<UINT>(c), in.bShift, in.bAlt);
 }
 
 void CTextView::HandleMouse(const SInput& in) {

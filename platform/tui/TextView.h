@@ -6,6 +6,7 @@
 // signals and the window timers on real time, and draws what changed.
 #pragma once
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -35,9 +36,6 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   bool Start(FILE* pIn, FILE* pOut, std::string* pError);
   // Leaves the terminal as it was; also done on destruction.
   void Stop();
-  // SIGTERM, SIGINT or SIGHUP when one of them (or the terminal going away)
-  // ended the dialogs, else 0.
-  int EndingSignal() const { return m_nEndingSignal; }
 
   void RunModalLoop(HWND hDlg) override;
   // A modal run whose turns someone else takes (a benchmark's loop).
@@ -79,8 +77,10 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
  private:
   void Layout();
   void HandleSignal(int nSignal);
-  void EndAll(int nSignal);
+  // The terminal hung up (SIGHUP, or it went away): nothing more goes to it.
+  static bool IsHungUp() { return win::EndingSignal() == SIGHUP; }
   void HandleInput(const SInput& in);
+  static void PressMnemonic(HWND hDlg, const SInput& in);
   void HandleMouse(const SInput& in);
   HWND ActiveDialog() const;
   bool DrawDialog(HWND hDlg, bool bAll);
@@ -98,7 +98,6 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   bool m_bLayout = true;
   bool m_bTooSmall = false;
   bool m_bRequestShown = false;
-  int m_nEndingSignal = 0;
   std::optional<std::pair<int, int>> m_cursor;
 };
 

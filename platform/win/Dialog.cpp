@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "Clock.h"
+#include "Mnemonic.h"
 #include "Timer.h"
 #include "Window.h"
 #include "WindowRec.h"
@@ -16,6 +18,11 @@ win::FontMetricsProvider g_fontMetrics;
 win::CModalHost* g_pModalHost = nullptr;
 // The dialogs in their modal run, innermost last.
 std::vector<HWND> g_vecModal;
+struct CPendingEnd {
+  int nResult;
+  int nSignal;
+};
+std::optional<CPendingEnd> g_pendingEnd;
 
 // Headless real time: deliver timers until the dialog ends.
 class CRealTimeHost final : public win::CModalHost {
@@ -49,6 +56,21 @@ int EnterCommand(HWND hDlg) {
   return itDefault == children.end() ? IDOK : GetDlgCtrlID(*itDefault);
 }
 
+// An edit box or a list's field: a letter typed there is text, not a mnemonic.
+bool TakesTyping(HWND h) {
+  WindowClass cls = GetWindowClass(h);
+  return cls == WindowClass::Edit || cls == WindowClass::ComboBox;
+}
+
+bool ClickMnemonic(HWND hDlg, UINT vk, bool bAlt) {
+  if (!bAlt && TakesTyping(GetFocus())) return false;
+  for (HWND h : GetChildren(hDlg))
+    if (GetWindowClass(h) == WindowClass::Button && IsWindowVisible(h) && IsWindowEnabled(h) &&
+        win::MnemonicKey(GetWindowTextShared(h).View()) == vk)
+      return SendMessage(h, BM_CLICK, 0, 0) != FALSE;
+  return false;
+}
+
 }  // namespace
 
 namespace win {
@@ -68,6 +90,10 @@ RECT MapDialogRect(const RECT& dlu, SIZE base) {
 }
 
 void SetModalHost(CModalHost* pHost) { g_pModalHost = pHost; }
+
+int EndingSignal() { return g_pendingEnd ? g_pendingEnd->nSignal : 0; }
+
+void ForgetPendingEnd() { g_pendingEnd.reset(); }
 
 void CScriptModalHost::RunModalLoop(HWND hDlg) {
   ++m_nDepth;
@@ -116,6 +142,7 @@ int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC pro
   bool bDisableOwner = IsWindow(hParent) && IsWindowEnabled(hParent);
   if (bDisableOwner) EnableWindow(hParent, false);
   HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
+  if (g_pendingEnd) EndDialog(hDlg, g_pendingEnd->nResult);
   if (!IsDialogEnded(hDlg)) {
     static CRealTimeHost realTime;
     g_vecModal.push_back(hDlg);
@@ -138,8 +165,9 @@ BOOL EndDialog(HWND hDlg, int nResult) {
 
 bool IsDialogEnded(HWND hDlg) { return !IsWindow(hDlg) || hDlg->bEnded; }
 
-void EndModalDialogs(int nResult) {
-  for (HWND hDlg : g_vecModal) EndDialog(hDlg, nResult);
+void EndModalDialogs(int nResult, int nSignal) {
+  if (!g_pendingEnd) g_pendingEnd = CPendingEnd{nResult, nSignal};
+  for (HWND hDlg : g_vecModal) EndDialog(hDlg, g_pendingEnd->nResult);
 }
 
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious) {
@@ -157,7 +185,7 @@ HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious) {
   return nullptr;
 }
 
-bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
+bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift, bool bAlt) {
   switch (vk) {
     case VK_TAB:
       if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), bShift)) SetFocus(hNext);
@@ -169,5 +197,5 @@ bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift) {
       SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       return true;
   }
-  return false;
+  return vk != 0 && ClickMnemonic(hDlg, vk, bAlt);
 }

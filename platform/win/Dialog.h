@@ -27,6 +27,12 @@ class CModalHost {
 };
 void SetModalHost(CModalHost* pHost);
 
+// The signal of the pending end (EndModalDialogs), so the program can raise it
+// again once it has cleaned up; 0 while there is none.
+int EndingSignal();
+// Forgets the pending end, for a program run again in the same process.
+void ForgetPendingEnd();
+
 // A modal loop that is a script: the script drives the dialog, and a dialog
 // still open when it returns is ended with nResult. A modal run started
 // inside it (a message box) runs the nested script, or ends at once with
@@ -55,11 +61,14 @@ HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC
 int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData);
 BOOL EndDialog(HWND hDlg, int nResult);
 bool IsDialogEnded(HWND hDlg);
-// Ends every dialog in its modal run with nResult, its procedure unasked, as when the
-// program is told to end.
-void EndModalDialogs(int nResult);
+// The program is told to end by nSignal: every dialog in its modal run ends with
+// nResult, its procedure unasked, and the end stays pending, so a modal run started
+// later ends at once with it too. The first end is the one kept.
+void EndModalDialogs(int nResult, int nSignal);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
 // Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
 // Enter is the command of the focused push button, else of the default push
-// button, else the OK command; Escape is the Cancel command.
-bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift);
+// button, else the OK command; Escape is the Cancel command. A letter or digit
+// clicks the button whose mnemonic it is (&Yes: Y), with Alt, or without it
+// where the focused control takes no typing.
+bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift, bool bAlt = false);

@@ -36,7 +36,7 @@ std::vector<CButtonSpec> Buttons(UINT type) {
     case MB_OKCANCEL:
       return {{IDOK, u"OK"}, {IDCANCEL, u"Cancel"}};
     case MB_YESNO:
-      return {{IDYES, u"Yes"}, {IDNO, u"No"}};
+      return {{IDYES, u"&Yes"}, {IDNO, u"&No"}};
     default:
       return {{IDOK, u"OK"}};
   }

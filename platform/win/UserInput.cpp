@@ -39,7 +39,9 @@ bool Key(HWND hCtl, UINT vk) {
   return true;
 }
 
-bool PressKey(HWND hDlg, UINT vk, bool bShift) { return Reachable(hDlg) && IsDialogMessage(hDlg, vk, bShift); }
+bool PressKey(HWND hDlg, UINT vk, bool bShift, bool bAlt) {
+  return Reachable(hDlg) && IsDialogMessage(hDlg, vk, bShift, bAlt);
+}
 
 bool Close(HWND hDlg) {
   if (!Reachable(hDlg)) return false;

@@ -26,8 +26,9 @@ bool Edit(HWND hField, std::u16string_view text);
 bool Focus(HWND hCtl);
 // WM_KEYDOWN: a key pressed on a control, for its class procedure.
 bool Key(HWND hCtl, UINT vk);
-// Keyboard navigation of the dialog manager.
-bool PressKey(HWND hDlg, UINT vk, bool bShift = false);
+// Keyboard navigation and mnemonics of the dialog manager; false when the
+// dialog manager had no use for the key.
+bool PressKey(HWND hDlg, UINT vk, bool bShift = false, bool bAlt = false);
 // The caption's close and OK buttons.
 bool Close(HWND hDlg);
 bool CaptionOk(HWND hDlg);

@@ -65,6 +65,7 @@ void CViewTest::SetUp() {
 
 void CViewTest::TearDown() {
   m_pView.reset();
+  win::ForgetPendingEnd();
   win::SetClock(nullptr);
 }
 

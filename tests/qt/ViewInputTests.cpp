@@ -3,6 +3,8 @@
 #include <signal.h>
 
 #include <QComboBox>
+#include <QImage>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -167,7 +169,7 @@ TEST_F(CViewBoxTest, EnterWithARecordShowsTheBoxAsAWindowAndItsButtonsAnswer) {
       EXPECT_FALSE(Dialog()->isEnabled());
       QPushButton* pNo = nullptr;
       for (HWND h : GetChildren(hBox))
-        if (GetWindowText(h) == u"No") pNo = dynamic_cast<QPushButton*>(m_pView->Widget(h));
+        if (GetWindowText(h) == u"&No") pNo = dynamic_cast<QPushButton*>(m_pView->Widget(h));
       ASSERT_NE(pNo, nullptr);
       QTest::mouseClick(pNo, Qt::LeftButton);
       bAnswered = true;
@@ -185,6 +187,85 @@ TEST_F(CViewBoxTest, EnterWithARecordShowsTheBoxAsAWindowAndItsButtonsAnswer) {
   EXPECT_EQ(nResult, IDCANCEL);
 }
 
+// What a record's viewport shows of its text: the pixels that differ from
+// its empty bottom-right corner, and the darkest of them.
+struct CInk {
+  int nPixels = 0;
+  int nDarkest = 255;
+};
+CInk InkOf(QWidget* pViewport) {
+  const QImage image = pViewport->grab().toImage();
+  const QRgb empty = image.pixel(image.width() - 3, image.height() - 3);
+  CInk ink;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (const QRgb pixel = image.pixel(x, y); pixel != empty) {
+        ++ink.nPixels;
+        ink.nDarkest = std::min(ink.nDarkest, qGray(pixel));
+      }
+  return ink;
+}
+
+TEST_F(CViewBoxTest, YAndNWithAltOrWithoutAnswerTheBoxWhileTheRecordsShowGreyedBehindIt) {
+  struct CAnswer {
+    Qt::Key askKey;
+    Qt::Key answerKey;
+    Qt::KeyboardModifiers modifiers;
+  };
+  const auto run = [&](std::initializer_list<CAnswer> answers) {
+    return RunDialog([&] {
+      ClickButton(IDC_BUTTON_OPEN);
+      const std::string strReceived = "$00M answered\r\n";
+      serial.Arrive(std::vector<uint8_t>(strReceived.begin(), strReceived.end()));
+      Advance(50);
+      ClickButton(IDC_BUTTON_SEND);
+      auto* pSend = Widget<QLineEdit>(IDC_EDIT_SEND);
+      QTest::mouseClick(pSend, Qt::LeftButton);
+      std::vector<QWidget*> records;
+      std::vector<CInk> before;
+      for (int id : {IDC_EDIT_RECEIVE_RECORD, IDC_EDIT_SEND_RECORD}) {
+        records.push_back(Widget<qtview::CRecordWindow>(id)->viewport());
+        before.push_back(InkOf(records.back()));
+        EXPECT_GT(before.back().nPixels, 0) << id;
+      }
+      for (const CAnswer& answer : answers) {
+        SCOPED_TRACE(QKeySequence(answer.answerKey | answer.modifiers).toString().toStdString());
+        bool bAsked = false;
+        QTimer::singleShot(0, [&] {
+          HWND hBox = GetParent(GetFocus());
+          ASSERT_NE(hBox, m_hDlg);
+          bAsked = true;
+          // QPushButton draws the & as the mnemonic's underline; the key is the
+          // dialog manager's, not a shortcut of Qt's.
+          QStringList captions;
+          for (HWND h : GetChildren(hBox))
+            if (auto* pButton = dynamic_cast<QPushButton*>(m_pView->Widget(h))) {
+              captions << pButton->text();
+              EXPECT_TRUE(pButton->shortcut().isEmpty());
+            }
+          EXPECT_EQ(captions, (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+          // The dialog behind keeps its records, drawn as a disabled control's.
+          for (size_t i = 0; i < records.size(); ++i) {
+            CInk greyed = InkOf(records[i]);
+            EXPECT_GT(greyed.nPixels, 0) << i;
+            EXPECT_GT(greyed.nDarkest, before[i].nDarkest) << i;
+          }
+          QTest::keyClick(m_pView->Widget(GetFocus()), answer.answerKey, answer.modifiers);
+          EXPECT_TRUE(IsDialogEnded(hBox));
+        });
+        QTest::keyClick(pSend, answer.askKey);
+        EXPECT_TRUE(bAsked);
+      }
+    });
+  };
+  // No keeps the session; Yes to Enter ends it as OK, Yes to Escape as Cancel.
+  EXPECT_EQ(run({{Qt::Key_Return, Qt::Key_N, Qt::NoModifier},
+                 {Qt::Key_Escape, Qt::Key_N, Qt::AltModifier},
+                 {Qt::Key_Return, Qt::Key_Y, Qt::AltModifier}}),
+            IDOK);
+  EXPECT_EQ(run({{Qt::Key_Escape, Qt::Key_Y, Qt::NoModifier}}), IDCANCEL);
+}
+
 TEST_F(CViewBoxTest, ASignalWhileTheBoxAsksEndsTheBoxAndTheDialogUnanswered) {
   int nResult = RunDialog([&] {
     ClickButton(IDC_BUTTON_SEND);
@@ -199,7 +280,7 @@ TEST_F(CViewBoxTest, ASignalWhileTheBoxAsksEndsTheBoxAndTheDialogUnanswered) {
     ASSERT_NE(hBox, nullptr);
     ASSERT_NE(hBox, m_hDlg);
     EXPECT_TRUE(IsDialogEnded(m_hDlg));
-    EXPECT_EQ(m_pView->EndingSignal(), SIGTERM);
+    EXPECT_EQ(win::EndingSignal(), SIGTERM);
   });
   EXPECT_EQ(nResult, IDCANCEL);
 }

@@ -328,13 +328,13 @@ TEST_F(CEndTest, EnterAndEscapeAskWhileARecordHoldsTextAndNoKeepsEverything) {
     ++nBoxes;
     EXPECT_EQ(GetWindowText(hBox), u"Quorvel");
     EXPECT_EQ(BoxText(hBox), u"End the terminal? The send and receive records will be lost.");
-    EXPECT_EQ(BoxButtons(hBox), (std::vector<std::u16string>{u"Yes", u"No"}));
+    EXPECT_EQ(BoxButtons(hBox), (std::vector<std::u16string>{u"&Yes", u"&No"}));
     // The dialog takes nothing while the box is up.
     EXPECT_FALSE(Click(IDC_BUTTON_SEND));
     if (bYes) {
-      EXPECT_TRUE(ClickBoxButton(hBox, u"Yes"));
+      EXPECT_TRUE(ClickBoxButton(hBox, u"&Yes"));
     } else if (nBoxes == 1) {
-      EXPECT_TRUE(ClickBoxButton(hBox, u"No"));
+      EXPECT_TRUE(ClickBoxButton(hBox, u"&No"));
     } else if (nBoxes == 2) {
       win::input::PressKey(hBox, VK_ESCAPE);
     } else {

@@ -229,6 +229,62 @@ TEST_F(CTextViewTest, TheDialogTalksToTheModulesOfTheSimulatedController) {
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 
+// The colour sequences just before the last row's strText on the coloured screen.
+std::string StyleBefore(const CTmuxSession& tmux, const std::string& strText) {
+  std::string strRow;
+  std::istringstream in(tmux.Screen(true));
+  for (std::string line; std::getline(in, line);)
+    if (line.find(strText) != std::string::npos) strRow = line;
+  size_t nText = strRow.find(strText), nStart = nText;
+  while (nStart != std::string::npos && nStart > 0 && strRow[nStart - 1] == 'm')
+    nStart = strRow.rfind("\033[", nStart - 1);
+  return nStart == std::string::npos ? "" : strRow.substr(nStart, nText - nStart);
+}
+
+TEST_F(CTextViewTest, TheBoxAnswersNAndYWithTheRecordsGreyedBehindIt) {
+  CSimulator sim(QUORVEL_SIM_PATH);
+  ASSERT_TRUE(sim.WaitReady());
+  CTmuxSession tmux(Command("QUORVEL_COM1=" + sim.Link() + " QUORVEL_BACKPLANE=" + sim.Backplane()), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:")) << tmux.Screen();
+  // Open Com, then four sends: the answers fill the receive record's rows
+  // down past the box that is to come.
+  tmux.Keys(
+      {"Tab", "Tab", "Tab", "Tab", "Tab", "Enter", "Tab", "Tab", "Tab", "Tab", "Space", "Space", "Space", "Space"});
+  const std::string strAnswer = "!00KESTRA-7017";
+  auto answers = [&](const std::string& strScreen) {
+    size_t n = 0;
+    for (size_t i = strScreen.find(strAnswer); i != std::string::npos; i = strScreen.find(strAnswer, i + 1)) ++n;
+    return n;
+  };
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string& s) { return answers(s) == 4; })) << tmux.Screen();
+  const std::string strShown = StyleBefore(tmux, strAnswer);
+
+  const std::string strAsk = "End the terminal?";
+  for (const char* pszKeep : {"n", "M-n"}) {
+    SCOPED_TRACE(pszKeep);
+    tmux.Keys({"Escape"});
+    ASSERT_TRUE(tmux.WaitForText(strAsk)) << tmux.Screen();
+    // The buttons show their mnemonics underlined, without the &.
+    const std::string strScreen = tmux.Screen();
+    EXPECT_NE(strScreen.find("Yes"), std::string::npos) << strScreen;
+    EXPECT_EQ(strScreen.find('&'), std::string::npos) << strScreen;
+    const std::string strColoured = tmux.Screen(true);
+    for (const char* pszMark : {"\033[4mY", "\033[4mN"}) EXPECT_NE(strColoured.find(pszMark), std::string::npos);
+    // The answers the box leaves uncovered are still there, greyed.
+    EXPECT_GE(answers(strScreen), 1u) << strScreen;
+    EXPECT_NE(StyleBefore(tmux, strAnswer), strShown);
+    tmux.Keys({pszKeep});
+    ASSERT_TRUE(tmux.WaitFor([&](const std::string& s) { return s.find(strAsk) == std::string::npos; }))
+        << tmux.Screen();
+    EXPECT_EQ(answers(tmux.Screen()), 4u) << tmux.Screen();
+    EXPECT_EQ(StyleBefore(tmux, strAnswer), strShown);
+  }
+  tmux.Keys({"Escape"});
+  ASSERT_TRUE(tmux.WaitForText(strAsk)) << tmux.Screen();
+  tmux.Keys({"y"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
 TEST_F(CTextViewTest, BytesGoOutOnThePortAndReceivedControlSequencesShowAsPictures) {
   CPseudoTerminal pty;
   CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave()), 80, 24);

@@ -1,8 +1,13 @@
-// The platform rules the terminal depends on: lists, timers, the clock and
-// the notifications a view gets.
+// The platform rules the terminal depends on: lists, timers, the clock,
+// the notifications a view gets and the modal runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+
 #include "Dialog.h"
+#include "MessageBox.h"
+#include "Mnemonic.h"
 #include "Timer.h"
 #include "UserInput.h"
 #include "VirtualClock.h"
@@ -160,6 +165,110 @@ TEST_F(CWindowSystemTest, ViewsHearAppendsAsAppendsAndOtherChangesAsReplacements
   EXPECT_EQ(recorder.changes, (std::vector<size_t>{win::CWindowObserver::kReplaced, 3, win::CWindowObserver::kReplaced,
                                                    win::CWindowObserver::kReplaced}));
   EXPECT_EQ(GetWindowText(hEdit), u"abcdef");
+}
+
+// A modal run of a dialog with one button, owned by hOwner.
+int RunBox(HWND hOwner) {
+  win::DialogTemplate tmpl{WS_POPUP | WS_VISIBLE,
+                           0,
+                           0,
+                           0,
+                           60,
+                           30,
+                           u"box",
+                           u"System",
+                           8,
+                           {{WindowClass::Button, WS_VISIBLE | WS_TABSTOP, IDOK, u"OK", 5, 5, 50, 14}}};
+  return DialogBoxIndirect(tmpl, hOwner, CMessageLog::Proc, nullptr);
+}
+
+TEST_F(CWindowSystemTest, APendingEndEndsTheRunningDialogsAndEveryModalRunStartedLater) {
+  int nBoxScripts = 0;
+  int nBox = 0;
+  win::CScriptModalHost host(
+      [&](HWND hDlg) {
+        EXPECT_EQ(win::EndingSignal(), 0);
+        EXPECT_FALSE(IsWindowEnabled(m_hDlg));
+        EndModalDialogs(IDCANCEL, SIGTERM);
+        EXPECT_TRUE(IsDialogEnded(hDlg));
+        // A second signal changes neither the result nor the signal kept.
+        EndModalDialogs(IDABORT, SIGINT);
+        // A box asked for afterwards ends before its loop runs.
+        nBox = RunBox(hDlg);
+      },
+      IDOK, [&](HWND) { ++nBoxScripts; });
+  win::SetModalHost(&host);
+  EXPECT_EQ(RunBox(m_hDlg), IDCANCEL);
+  EXPECT_EQ(nBox, IDCANCEL);
+  EXPECT_EQ(nBoxScripts, 0);
+  EXPECT_EQ(win::EndingSignal(), SIGTERM);
+  EXPECT_TRUE(IsWindowEnabled(m_hDlg));
+  // So does a dialog run after the one the signal ended.
+  EXPECT_EQ(RunBox(m_hDlg), IDCANCEL);
+
+  win::ForgetPendingEnd();
+  EXPECT_EQ(win::EndingSignal(), 0);
+  win::CScriptModalHost quiet([](HWND) {}, IDOK);
+  win::SetModalHost(&quiet);
+  EXPECT_EQ(RunBox(m_hDlg), IDOK);
+  win::SetModalHost(nullptr);
+}
+
+TEST_F(CWindowSystemTest, AYesNoBoxAnswersYAndNWithAltOrWithoutAndNoIsItsDefault) {
+  struct CCase {
+    UINT vk;
+    bool bAlt;
+    int nAnswer;
+  };
+  for (const CCase& c : {CCase{'Y', false, IDYES}, {'N', false, IDNO}, {'Y', true, IDYES}, {'N', true, IDNO}}) {
+    SCOPED_TRACE(testing::Message() << static_cast<char>(c.vk) << (c.bAlt ? " with Alt" : ""));
+    win::CScriptModalHost host(
+        [&](HWND hBox) {
+          EXPECT_EQ(GetWindowText(GetFocus()), u"&No");
+          // A letter no button has does nothing.
+          EXPECT_FALSE(win::input::PressKey(hBox, 'X', false, c.bAlt));
+          EXPECT_FALSE(IsDialogEnded(hBox));
+          EXPECT_TRUE(win::input::PressKey(hBox, c.vk, false, c.bAlt));
+          EXPECT_TRUE(IsDialogEnded(hBox));
+        },
+        IDABORT);
+    win::SetModalHost(&host);
+    EXPECT_EQ(MessageBox(m_hDlg, u"End the terminal?", u"test", MB_YESNO | MB_DEFBUTTON2), c.nAnswer);
+    win::SetModalHost(nullptr);
+  }
+}
+
+TEST_F(CWindowSystemTest, AMnemonicClicksItsButtonUnlessItIsTypingInAField) {
+  HWND hGo = CreateWindowFromParams({.cls = WindowClass::Button,
+                                     .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                                     .id = 40,
+                                     .text = u"Save && &go",
+                                     .parent = m_hDlg});
+  EXPECT_EQ(win::ShownCaption(u"Save && &go").strText, u"Save & go");
+  EXPECT_EQ(win::ShownCaption(u"Save && &go").nMark, 7u);
+  EXPECT_EQ(win::ShownCaption(u"OK").nMark, std::u16string::npos);
+  EXPECT_EQ(win::MnemonicKey(u"Save && &go"), UINT{'G'});
+  EXPECT_EQ(win::MnemonicKey(u"A && B"), 0u);
+  const auto clicks = [] {
+    return std::ranges::count(CMessageLog::messages, std::pair<UINT, WPARAM>{WM_COMMAND, MAKEWPARAM(40, BN_CLICKED)});
+  };
+  // In an edit box or a list's field a letter is typing; with Alt it is the mnemonic.
+  for (int id : {10, 11}) {
+    SetFocus(GetDlgItem(m_hDlg, id));
+    EXPECT_FALSE(win::input::PressKey(m_hDlg, 'G'));
+    EXPECT_EQ(clicks(), 0);
+    EXPECT_TRUE(win::input::PressKey(m_hDlg, 'G', false, true));
+    EXPECT_EQ(clicks(), 1);
+    CMessageLog::messages.clear();
+  }
+  // The click takes the focus, as a click does; there the letter alone clicks.
+  EXPECT_EQ(GetFocus(), hGo);
+  EXPECT_TRUE(win::input::PressKey(m_hDlg, 'G'));
+  EXPECT_EQ(clicks(), 1);
+  // A disabled button has no mnemonic.
+  EnableWindow(hGo, false);
+  EXPECT_FALSE(win::input::PressKey(m_hDlg, 'G', false, true));
+  EXPECT_EQ(clicks(), 1);
 }
 
 }  // namespace
