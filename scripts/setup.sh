@@ -1,14 +1,15 @@
-# Shared set-up for ./run, ./test and ./bench: install what is missing, configure, build.
+# Shared set-up for ./run, ./test and ./benchmark: install what is missing, configure, build.
 # Sourced; expects $top to be the checkout.
 
 # desktop-file-utils checks the desktop entry; the fonts are a fresh Debian desktop's
 # (GNOME's, Plasma's, the others'), which the layout tests measure captions in.
-# ncurses draws the text view, tmux runs it in its tests. The Debian package takes its
-# dependencies from dpkg-shlibdeps (dpkg-dev, with file); scdoc makes the manual page, and the
-# package's check renders it (groff-base), loads the completion (bash-completion) and validates
-# the metainfo (appstream).
+# ncurses draws the text view, tmux runs it in its tests. clang and libclang-rt-dev
+# (the fuzzers' runtime) both come from Debian's llvm-defaults, so they are one version.
+# The Debian package takes its dependencies from dpkg-shlibdeps (dpkg-dev, with file);
+# scdoc makes the manual page, and the package's check renders it (groff-base), loads the
+# completion (bash-completion) and validates the metainfo (appstream).
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-          libncurses-dev ncurses-term tmux clang libclang-rt-14-dev clang-format desktop-file-utils
+          libncurses-dev ncurses-term tmux clang libclang-rt-dev clang-format desktop-file-utils
           fonts-dejavu-core fonts-cantarell fonts-noto-core
           dpkg-dev file scdoc groff-base bash-completion appstream)
 

@@ -1,8 +1,10 @@
 #include "ComboWindow.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QLineEdit>
 
+#include "FontMetrics.h"
 #include "QtText.h"
 #include "QtView.h"
 #include "UserInput.h"
@@ -35,6 +37,15 @@ CComboWindow::CComboWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QComboB
           [this](int nIndex) { m_rView.Input(m_hWnd, [&] { win::input::Pick(m_hWnd, nIndex); }); });
   connect(lineEdit(), &QLineEdit::textEdited,
           [this](const QString& text) { m_rView.Input(m_hWnd, [&] { win::input::Edit(m_hWnd, ToU16(text)); }); });
+  connect(lineEdit(), &QLineEdit::textChanged, [this] { FitFieldFont(); });
+}
+
+int CComboWindow::FieldTextWidth() const { return lineEdit()->contentsRect().width() - 2 * kFieldMargin; }
+
+void CComboWindow::FitFieldFont() {
+  lineEdit()->setFont(font());
+  const QFont fitting = FittingFont(font(), lineEdit()->text(), FieldTextWidth());
+  if (fitting != font()) lineEdit()->setFont(fitting);
 }
 
 void CComboWindow::ShowText(size_t) {
@@ -83,6 +94,16 @@ void CComboWindow::ShowGeometry() {
   int nField = FieldHeight();
   m_nListHeight = std::max(0, nHeight - nField);
   setGeometry(static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left), nField);
+}
+
+void CComboWindow::resizeEvent(QResizeEvent* pEvent) {
+  QComboBox::resizeEvent(pEvent);
+  FitFieldFont();
+}
+
+void CComboWindow::changeEvent(QEvent* pEvent) {
+  QComboBox::changeEvent(pEvent);
+  if (pEvent->type() == QEvent::FontChange) FitFieldFont();
 }
 
 void CComboWindow::showPopup() {

@@ -22,11 +22,19 @@ class CComboWindow final : public QComboBox, public CViewWindow {
   // field keeps the style's height, the list gets the rest.
   void ShowGeometry() override;
   void showPopup() override;
+  void resizeEvent(QResizeEvent* pEvent) override;
+  void changeEvent(QEvent* pEvent) override;
 
   int FieldHeight() const;
   int ListHeight() const { return m_nListHeight; }
+  // Room for the field's text: QLineEdit keeps a margin on each side.
+  static constexpr int kFieldMargin = 2;
+  int FieldTextWidth() const;
 
  private:
+  // A text a little wider than the field is shown a point smaller at most,
+  // as a label's is.
+  void FitFieldFont();
   int m_nListHeight = 0;
 };
 

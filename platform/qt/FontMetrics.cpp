@@ -1,6 +1,7 @@
 #include "FontMetrics.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 
 namespace qtview {
@@ -21,6 +22,17 @@ SIZE BaseUnits(const QFont& font) {
   QFontMetrics metrics(font);
   int nWidth = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   return SIZE{(nWidth / 26 + 1) / 2, metrics.height()};
+}
+
+QFont FittingFont(const QFont& font, const QString& text, double fWidth) {
+  const double fPoints = font.pointSizeF();
+  if (text.contains(u'\n') || fPoints <= 1) return font;
+  for (double f = fPoints; f >= fPoints - 1; f -= 0.25) {
+    QFont smaller = font;
+    smaller.setPointSizeF(f);
+    if (QFontMetricsF(smaller).horizontalAdvance(text) <= fWidth) return smaller;
+  }
+  return font;
 }
 
 }  // namespace qtview

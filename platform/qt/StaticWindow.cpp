@@ -1,8 +1,7 @@
 #include "StaticWindow.h"
 
-#include <QFontMetricsF>
-
 #include "ControlColors.h"
+#include "FontMetrics.h"
 #include "QtText.h"
 #include "Window.h"
 
@@ -27,20 +26,9 @@ void CStaticWindow::ShowGeometry() {
 }
 
 void CStaticWindow::FitFont() {
-  // The dialog's font, or the first a quarter point smaller at a time, down
-  // to a point less, that shows the text on one line.
   setFont(QFont());
-  const QString strText = text();
-  const double fPoints = font().pointSizeF();
-  if (strText.contains(u'\n') || fPoints <= 1) return;
-  for (double f = fPoints; f >= fPoints - 1; f -= 0.25) {
-    QFont smaller = font();
-    smaller.setPointSizeF(f);
-    if (QFontMetricsF(smaller).horizontalAdvance(strText) <= contentsRect().width()) {
-      if (f < fPoints) setFont(smaller);
-      return;
-    }
-  }
+  const QFont fitting = FittingFont(font(), text(), contentsRect().width());
+  if (fitting != font()) setFont(fitting);
 }
 
 void CStaticWindow::ShowColors() {

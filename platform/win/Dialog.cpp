@@ -18,6 +18,7 @@ win::FontMetricsProvider g_fontMetrics;
 win::CModalHost* g_pModalHost = nullptr;
 // The dialogs in their modal run, innermost last.
 std::vector<HWND> g_vecModal;
+// The end the program was told of, kept for the modal runs still to come.
 struct CPendingEnd {
   int nResult;
   int nSignal;
@@ -62,12 +63,14 @@ bool TakesTyping(HWND h) {
   return cls == WindowClass::Edit || cls == WindowClass::ComboBox;
 }
 
+// The first shown, enabled button whose mnemonic is the key is clicked.
 bool ClickMnemonic(HWND hDlg, UINT vk, bool bAlt) {
   if (!bAlt && TakesTyping(GetFocus())) return false;
-  for (HWND h : GetChildren(hDlg))
-    if (GetWindowClass(h) == WindowClass::Button && IsWindowVisible(h) && IsWindowEnabled(h) &&
-        win::MnemonicKey(GetWindowTextShared(h).View()) == vk)
+  for (HWND h : GetChildren(hDlg)) {
+    if (GetWindowClass(h) != WindowClass::Button || (GetWindowStyle(h) & BS_TYPEMASK) == BS_GROUPBOX) continue;
+    if (IsWindowVisible(h) && IsWindowEnabled(h) && win::MnemonicKey(GetWindowTextShared(h).View()) == vk)
       return SendMessage(h, BM_CLICK, 0, 0) != FALSE;
+  }
   return false;
 }
 

@@ -244,7 +244,12 @@ TEST_F(CViewBoxTest, YAndNWithAltOrWithoutAnswerTheBoxWhileTheRecordsShowGreyedB
               EXPECT_TRUE(pButton->shortcut().isEmpty());
             }
           EXPECT_EQ(captions, (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
-          // The dialog behind keeps its records, drawn as a disabled control's.
+          // The dialog behind keeps its records, drawn as a disabled control's,
+          // and the receive record takes what arrives meanwhile.
+          const std::string strLate = "late\r\n";
+          serial.Arrive(std::vector<uint8_t>(strLate.begin(), strLate.end()));
+          Advance(50);
+          EXPECT_TRUE(Widget<qtview::CRecordWindow>(IDC_EDIT_RECEIVE_RECORD)->VisibleRows().contains(u"late"));
           for (size_t i = 0; i < records.size(); ++i) {
             CInk greyed = InkOf(records[i]);
             EXPECT_GT(greyed.nPixels, 0) << i;

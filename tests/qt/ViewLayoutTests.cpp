@@ -81,7 +81,7 @@ TEST_F(CViewLayoutTest, EveryControlHasItsTemplateRectangleInTheDesktopFontsBase
 
 // The font of a fresh Debian desktop: GNOME's, Plasma's, and the one the others leave to
 // fontconfig (packages fonts-cantarell, fonts-noto-core, fonts-dejavu-core).
-TEST_F(CViewLayoutTest, EveryLabelAndButtonCaptionFitsItsRectangleOnOneLineInTheDesktopsFonts) {
+TEST_F(CViewLayoutTest, EveryLabelButtonCaptionAndListFieldFitsItsRectangleOnOneLineInTheDesktopsFonts) {
   const QFont desktopFont = QApplication::font();
   for (const auto& [family, nPoints] : {std::pair{"Cantarell", 11}, {"Noto Sans", 10}, {"DejaVu Sans", 9}}) {
     SCOPED_TRACE(family);
@@ -94,6 +94,7 @@ TEST_F(CViewLayoutTest, EveryLabelAndButtonCaptionFitsItsRectangleOnOneLineInThe
         QWidget* pWidget = m_pView->Widget(h);
         QString text;
         QRect room;
+        bool bField = false;
         if (auto* pLabel = dynamic_cast<QLabel*>(pWidget)) {
           text = pLabel->text();
           room = pLabel->contentsRect();
@@ -106,6 +107,13 @@ TEST_F(CViewLayoutTest, EveryLabelAndButtonCaptionFitsItsRectangleOnOneLineInThe
         } else if (auto* pBox = dynamic_cast<QGroupBox*>(pWidget)) {
           text = pBox->title();
           room = pBox->contentsRect();
+        } else if (auto* pList = dynamic_cast<qtview::CComboWindow*>(pWidget)) {
+          // A list's field, whose font shrinks as a label's.
+          pWidget = pList->lineEdit();
+          text = pList->lineEdit()->text();
+          room = pWidget->contentsRect();
+          room.setWidth(pList->FieldTextWidth());
+          bField = true;
         } else {
           continue;
         }
@@ -116,12 +124,13 @@ TEST_F(CViewLayoutTest, EveryLabelAndButtonCaptionFitsItsRectangleOnOneLineInThe
         QFontMetrics metrics(font);
         EXPECT_LE(metrics.horizontalAdvance(text), room.width());
         EXPECT_LE(metrics.height(), room.height());
-        // Laid out as a label wraps, it keeps one line.
+        // Laid out as a label wraps, it keeps one line; a field never wraps.
         const int nFlags = Qt::AlignLeft | Qt::AlignTop;
-        EXPECT_EQ(metrics.boundingRect(room, nFlags | Qt::TextWordWrap, text).height(),
-                  metrics.boundingRect(room, nFlags, text).height());
+        if (!bField)
+          EXPECT_EQ(metrics.boundingRect(room, nFlags | Qt::TextWordWrap, text).height(),
+                    metrics.boundingRect(room, nFlags, text).height());
       }
-      EXPECT_EQ(nCaptions, 23);
+      EXPECT_EQ(nCaptions, 31);
     });
   }
   QApplication::setFont(desktopFont);

@@ -239,6 +239,12 @@ TEST_F(CWindowSystemTest, AYesNoBoxAnswersYAndNWithAltOrWithoutAndNoIsItsDefault
 }
 
 TEST_F(CWindowSystemTest, AMnemonicClicksItsButtonUnlessItIsTypingInAField) {
+  // A group box with the same mnemonic, before the button, is not clicked.
+  CreateWindowFromParams({.cls = WindowClass::Button,
+                          .style = WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
+                          .id = 41,
+                          .text = u"&Gauges",
+                          .parent = m_hDlg});
   HWND hGo = CreateWindowFromParams({.cls = WindowClass::Button,
                                      .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP,
                                      .id = 40,
