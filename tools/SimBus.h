@@ -17,7 +17,6 @@ class CSimBus {
   static constexpr uint8_t kStartSlot = 7;
 
   void SetActiveSlot(uint8_t nSlot);
-  uint8_t ActiveSlot() const { return m_nActiveSlot; }
 
   // The module name at a two-digit hex address of the active slot, or nullptr.
   const char* ModuleAt(const std::string& strAddress) const;

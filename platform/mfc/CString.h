@@ -40,7 +40,6 @@ class CString {
     return *this;
   }
 
-  int GetLength() const { return static_cast<int>(m_text.Length()); }
   bool IsEmpty() const { return m_text.IsEmpty(); }
   void Empty() { m_text.Clear(); }
 

@@ -1,6 +1,5 @@
 #include "CWinApp.h"
 
-#include "MessageBox.h"
 #include "Resource.h"
 
 namespace {
@@ -32,11 +31,6 @@ void CWinApp::SetDialogBkColor(COLORREF clrCtlBk, COLORREF clrCtlText) {
 CWinApp* AfxGetApp() { return g_pApp; }
 
 const char16_t* AfxGetAppName() { return g_pApp ? g_pApp->m_pszAppName : u""; }
-
-int AfxMessageBox(const char16_t* lpszText, UINT nType) {
-  HWND hOwner = g_pApp && g_pApp->m_pMainWnd ? g_pApp->m_pMainWnd->m_hWnd : nullptr;
-  return ::MessageBox(hOwner, lpszText ? lpszText : u"", AfxGetAppName(), nType);
-}
 
 int AfxWinMain() {
   CWinApp* pApp = AfxGetApp();

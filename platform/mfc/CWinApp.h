@@ -31,8 +31,6 @@ class CWinApp : public CCmdTarget {
 
 CWinApp* AfxGetApp();
 const char16_t* AfxGetAppName();
-// A message box owned by the main window, with the application's name.
-int AfxMessageBox(const char16_t* lpszText, UINT nType = MB_OK);
 // The framework's main routine: initialises the one application object and
 // runs it.
 int AfxWinMain();

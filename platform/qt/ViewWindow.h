@@ -19,7 +19,6 @@ class CViewWindow {
   CViewWindow(const CViewWindow&) = delete;
   CViewWindow& operator=(const CViewWindow&) = delete;
 
-  HWND Handle() const { return m_hWnd; }
   virtual QWidget* Widget() = 0;
 
   // nAppendedFrom is win::CWindowObserver::kReplaced or where new text starts.

@@ -21,7 +21,6 @@ class CCellWindow {
   CCellWindow(const CCellWindow&) = delete;
   CCellWindow& operator=(const CCellWindow&) = delete;
 
-  HWND Handle() const { return m_hWnd; }
   const SCellRect& Rect() const { return m_rect; }
   virtual void SetRect(const SCellRect& rect) {
     m_rect = rect;

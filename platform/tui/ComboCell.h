@@ -19,7 +19,6 @@ class CComboCell final : public CFieldCell {
   bool Mouse(const SInput& in) override;
   void Leave() override;
 
-  bool IsDropped() const { return m_bDropped; }
   // Rows the dropped list may take, from the template.
   void SetListRows(int nRows) { m_nListRows = nRows; }
 

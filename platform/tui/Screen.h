@@ -80,7 +80,6 @@ class CScreen {
 
   // The dialog's colours, as its procedure answers for them.
   void SetDialogColours(COLORREF background, COLORREF text);
-  EColourDepth Depth() const { return m_depth; }
 
   // Takes the terminal's new size after a SIGWINCH.
   void Resize();

@@ -59,8 +59,6 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   void InvalidateAll();
   SIZE ScreenSize() const { return m_screen.Size(); }
   void Copy(std::u16string_view text) { m_screen.Copy(text); }
-  // What the terminal shows is the request to make it larger.
-  bool IsTooSmall() const { return m_bTooSmall; }
   // The view's window for a window of the window system, if it has one.
   CCellWindow* Find(HWND hWnd) const;
 

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
 using UINT = uint32_t;
