@@ -12,18 +12,6 @@
 
 namespace qtview {
 
-namespace {
-
-QString ItemText(HWND hWnd, int nIndex) {
-  auto nLength = SendMessage(hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex), 0);
-  if (nLength < 0) return QString();
-  std::u16string text(static_cast<size_t>(nLength), u'\0');
-  SendMessage(hWnd, CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text.data()));
-  return ToQString(text);
-}
-
-}  // namespace
-
 CComboWindow::CComboWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QComboBox(pParent), CViewWindow(view, hWnd) {
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
@@ -63,9 +51,9 @@ void CComboWindow::ShowItems() {
     CQtView::CApplying applying(m_rView);
     // Items arrive one at a time; only a list that changed otherwise is rebuilt.
     bool bPrefix = count() <= nCount;
-    for (int i = 0; bPrefix && i < count(); ++i) bPrefix = itemText(i) == ItemText(m_hWnd, i);
+    for (int i = 0; bPrefix && i < count(); ++i) bPrefix = itemText(i) == ToQString(GetComboItemText(m_hWnd, i));
     if (!bPrefix) clear();
-    for (int i = count(); i < nCount; ++i) addItem(ItemText(m_hWnd, i));
+    for (int i = count(); i < nCount; ++i) addItem(ToQString(GetComboItemText(m_hWnd, i)));
   }
   // Qt selects the first item added to an empty list; the platform does not.
   ShowSelection();

@@ -10,14 +10,6 @@ namespace tui {
 
 int CComboCell::Count() const { return static_cast<int>(SendMessage(m_hWnd, CB_GETCOUNT, 0, 0)); }
 
-std::u16string CComboCell::Item(int nIndex) const {
-  auto nLength = SendMessage(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex), 0);
-  if (nLength < 0) return {};
-  std::u16string text(static_cast<size_t>(nLength), u'\0');
-  SendMessage(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text.data()));
-  return text;
-}
-
 void CComboCell::Draw(CScreen& screen) {
   m_editor.Draw(screen, {m_rect.x, m_rect.y, m_rect.cx - 1, 1}, Text(), HasFocus());
   screen.PutChar(m_rect.x + m_rect.cx - 1, m_rect.y, U'\u25BC', HasFocus() ? EStyle::Focused : EStyle::Button);
@@ -41,7 +33,7 @@ void CComboCell::DrawPopup(CScreen& screen) {
   for (int i = 0; i < popup->cy; ++i) {
     int nItem = m_nFirst + i;
     EStyle style = nItem == m_nHot ? EStyle::Selected : EStyle::Field;
-    screen.Put(popup->x, popup->y + i, nItem < Count() ? Item(nItem) : u"", popup->cx, style);
+    screen.Put(popup->x, popup->y + i, nItem < Count() ? GetComboItemText(m_hWnd, nItem) : u"", popup->cx, style);
   }
 }
 

@@ -24,7 +24,6 @@ class CComboCell final : public CFieldCell {
 
  private:
   int Count() const;
-  std::u16string Item(int nIndex) const;
   void Drop(bool bDrop);
   void PickHot();
 

@@ -43,11 +43,7 @@ bool SpansRecords(HWND h, const std::vector<HWND>& records) {
 int LongestItem(HWND h) {
   int nCount = static_cast<int>(SendMessage(h, CB_GETCOUNT, 0, 0)), nLongest = 0;
   for (int i = 0; i < nCount; ++i) {
-    auto nLength = SendMessage(h, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-    if (nLength <= 0) continue;
-    std::u16string text(static_cast<size_t>(nLength), u'\0');
-    SendMessage(h, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    nLongest = std::max(nLongest, TextCells(text));
+    nLongest = std::max(nLongest, TextCells(GetComboItemText(h, i)));
   }
   return nLongest;
 }

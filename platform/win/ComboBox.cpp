@@ -9,7 +9,9 @@
 // leaves the typed text in the field and the list with no selection, even
 // when the text matches an item, and notifies CBN_EDITCHANGE.
 #include <algorithm>
+#include <string>
 
+#include "Window.h"
 #include "WindowObserver.h"
 #include "WindowRec.h"
 
@@ -93,3 +95,11 @@ LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace win::detail
+
+std::u16string GetComboItemText(HWND hWnd, int nIndex) {
+  const LRESULT nLength = SendMessage(hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex), 0);
+  if (nLength <= 0) return {};
+  std::u16string text(static_cast<size_t>(nLength), u'\0');
+  SendMessage(hWnd, CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text.data()));
+  return text;
+}

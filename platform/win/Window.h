@@ -67,6 +67,8 @@ int GetWindowText(HWND hWnd, char16_t* buffer, int nMaxCount);
 std::u16string GetWindowText(HWND hWnd);
 // The stored text; every read of a window's text comes here.
 const win::CSharedText& GetWindowTextShared(HWND hWnd);
+// An item of a combo box's list; empty for an index outside it or a window that is no combo box.
+std::u16string GetComboItemText(HWND hWnd, int nIndex);
 
 HWND GetFocus();
 HWND SetFocus(HWND hWnd);

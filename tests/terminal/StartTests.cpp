@@ -65,11 +65,7 @@ const CExpectedControl kControls[] = {
 std::vector<std::u16string> Items(HWND hCombo) {
   std::vector<std::u16string> items;
   auto n = SendMessage(hCombo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < n; ++i) {
-    std::u16string item(static_cast<size_t>(SendMessage(hCombo, CB_GETLBTEXTLEN, i, 0)), u'\0');
-    SendMessage(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    items.push_back(item);
-  }
+  for (int i = 0; i < n; ++i) items.push_back(GetComboItemText(hCombo, i));
   return items;
 }
 

@@ -94,6 +94,16 @@ TEST_F(CWindowSystemTest, ListSelectionFollowsThePlatform) {
   EXPECT_EQ(CMessageLog::messages.back().second, MAKEWPARAM(10, CBN_SELCHANGE));
 }
 
+TEST_F(CWindowSystemTest, AComboItemIsReadByIndexAndNothingElseHasOne) {
+  EXPECT_EQ(GetComboItemText(m_hCombo, 0), u"one");
+  EXPECT_EQ(GetComboItemText(m_hCombo, 2), u"three");
+  for (int nOutside : {-1, 3}) EXPECT_EQ(GetComboItemText(m_hCombo, nOutside), u"") << nOutside;
+  const HWND hEdit = GetDlgItem(m_hDlg, 11);
+  SetWindowText(hEdit, u"typed");
+  EXPECT_EQ(GetComboItemText(hEdit, 0), u"");
+  EXPECT_EQ(GetComboItemText(nullptr, 0), u"");
+}
+
 TEST_F(CWindowSystemTest, TimersClampRestartAndNeverBurst) {
   SetTimer(m_hDlg, 1, 0);
   EXPECT_EQ(win::GetTimerPeriod(m_hDlg, 1), 10u);
