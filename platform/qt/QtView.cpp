@@ -15,9 +15,11 @@
 #include "Clipboard.h"
 #include "ComboWindow.h"
 #include "DialogWindow.h"
+#include "EditBox.h"
 #include "EditWindow.h"
 #include "FontMetrics.h"
 #include "GroupBoxWindow.h"
+#include "KeyInput.h"
 #include "QtText.h"
 #include "RecordWindow.h"
 #include "StaticWindow.h"
@@ -203,10 +205,7 @@ void CQtView::ShowFocus(HWND hWnd) {
   // On a window not yet shown this makes it the window's focus widget.
   pWidget->setFocus(Qt::OtherFocusReason);
   // The dialog manager selects the whole text of a field it moves the focus to.
-  if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
-    pEdit->selectAll();
-  else if (auto* pCombo = qobject_cast<QComboBox*>(pWidget))
-    pCombo->lineEdit()->selectAll();
+  if (qobject_cast<QLineEdit*>(pWidget) || qobject_cast<QComboBox*>(pWidget)) SendMessage(hWnd, EM_SETSEL, 0, -1);
 }
 
 void CQtView::OnTimersChanged() { m_timerPump.Rearm(); }
@@ -217,6 +216,13 @@ bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
   switch (pEvent->type()) {
     case QEvent::KeyPress:
       return HandleKey(hWnd, static_cast<QKeyEvent*>(pEvent));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+      if (auto* pEdit = qobject_cast<QLineEdit*>(pObject))
+        return HandleFieldMouse(hWnd, pEdit, static_cast<QMouseEvent*>(pEvent));
+      return false;
     case QEvent::FocusIn:
       HandleFocusIn(hWnd, static_cast<QFocusEvent*>(pEvent)->reason());
       return false;
@@ -226,31 +232,56 @@ bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
 }
 
 bool CQtView::HandleKey(HWND hWnd, QKeyEvent* pEvent) {
-  UINT vk = 0;
-  bool bShift = pEvent->modifiers() & Qt::ShiftModifier;
-  switch (pEvent->key()) {
-    case Qt::Key_Tab:
-      vk = VK_TAB;
+  std::optional<SKeyInput> key = KeyOf(*pEvent);
+  if (key && (key->vk == VK_TAB || key->vk == VK_RETURN || key->vk == VK_ESCAPE)) {
+    if (key->nModifiers & (win::input::kCtrl | win::input::kAlt) || (pEvent->modifiers() & Qt::MetaModifier))
+      return false;
+    // The dialog manager has these keys before any control does, a multi-line
+    // box included: without want-return it passes Enter on to the dialog.
+    HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
+    Input(hWnd, [&] { win::input::PressKey(hDlg, key->vk, key->nModifiers & win::input::kShift); });
+    return true;
+  }
+  // An edit box or a list's field edits by the window system's rules; Alt
+  // with a key (a list's Alt+Down) stays Qt's.
+  WindowClass cls = GetWindowClass(hWnd);
+  if (cls != WindowClass::Edit && cls != WindowClass::ComboBox) return false;
+  std::u32string typed = TypedOf(*pEvent);
+  if ((key && (key->nModifiers & win::input::kAlt)) || (!key && typed.empty())) return false;
+  Input(hWnd, [&] {
+    if (key) win::input::Key(hWnd, key->vk, key->nModifiers);
+    for (char32_t c : typed) win::input::Char(hWnd, c);
+  });
+  return true;
+}
+
+bool CQtView::HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent) {
+  UINT message = 0;
+  switch (pEvent->type()) {
+    case QEvent::MouseButtonPress:
+      message = WM_LBUTTONDOWN;
       break;
-    case Qt::Key_Backtab:
-      vk = VK_TAB;
-      bShift = true;
+    case QEvent::MouseButtonDblClick:
+      message = WM_LBUTTONDBLCLK;
       break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      vk = VK_RETURN;
+    case QEvent::MouseButtonRelease:
+      message = WM_LBUTTONUP;
       break;
-    case Qt::Key_Escape:
-      vk = VK_ESCAPE;
+    case QEvent::MouseMove:
+      if (!(pEvent->buttons() & Qt::LeftButton)) return false;
+      message = WM_MOUSEMOVE;
       break;
     default:
       return false;
   }
-  if (pEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-  // The dialog manager has these keys before any control does, a multi-line
-  // box included: without want-return it passes Enter on to the dialog.
-  HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
-  Input(hWnd, [&] { win::input::PressKey(hDlg, vk, bShift); });
+  if (message != WM_MOUSEMOVE && pEvent->button() != Qt::LeftButton) return false;
+  // The field's one row counts caret stops.
+  std::u16string_view text = GetWindowTextShared(hWnd).View();
+  auto nUnit = static_cast<size_t>(std::max(0, pEdit->cursorPositionAt(pEvent->position().toPoint())));
+  int nColumn = 0;
+  for (size_t n = 0; n < nUnit && n < text.size(); n = win::NextStop(text, n)) ++nColumn;
+  UINT nModifiers = (pEvent->modifiers() & Qt::ShiftModifier) ? win::input::kShift : 0;
+  Input(hWnd, [&] { win::input::Mouse(hWnd, message, nColumn, 0, nModifiers); });
   return true;
 }
 

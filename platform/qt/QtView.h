@@ -19,6 +19,8 @@
 
 class QEventLoop;
 class QKeyEvent;
+class QLineEdit;
+class QMouseEvent;
 
 namespace qtview {
 
@@ -78,7 +80,10 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
  private:
   CViewWindow* Find(HWND hWnd) const;
   void Watch(QObject* pObject, HWND hWnd);
+  // Hands a key to the dialog manager or the focused edit box or list.
   bool HandleKey(HWND hWnd, QKeyEvent* pEvent);
+  // Hands a click on a field's line edit to its window.
+  bool HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent);
   void HandleFocusIn(HWND hWnd, Qt::FocusReason reason);
   void ShowFocus(HWND hWnd);
   void QuitEndedLoops();

@@ -12,7 +12,6 @@
 
 #include "Clipboard.h"
 #include "FontMeasure.h"
-#include "KeyInput.h"
 #include "QtText.h"
 #include "QtView.h"
 #include "RecordScrollBar.h"
@@ -250,16 +249,6 @@ void CRecordWindow::changeEvent(QEvent* pEvent) {
     m_rows.Layout().SetMeasure(m_pMeasure.get());
     Relayout();
   }
-}
-
-void CRecordWindow::keyPressEvent(QKeyEvent* pEvent) {
-  std::optional<SKeyInput> key = KeyOf(*pEvent);
-  std::u32string typed = TypedOf(*pEvent);
-  if (!key && typed.empty()) return QAbstractScrollArea::keyPressEvent(pEvent);
-  m_rView.Input(m_hWnd, [&] {
-    if (key) win::input::Key(m_hWnd, key->vk, key->nModifiers);
-    for (char32_t c : typed) win::input::Char(m_hWnd, c);
-  });
 }
 
 void CRecordWindow::mousePressEvent(QMouseEvent* pEvent) {

@@ -44,7 +44,6 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
   void paintEvent(QPaintEvent* pEvent) override;
   void resizeEvent(QResizeEvent* pEvent) override;
   void changeEvent(QEvent* pEvent) override;
-  void keyPressEvent(QKeyEvent* pEvent) override;
   void mousePressEvent(QMouseEvent* pEvent) override;
   void mouseMoveEvent(QMouseEvent* pEvent) override;
   void mouseReleaseEvent(QMouseEvent* pEvent) override;

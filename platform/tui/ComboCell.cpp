@@ -19,7 +19,7 @@ std::u16string CComboCell::Item(int nIndex) const {
 }
 
 void CComboCell::Draw(CScreen& screen) {
-  m_editor.Draw(screen, {m_rect.x, m_rect.y, m_rect.cx - 1, 1}, Text(), HasFocus());
+  DrawField(screen, {m_rect.x, m_rect.y, m_rect.cx - 1, 1});
   screen.PutChar(m_rect.x + m_rect.cx - 1, m_rect.y, U'\u25BC', HasFocus() ? EStyle::Focused : EStyle::Button);
 }
 
@@ -130,9 +130,6 @@ bool CComboCell::Mouse(const SInput& in) {
   return true;
 }
 
-void CComboCell::Leave() {
-  CFieldCell::Leave();
-  Drop(false);
-}
+void CComboCell::Leave() { Drop(false); }
 
 }  // namespace tui

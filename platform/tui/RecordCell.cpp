@@ -14,8 +14,6 @@ namespace {
 constexpr ptrdiff_t kWheelRows = 3;
 }  // namespace
 
-double CCellMeasure::Advance(char32_t c, double) const { return CellWidth(ShownChar(c)); }
-
 CRecordCell::CRecordCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd), m_rows(hWnd) {
   m_rows.Layout().SetMeasure(&m_measure);
 }

@@ -6,17 +6,11 @@
 // selection goes to the terminal's clipboard.
 #pragma once
 
+#include "CellMeasure.h"
 #include "CellWindow.h"
 #include "EditBoxRows.h"
-#include "TextMeasure.h"
 
 namespace tui {
-
-// Cells as the text view draws characters: pictures for control characters.
-class CCellMeasure final : public view::CTextMeasure {
- public:
-  double Advance(char32_t c, double fX) const override;
-};
 
 class CRecordCell final : public CCellWindow {
  public:

@@ -362,7 +362,7 @@ TEST_F(CTextViewTest, ALongStatusMessageIsShownWholeOverTheRowsItNeeds) {
   std::string strTyped;
   for (int i = 0; i < 90; ++i) strTyped += "line " + std::to_string(i) + " ";
   tmux.Type(strTyped);
-  tmux.Keys({"Home"});
+  tmux.Keys({"C-Home"});
   ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return StatusText(tmux.Rows()).starts_with("line 0 line 1"); }))
       << tmux.Screen();
   rows = tmux.Rows();

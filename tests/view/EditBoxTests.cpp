@@ -268,3 +268,24 @@ TEST_F(CEditBoxTest, AOneLineFieldWithoutAViewHasTheSameRules) {
   win::input::Mouse(m_hEdit, WM_LBUTTONDBLCLK, 4, 0);
   EXPECT_EQ(Sel(), (P{2, 7}));
 }
+
+TEST_F(CEditBoxTest, AListsFieldEditsByTheSameRulesButUpAndDownPick) {
+  HWND hCombo = CreateWindowFromParams({.cls = WindowClass::ComboBox,
+                                        .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN,
+                                        .id = 6,
+                                        .parent = m_hParent});
+  for (const char16_t* item : {u"COM1", u"COM2"}) SendMessage(hCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  win::input::Key(hCombo, VK_DOWN);
+  EXPECT_EQ(GetWindowText(hCombo), u"COM1");
+  win::input::Key(hCombo, VK_END);
+  win::input::Key(hCombo, VK_LEFT, kShift);
+  win::input::Char(hCombo, U'9');
+  EXPECT_EQ(GetWindowText(hCombo), u"COM9");
+  EXPECT_EQ(SendMessage(hCombo, CB_GETCURSEL, 0, 0), CB_ERR);  // typing leaves no item selected
+  win::input::Key(hCombo, VK_HOME, kShift);
+  win::input::Key(hCombo, 'C', kCtrl);
+  EXPECT_EQ(win::GetClipboardText(), u"COM9");
+  win::input::Key(hCombo, VK_DOWN);
+  EXPECT_EQ(GetWindowText(hCombo), u"COM1");
+  EXPECT_EQ(win::GetEditSelection(hCombo).Caret(), 0u);  // a pick shows from the start
+}
