@@ -204,8 +204,6 @@ void CQtView::ShowFocus(HWND hWnd) {
   CApplying applying(*this);
   // On a window not yet shown this makes it the window's focus widget.
   pWidget->setFocus(Qt::OtherFocusReason);
-  // The dialog manager selects the whole text of a field it moves the focus to.
-  if (qobject_cast<QLineEdit*>(pWidget) || qobject_cast<QComboBox*>(pWidget)) SendMessage(hWnd, EM_SETSEL, 0, -1);
 }
 
 void CQtView::OnTimersChanged() { m_timerPump.Rearm(); }
@@ -232,27 +230,20 @@ bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
 }
 
 bool CQtView::HandleKey(HWND hWnd, QKeyEvent* pEvent) {
+  if (pEvent->modifiers() & Qt::MetaModifier) return false;
   std::optional<SKeyInput> key = KeyOf(*pEvent);
-  if (key && (key->vk == VK_TAB || key->vk == VK_RETURN || key->vk == VK_ESCAPE)) {
-    if (key->nModifiers & (win::input::kCtrl | win::input::kAlt) || (pEvent->modifiers() & Qt::MetaModifier))
-      return false;
-    // The dialog manager has these keys before any control does, a multi-line
-    // box included: without want-return it passes Enter on to the dialog.
-    HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
-    Input(hWnd, [&] { win::input::PressKey(hDlg, key->vk, key->nModifiers & win::input::kShift); });
-    return true;
-  }
-  // An edit box or a list's field edits by the window system's rules; Alt
-  // with a key (a list's Alt+Down) stays Qt's.
-  WindowClass cls = GetWindowClass(hWnd);
-  if (cls != WindowClass::Edit && cls != WindowClass::ComboBox) return false;
   std::u32string typed = TypedOf(*pEvent);
-  if ((key && (key->nModifiers & win::input::kAlt)) || (!key && typed.empty())) return false;
+  HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
+  // Every key goes to the dialog manager, which gives the focused control
+  // what it wants; a key no one takes stays Qt's (Space on a button).
+  bool bTaken = false;
   Input(hWnd, [&] {
-    if (key) win::input::Key(hWnd, key->vk, key->nModifiers);
-    for (char32_t c : typed) win::input::Char(hWnd, c);
+    // Qt gives keys to its focus widget: the window system's focus follows.
+    if (hWnd != hDlg && GetFocus() != hWnd) win::input::Focus(hWnd);
+    if (key) bTaken = win::input::PressKey(hDlg, key->vk, key->nModifiers);
+    for (char32_t c : typed) bTaken = win::input::Type(hDlg, c) || bTaken;
   });
-  return true;
+  return bTaken;
 }
 
 bool CQtView::HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent) {

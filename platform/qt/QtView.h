@@ -80,7 +80,7 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
  private:
   CViewWindow* Find(HWND hWnd) const;
   void Watch(QObject* pObject, HWND hWnd);
-  // Hands a key to the dialog manager or the focused edit box or list.
+  // Hands a key to the dialog manager.
   bool HandleKey(HWND hWnd, QKeyEvent* pEvent);
   // Hands a click on a field's line edit to its window.
   bool HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent);

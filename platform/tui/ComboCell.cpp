@@ -98,11 +98,8 @@ bool CComboCell::Key(const SInput& in) {
     Invalidate();
     return true;
   }
-  if (in.key == EKey::Up || in.key == EKey::Down) {
-    m_rView.Feed(m_hWnd, [&] { win::input::Key(m_hWnd, in.key == EKey::Up ? VK_UP : VK_DOWN); });
-    return true;
-  }
-  return Edit(in);
+  // The rest is the dialog manager's, and through it the field's.
+  return false;
 }
 
 bool CComboCell::Mouse(const SInput& in) {

@@ -10,7 +10,6 @@ class CEditCell final : public CFieldCell {
  public:
   using CFieldCell::CFieldCell;
   void Draw(CScreen& screen) override;
-  bool Key(const SInput& in) override { return Edit(in); }
   bool Mouse(const SInput& in) override;
 };
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "CellText.h"
-#include "KeyInput.h"
 #include "TextView.h"
 #include "UserInput.h"
 #include "Window.h"
@@ -20,19 +19,6 @@ int CellsBetween(std::u16string_view text, size_t nFrom, size_t nTo) {
 
 CFieldCell::CFieldCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd), m_rows(hWnd) {
   m_rows.Layout().SetMeasure(&m_measure);
-}
-
-bool CFieldCell::Edit(const SInput& in) {
-  std::optional<SKeyInput> key = KeyOf(in);
-  // The dialog's keys are the dialog manager's.
-  if (!key || key->vk == VK_TAB || key->vk == VK_RETURN || key->vk == VK_ESCAPE) return false;
-  m_rView.Feed(m_hWnd, [&] {
-    if (key->vk)
-      win::input::Key(m_hWnd, key->vk, key->nModifiers);
-    else
-      win::input::Char(m_hWnd, key->ch);
-  });
-  return true;
 }
 
 void CFieldCell::Press(int x, int y) {
@@ -60,11 +46,6 @@ void CFieldCell::ShowText(size_t nAppendedFrom) {
 }
 
 void CFieldCell::ShowSelection() { Invalidate(); }
-
-void CFieldCell::Focused() {
-  SendMessage(m_hWnd, EM_SETSEL, 0, -1);
-  Invalidate();
-}
 
 void CFieldCell::DrawRow(CScreen& screen, int x, int y, int nCells, const view::SRow& row, size_t nFrom) {
   std::u16string_view text = m_rows.Text();

@@ -19,12 +19,8 @@ class CFieldCell : public CCellWindow {
   std::optional<std::pair<int, int>> Caret() const override { return m_caret; }
   void ShowText(size_t nAppendedFrom) override;
   void ShowSelection() override;
-  // The dialog manager selects the whole text of a field it moves to.
-  void Focused();
 
  protected:
-  // An editing key, handed to the window system: false when the key is not one.
-  bool Edit(const SInput& in);
   // A press on the field focuses it and puts the caret at the cell.
   void Press(int x, int y);
   void DrawField(CScreen& screen, const SCellRect& rect);

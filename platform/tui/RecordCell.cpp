@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "CellText.h"
-#include "KeyInput.h"
 #include "TextView.h"
 #include "UserInput.h"
 #include "Window.h"
@@ -94,21 +93,6 @@ std::optional<std::pair<int, int>> CRecordCell::Caret() const { return m_caret; 
 void CRecordCell::ScrollBy(ptrdiff_t nRows) {
   m_rows.ScrollBy(nRows);
   Invalidate();
-}
-
-bool CRecordCell::Key(const SInput& in) {
-  std::optional<SKeyInput> key = KeyOf(in);
-  // The dialog's keys are the dialog manager's.
-  if (!key || key->vk == VK_TAB || key->vk == VK_RETURN || key->vk == VK_ESCAPE) return false;
-  m_rView.Feed(m_hWnd, [&] {
-    if (key->vk)
-      win::input::Key(m_hWnd, key->vk, key->nModifiers);
-    else
-      win::input::Char(m_hWnd, key->ch);
-  });
-  // A selection made with Shift goes to the terminal's clipboard.
-  if (in.bShift && !win::GetEditSelection(m_hWnd).IsEmpty()) SendMessage(m_hWnd, WM_COPY, 0, 0);
-  return true;
 }
 
 void CRecordCell::HandMouse(UINT message, const SInput& in) {

@@ -18,7 +18,6 @@ class CRecordCell final : public CCellWindow {
   void SetRect(const SCellRect& rect) override;
   void Draw(CScreen& screen) override;
   std::optional<std::pair<int, int>> Caret() const override;
-  bool Key(const SInput& in) override;
   bool Mouse(const SInput& in) override;
   void ShowText(size_t nAppendedFrom) override;
   void ShowSelection() override;

@@ -13,8 +13,10 @@
 #include "ComboCell.h"
 #include "DialogCell.h"
 #include "DialogLayout.h"
+#include "EditBox.h"
 #include "EditCell.h"
 #include "GroupBoxCell.h"
+#include "KeyInput.h"
 #include "RecordCell.h"
 #include "StaticCell.h"
 #include "Timer.h"
@@ -163,10 +165,7 @@ void CTextView::OnFocusChanged(HWND hOld, HWND hNew) {
     p->Leave();
     p->Invalidate();
   }
-  CCellWindow* p = Find(hNew);
-  if (!p) return;
-  if (auto* pField = dynamic_cast<CFieldCell*>(p)) pField->Focused();
-  p->Invalidate();
+  if (CCellWindow* p = Find(hNew)) p->Invalidate();
 }
 
 void CTextView::InvalidateAll() {
@@ -335,22 +334,21 @@ void CTextView::HandleInput(const SInput& in) {
     HandleMouse(in);
     return;
   }
+  // What the view's own parts take first: a button's Space, a dropped-down list.
   HWND hFocus = GetFocus();
   if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == hDlg && p->Key(in)) return;
-  switch (in.key) {
-    case EKey::Tab:
-    case EKey::BackTab:
-      win::input::PressKey(hDlg, VK_TAB, in.key == EKey::BackTab || in.bShift);
-      break;
-    case EKey::Enter:
-      win::input::PressKey(hDlg, VK_RETURN);
-      break;
-    case EKey::Escape:
-      win::input::PressKey(hDlg, VK_ESCAPE);
-      break;
-    default:
-      break;
-  }
+  std::optional<SKeyInput> key = KeyOf(in);
+  if (!key) return;
+  Feed(hFocus, [&] {
+    if (key->vk)
+      win::input::PressKey(hDlg, key->vk, key->nModifiers);
+    else
+      win::input::Type(hDlg, key->ch);
+  });
+  // A selection a record box made with Shift goes to the terminal's clipboard.
+  if (in.bShift && IsWindow(hFocus) && (GetWindowStyle(hFocus) & ES_MULTILINE) &&
+      !win::GetEditSelection(hFocus).IsEmpty())
+    SendMessage(hFocus, WM_COPY, 0, 0);
 }
 
 void CTextView::HandleMouse(const SInput& in) {

@@ -46,6 +46,8 @@ LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
       items.emplace_back(reinterpret_cast<const char16_t*>(lParam));
       NotifyObservers([&](CWindowObserver& o) { o.OnItemsChanged(hWnd); });
       return static_cast<LRESULT>(items.size() - 1);
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
     case CB_GETCOUNT:
       return static_cast<LRESULT>(items.size());
     case CB_GETCURSEL:

@@ -59,7 +59,14 @@ bool IsDialogEnded(HWND hDlg);
 // program is told to end.
 void EndModalDialogs(int nResult);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
-// Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
-// Enter is the command of the focused push button, else of the default push
-// button, else the OK command; Escape is the Cancel command.
-bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift);
+// Keyboard handling of the dialog manager, for every key pressed in the
+// dialog (nModifiers as win::input's). It asks the focused control which keys
+// it wants (WM_GETDLGCODE) and hands it those as WM_KEYDOWN. Of the rest, Tab
+// and Shift+Tab move the focus, and select the whole text of an edit box
+// they move to; Enter is the command of the focused push button, else of the
+// default push button, else the OK command; Escape is the Cancel command.
+// Keys with Alt are the menus', not the dialog's. False for a key no one took.
+bool IsDialogMessage(HWND hDlg, UINT vk, UINT nModifiers);
+// A character typed in the dialog, as WM_CHAR to the focused control if it
+// wants characters.
+bool IsDialogChar(HWND hDlg, char32_t c);

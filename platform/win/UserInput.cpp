@@ -66,7 +66,9 @@ bool Mouse(HWND hCtl, UINT message, int x, int y, UINT nModifiers) {
   return true;
 }
 
-bool PressKey(HWND hDlg, UINT vk, bool bShift) { return Reachable(hDlg) && IsDialogMessage(hDlg, vk, bShift); }
+bool PressKey(HWND hDlg, UINT vk, UINT nModifiers) { return Reachable(hDlg) && IsDialogMessage(hDlg, vk, nModifiers); }
+
+bool Type(HWND hDlg, char32_t c) { return Reachable(hDlg) && IsDialogChar(hDlg, c); }
 
 bool Close(HWND hDlg) {
   if (!Reachable(hDlg)) return false;

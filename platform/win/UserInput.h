@@ -37,8 +37,11 @@ bool Char(HWND hCtl, char32_t c);
 // WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP or WM_LBUTTONDBLCLK at a point
 // of the control (for an edit box, as its rows count it).
 bool Mouse(HWND hCtl, UINT message, int x, int y, UINT nModifiers = 0);
-// Keyboard navigation of the dialog manager.
-bool PressKey(HWND hDlg, UINT vk, bool bShift = false);
+// A key pressed, or a character typed, in a dialog: the dialog manager
+// hands it to the focused control or moves the focus, clicks or cancels.
+// False when no one took it.
+bool PressKey(HWND hDlg, UINT vk, UINT nModifiers = 0);
+bool Type(HWND hDlg, char32_t c);
 // The caption's close and OK buttons.
 bool Close(HWND hDlg);
 bool CaptionOk(HWND hDlg);

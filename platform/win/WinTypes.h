@@ -90,6 +90,18 @@ constexpr LRESULT CB_ERR = -1;
 constexpr UINT WM_INPUTTEXT = 0x03F0;
 constexpr UINT CB_INPUTPICK = 0x03F1;
 
+// What a control answers WM_GETDLGCODE: the keys it wants from the dialog
+// manager, and what it is.
+constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+constexpr LRESULT DLGC_WANTTAB = 0x0002;
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr LRESULT DLGC_HASSETSEL = 0x0008;
+constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr LRESULT DLGC_WANTCHARS = 0x0080;
+constexpr LRESULT DLGC_STATIC = 0x0100;
+constexpr LRESULT DLGC_BUTTON = 0x2000;
+
 // Notification codes.
 constexpr WORD BN_CLICKED = 0;
 constexpr WORD CBN_SELCHANGE = 1;
@@ -126,6 +138,7 @@ constexpr DWORD ES_MULTILINE = 0x0004;
 constexpr DWORD ES_AUTOVSCROLL = 0x0040;
 constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 constexpr DWORD ES_READONLY = 0x0800;
+constexpr DWORD ES_WANTRETURN = 0x1000;
 constexpr DWORD CBS_DROPDOWN = 0x0002;
 constexpr DWORD CBS_SORT = 0x0100;
 constexpr DWORD BS_PUSHBUTTON = 0x0000;
