@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QLineEdit>
 
+#include "EditWindow.h"
 #include "FontMetrics.h"
 #include "QtText.h"
 #include "QtView.h"
@@ -23,8 +24,7 @@ CComboWindow::CComboWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QComboB
   SetShownFocusPolicy(Qt::StrongFocus);
   connect(this, &QComboBox::activated,
           [this](int nIndex) { m_rView.Input(m_hWnd, [&] { win::input::Pick(m_hWnd, nIndex); }); });
-  connect(lineEdit(), &QLineEdit::textEdited,
-          [this](const QString& text) { m_rView.Input(m_hWnd, [&] { win::input::Edit(m_hWnd, ToU16(text)); }); });
+  MakeFieldShowOnly(*lineEdit());
   connect(lineEdit(), &QLineEdit::textChanged, [this] { FitFieldFont(); });
 }
 
@@ -37,12 +37,8 @@ void CComboWindow::FitFieldFont() {
 }
 
 void CComboWindow::ShowText(size_t) {
-  QString text = ToQString(GetWindowTextShared(m_hWnd).View());
-  if (text == lineEdit()->text()) return;
   CQtView::CApplying applying(m_rView);
-  lineEdit()->setText(text);
-  // The platform shows a field's text set by code from its start.
-  lineEdit()->setCursorPosition(0);
+  ShowFieldText(*lineEdit(), m_hWnd);
 }
 
 void CComboWindow::ShowItems() {
@@ -62,16 +58,11 @@ void CComboWindow::ShowItems() {
 
 void CComboWindow::ShowSelection() {
   int nSel = static_cast<int>(SendMessage(m_hWnd, CB_GETCURSEL, 0, 0));
-  if (nSel == currentIndex()) return;
   CQtView::CApplying applying(m_rView);
-  int nCursor = lineEdit()->cursorPosition();
-  setCurrentIndex(nSel);
-  // Qt's field follows its own selection; this one shows the window's text,
-  // with the caret where the person left it.
-  QString text = ToQString(GetWindowTextShared(m_hWnd).View());
-  if (text == lineEdit()->text()) return;
-  lineEdit()->setText(text);
-  lineEdit()->setCursorPosition(nCursor);
+  if (nSel != currentIndex()) setCurrentIndex(nSel);
+  // Qt's field follows its own selection; this one shows the window's text
+  // and the field's selection.
+  ShowFieldText(*lineEdit(), m_hWnd);
 }
 
 int CComboWindow::FieldHeight() const { return sizeHint().height(); }

@@ -1,28 +1,48 @@
 #include "EditWindow.h"
 
+#include "EditBox.h"
 #include "QtText.h"
 #include "QtView.h"
-#include "UserInput.h"
 #include "Window.h"
 
 namespace qtview {
+
+void ShowFieldText(QLineEdit& edit, HWND hWnd) {
+  QString text = ToQString(GetWindowTextShared(hWnd).View());
+  if (text != edit.text()) edit.setText(text);
+  ShowFieldSelection(edit, hWnd);
+}
+
+void ShowFieldSelection(QLineEdit& edit, HWND hWnd) {
+  win::CTextSelection sel = win::GetEditSelection(hWnd);
+  auto nAnchor = static_cast<int>(sel.Anchor()), nCaret = static_cast<int>(sel.Caret());
+  if (sel.IsEmpty())
+    edit.setCursorPosition(nCaret);
+  else
+    edit.setSelection(nAnchor, nCaret - nAnchor);
+}
+
+void MakeFieldShowOnly(QLineEdit& edit) {
+  // Its menu and drops would edit the widget behind the window's back.
+  edit.setContextMenuPolicy(Qt::NoContextMenu);
+  edit.setAcceptDrops(false);
+}
 
 CEditWindow::CEditWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QLineEdit(pParent), CViewWindow(view, hWnd) {
   setFrame(GetWindowStyle(hWnd) & WS_BORDER);
   setReadOnly(GetWindowStyle(hWnd) & ES_READONLY);
   SetShownFocusPolicy(Qt::StrongFocus);
-  connect(this, &QLineEdit::textEdited,
-          [this](const QString& text) { m_rView.Input(m_hWnd, [&] { win::input::Edit(m_hWnd, ToU16(text)); }); });
+  MakeFieldShowOnly(*this);
 }
 
 void CEditWindow::ShowText(size_t) {
-  QString text = ToQString(GetWindowTextShared(m_hWnd).View());
-  // The echo of the person's own typing leaves the caret where it is.
-  if (text == this->text()) return;
   CQtView::CApplying applying(m_rView);
-  setText(text);
-  // The platform shows text set by code from its start.
-  setCursorPosition(0);
+  ShowFieldText(*this, m_hWnd);
+}
+
+void CEditWindow::ShowSelection() {
+  CQtView::CApplying applying(m_rView);
+  ShowFieldSelection(*this, m_hWnd);
 }
 
 }  // namespace qtview

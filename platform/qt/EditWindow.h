@@ -1,4 +1,6 @@
-// A single-line edit box: the person's typing reaches the window as an edit.
+// A single-line edit box: a line edit that shows the window's text and
+// selection and edits nothing itself; the view hands a person's keys and
+// clicks to the window system, whose edit box rules decide.
 #pragma once
 
 #include <QLineEdit>
@@ -12,6 +14,13 @@ class CEditWindow final : public QLineEdit, public CViewWindow {
   CEditWindow(CQtView& view, HWND hWnd, QWidget* pParent);
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
+  void ShowSelection() override;
 };
+
+// Makes a line edit show the text and selection of an edit box or a list's
+// field, and takes its own editing away.
+void ShowFieldText(QLineEdit& edit, HWND hWnd);
+void ShowFieldSelection(QLineEdit& edit, HWND hWnd);
+void MakeFieldShowOnly(QLineEdit& edit);
 
 }  // namespace qtview

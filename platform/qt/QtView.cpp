@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFocusEvent>
@@ -11,11 +12,15 @@
 #include <QTimer>
 
 #include "ButtonWindow.h"
+#include "Clipboard.h"
 #include "ComboWindow.h"
 #include "DialogWindow.h"
+#include "EditBox.h"
 #include "EditWindow.h"
 #include "FontMetrics.h"
 #include "GroupBoxWindow.h"
+#include "KeyInput.h"
+#include "QtText.h"
 #include "RecordWindow.h"
 #include "StaticWindow.h"
 #include "UserInput.h"
@@ -23,7 +28,21 @@
 
 namespace qtview {
 
+namespace {
+
+// The edit boxes' Cut, Copy and Paste use the desktop's clipboard.
+class CDesktopClipboard final : public win::CClipboard {
+ public:
+  void SetText(std::u16string_view text) override { QApplication::clipboard()->setText(ToQString(text)); }
+  std::u16string Text() const override { return ToU16(QApplication::clipboard()->text()); }
+};
+
+CDesktopClipboard g_clipboard;
+
+}  // namespace
+
 CQtView::CQtView() {
+  win::SetClipboard(&g_clipboard);
   m_fontDialog = DialogFont(u"System", 8);
   win::SetFontMetricsProvider([this](std::u16string_view fontName, int nPointSize) {
     // The dialog manager asks for its font's units just before it creates
@@ -46,6 +65,7 @@ CQtView::CQtView() {
 }
 
 CQtView::~CQtView() {
+  win::SetClipboard(nullptr);
   win::RemoveWindowObserver(this);
   win::SetModalHost(nullptr);
   win::SetFontMetricsProvider(nullptr);
@@ -186,11 +206,6 @@ void CQtView::ShowFocus(HWND hWnd) {
   CApplying applying(*this);
   // On a window not yet shown this makes it the window's focus widget.
   pWidget->setFocus(Qt::OtherFocusReason);
-  // The dialog manager selects the whole text of a field it moves the focus to.
-  if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
-    pEdit->selectAll();
-  else if (auto* pCombo = qobject_cast<QComboBox*>(pWidget))
-    pCombo->lineEdit()->selectAll();
 }
 
 void CQtView::OnTimersChanged() { m_timerPump.Rearm(); }
@@ -201,6 +216,13 @@ bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
   switch (pEvent->type()) {
     case QEvent::KeyPress:
       return HandleKey(hWnd, static_cast<QKeyEvent*>(pEvent));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+      if (auto* pEdit = qobject_cast<QLineEdit*>(pObject))
+        return HandleFieldMouse(hWnd, pEdit, static_cast<QMouseEvent*>(pEvent));
+      return false;
     case QEvent::FocusIn:
       HandleFocusIn(hWnd, static_cast<QFocusEvent*>(pEvent)->reason());
       return false;
@@ -210,49 +232,51 @@ bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
 }
 
 bool CQtView::HandleKey(HWND hWnd, QKeyEvent* pEvent) {
-  UINT vk = 0;
-  bool bShift = pEvent->modifiers() & Qt::ShiftModifier;
-  switch (pEvent->key()) {
-    case Qt::Key_Tab:
-      vk = VK_TAB;
+  if (pEvent->modifiers() & Qt::MetaModifier) return false;
+  std::optional<SKeyInput> key = KeyOf(*pEvent);
+  std::u32string typed = TypedOf(*pEvent);
+  HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
+  // Every key goes to the dialog manager, which gives the focused control
+  // what it wants; a key no one takes stays Qt's (Space on a button).
+  bool bTaken = false;
+  Input(hWnd, [&] {
+    // Qt gives keys to its focus widget: the window system's focus follows.
+    if (hWnd != hDlg && GetFocus() != hWnd) win::input::Focus(hWnd);
+    if (key) bTaken = win::input::PressKey(hDlg, key->vk, key->nModifiers);
+    for (char32_t c : typed) bTaken = win::input::Type(hDlg, c) || bTaken;
+  });
+  return bTaken;
+}
+
+bool CQtView::HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent) {
+  UINT message = 0;
+  switch (pEvent->type()) {
+    case QEvent::MouseButtonPress:
+      message = WM_LBUTTONDOWN;
       break;
-    case Qt::Key_Backtab:
-      vk = VK_TAB;
-      bShift = true;
+    case QEvent::MouseButtonDblClick:
+      message = WM_LBUTTONDBLCLK;
       break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      vk = VK_RETURN;
+    case QEvent::MouseButtonRelease:
+      message = WM_LBUTTONUP;
       break;
-    case Qt::Key_Escape:
-      vk = VK_ESCAPE;
+    case QEvent::MouseMove:
+      if (!(pEvent->buttons() & Qt::LeftButton)) return false;
+      message = WM_MOUSEMOVE;
       break;
     default:
-      return HandleMnemonic(hWnd, pEvent);
+      return false;
   }
-  if (pEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-  // The dialog manager has these keys before any control does, a multi-line
-  // box included: without want-return it passes Enter on to the dialog.
-  Input(hWnd, [&] { win::input::PressKey(DialogOf(hWnd), vk, bShift); });
+  if (message != WM_MOUSEMOVE && pEvent->button() != Qt::LeftButton) return false;
+  // The field's one row counts caret stops.
+  std::u16string_view text = GetWindowTextShared(hWnd).View();
+  auto nUnit = static_cast<size_t>(std::max(0, pEdit->cursorPositionAt(pEvent->position().toPoint())));
+  int nColumn = 0;
+  for (size_t n = 0; n < nUnit && n < text.size(); n = win::NextStop(text, n)) ++nColumn;
+  UINT nModifiers = (pEvent->modifiers() & Qt::ShiftModifier) ? win::input::kShift : 0;
+  Input(hWnd, [&] { win::input::Mouse(hWnd, message, nColumn, 0, nModifiers); });
   return true;
 }
-
-// A letter or digit, with Alt or without, may be a button's mnemonic; what the
-// dialog manager leaves goes on to the widget.
-bool CQtView::HandleMnemonic(HWND hWnd, QKeyEvent* pEvent) {
-  const int nKey = pEvent->key();
-  const bool bKey = (nKey >= Qt::Key_A && nKey <= Qt::Key_Z) || (nKey >= Qt::Key_0 && nKey <= Qt::Key_9);
-  if (!bKey || (pEvent->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) return false;
-  // Qt's letter and digit keys are the platform's virtual keys.
-  bool bClicked = false;
-  Input(hWnd, [&] {
-    bClicked = win::input::PressKey(DialogOf(hWnd), static_cast<UINT>(nKey), pEvent->modifiers() & Qt::ShiftModifier,
-                                    pEvent->modifiers() & Qt::AltModifier);
-  });
-  return bClicked;
-}
-
-HWND CQtView::DialogOf(HWND hWnd) { return GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd); }
 
 void CQtView::HandleFocusIn(HWND hWnd, Qt::FocusReason reason) {
   if (IsApplying()) return;

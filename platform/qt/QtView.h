@@ -20,6 +20,8 @@
 
 class QEventLoop;
 class QKeyEvent;
+class QLineEdit;
+class QMouseEvent;
 
 namespace qtview {
 
@@ -77,9 +79,10 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
  private:
   CViewWindow* Find(HWND hWnd) const;
   void Watch(QObject* pObject, HWND hWnd);
+  // Hands a key to the dialog manager.
   bool HandleKey(HWND hWnd, QKeyEvent* pEvent);
-  bool HandleMnemonic(HWND hWnd, QKeyEvent* pEvent);
-  static HWND DialogOf(HWND hWnd);
+  // Hands a click on a field's line edit to its window.
+  bool HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent);
   void HandleFocusIn(HWND hWnd, Qt::FocusReason reason);
   void ShowFocus(HWND hWnd);
   void QuitEndedLoops();

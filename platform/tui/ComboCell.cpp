@@ -11,7 +11,7 @@ namespace tui {
 int CComboCell::Count() const { return static_cast<int>(SendMessage(m_hWnd, CB_GETCOUNT, 0, 0)); }
 
 void CComboCell::Draw(CScreen& screen) {
-  m_editor.Draw(screen, {m_rect.x, m_rect.y, m_rect.cx - 1, 1}, Text(), HasFocus());
+  DrawField(screen, {m_rect.x, m_rect.y, m_rect.cx - 1, 1});
   screen.PutChar(m_rect.x + m_rect.cx - 1, m_rect.y, U'\u25BC', HasFocus() ? EStyle::Focused : EStyle::Button);
 }
 
@@ -90,11 +90,8 @@ bool CComboCell::Key(const SInput& in) {
     Invalidate();
     return true;
   }
-  if (in.key == EKey::Up || in.key == EKey::Down) {
-    m_rView.Feed(m_hWnd, [&] { win::input::Key(m_hWnd, in.key == EKey::Up ? VK_UP : VK_DOWN); });
-    return true;
-  }
-  return Edit(in);
+  // The rest is the dialog manager's, and through it the field's.
+  return false;
 }
 
 bool CComboCell::Mouse(const SInput& in) {
@@ -122,9 +119,6 @@ bool CComboCell::Mouse(const SInput& in) {
   return true;
 }
 
-void CComboCell::Leave() {
-  CFieldCell::Leave();
-  Drop(false);
-}
+void CComboCell::Leave() { Drop(false); }
 
 }  // namespace tui

@@ -1,6 +1,6 @@
 // A drop-down list with an editable field. Up and Down pick the item before
 // or after the selected one, F4 or Alt+Down drops the list down, where Up,
-// Down, Enter and clicks choose; typing edits the field.
+// Down, Enter and clicks choose; other keys edit the field.
 #pragma once
 
 #include <string>

@@ -2,7 +2,7 @@
 
 namespace tui {
 
-void CEditCell::Draw(CScreen& screen) { m_editor.Draw(screen, m_rect, Text(), HasFocus()); }
+void CEditCell::Draw(CScreen& screen) { DrawField(screen, m_rect); }
 
 bool CEditCell::Mouse(const SInput& in) {
   if (in.mouse == EMouse::Press) Press(in.x, in.y);

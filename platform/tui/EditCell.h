@@ -1,5 +1,5 @@
-// A one-line edit box: white, the person's typing handed on as the box's
-// new text. Given more than one row, its text wraps over them.
+// A one-line edit box: white, a person's keys handed on to the box. Given
+// more than one row, its text wraps over them.
 #pragma once
 
 #include "FieldCell.h"
@@ -10,7 +10,6 @@ class CEditCell final : public CFieldCell {
  public:
   using CFieldCell::CFieldCell;
   void Draw(CScreen& screen) override;
-  bool Key(const SInput& in) override { return Edit(in); }
   bool Mouse(const SInput& in) override;
 };
 

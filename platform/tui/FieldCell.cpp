@@ -1,44 +1,108 @@
 #include "FieldCell.h"
 
+#include <algorithm>
+
+#include "CellText.h"
 #include "TextView.h"
 #include "UserInput.h"
 #include "Window.h"
 
 namespace tui {
 
-std::u16string CFieldCell::Text() const { return std::u16string(GetWindowTextShared(m_hWnd).View()); }
+namespace {
 
-std::optional<std::pair<int, int>> CFieldCell::Caret() const { return m_editor.Caret(m_rect.x, m_rect.y); }
+int CellsBetween(std::u16string_view text, size_t nFrom, size_t nTo) {
+  return TextCells(text.substr(nFrom, nTo - nFrom));
+}
 
-bool CFieldCell::Edit(const SInput& in) {
-  std::u16string text = Text();
-  bool bChanged = false;
-  if (!m_editor.Key(in, text, &bChanged)) return false;
-  if (bChanged) m_rView.Feed(m_hWnd, [&] { win::input::Edit(m_hWnd, text); });
-  Invalidate();
-  return true;
+}  // namespace
+
+CFieldCell::CFieldCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd), m_rows(hWnd) {
+  m_rows.Layout().SetMeasure(&m_measure);
 }
 
 void CFieldCell::Press(int x, int y) {
-  win::input::Focus(m_hWnd);
-  m_editor.Click(Text(), x - m_rect.x, y - m_rect.y);
-  Invalidate();
+  m_rView.Feed(m_hWnd, [&] { win::input::Focus(m_hWnd); });
+  int nRow = y - m_field.y, nCell = x - m_field.x;
+  // A field of one row counts its cells from the row's start, scrolled out of view or not.
+  if (m_field.cy <= 1) {
+    std::u16string_view text = m_rows.Text();
+    nCell += CellsBetween(text, 0, std::min(m_nScroll, text.size()));
+  }
+  m_rView.Feed(m_hWnd, [&] {
+    win::input::Mouse(m_hWnd, WM_LBUTTONDOWN, nCell, nRow);
+    win::input::Mouse(m_hWnd, WM_LBUTTONUP, nCell, nRow);
+  });
 }
 
-void CFieldCell::ShowText(size_t) {
+void CFieldCell::ShowText(size_t nAppendedFrom) {
+  m_rows.Update(nAppendedFrom);
   // Text set by code, not typed here, shows from its start.
-  if (!m_rView.IsFeeding(m_hWnd)) m_editor.Reset();
+  if (!m_rView.IsFeeding(m_hWnd)) {
+    m_nScroll = 0;
+    m_rows.ScrollTo({});
+  }
   Invalidate();
 }
 
-void CFieldCell::Focused() {
-  m_editor.SelectAll(Text());
-  Invalidate();
+void CFieldCell::ShowSelection() { Invalidate(); }
+
+void CFieldCell::DrawRow(CScreen& screen, int x, int y, int nCells, const view::SRow& row, size_t nFrom) {
+  std::u16string_view text = m_rows.Text();
+  win::CTextSelection sel = win::GetEditSelection(m_hWnd);
+  // A selection shows while the field has the focus.
+  bool bFocus = HasFocus();
+  int nEnd = x + nCells;
+  for (size_t n = nFrom; n < row.nEnd;) {
+    size_t nAt = n;
+    char32_t c = ShownChar(NextChar(text, n));
+    int nWidth = CellWidth(c);
+    if (x + nWidth > nEnd) break;
+    if (nAt == sel.Caret()) m_caret = {x, y};
+    bool bSelected = bFocus && nAt >= sel.Start() && nAt < sel.End();
+    screen.PutChar(x, y, c, bSelected ? EStyle::Selected : EStyle::Field);
+    x += nWidth;
+  }
+  if (!m_caret && sel.Caret() == row.nEnd && (row.bLastOfLine || row.nEnd == text.size()))
+    m_caret = {std::min(x, nEnd - 1), y};
+  screen.Put(x, y, u"", nEnd - x, EStyle::Field);
 }
 
-void CFieldCell::Leave() {
-  m_editor.Deselect();
-  Invalidate();
+void CFieldCell::DrawField(CScreen& screen, const SCellRect& rect) {
+  std::u16string_view text = m_rows.Text();
+  size_t nCaret = win::GetEditSelection(m_hWnd).Caret();
+  m_caret.reset();
+  if (rect.cx != m_field.cx || rect.cy != m_field.cy) {
+    // Rows wrap only in a field given more than one.
+    m_rows.Layout().SetWidth(rect.cy > 1 ? rect.cx : 0);
+    m_rows.SetPageRows(static_cast<size_t>(std::max(1, rect.cy)));
+  }
+  m_field = rect;
+  if (rect.cy <= 1) {
+    view::SRow row = m_rows.Layout().RowAt(text, nCaret);
+    // The caret stays in view, with room for it after the last character.
+    m_nScroll = std::clamp(m_nScroll, row.nStart, std::max(row.nStart, std::min(nCaret, row.nEnd)));
+    if (CellsBetween(text, row.nStart, row.nEnd) <= rect.cx)
+      m_nScroll = row.nStart;
+    else
+      while (m_nScroll < nCaret && CellsBetween(text, m_nScroll, nCaret) >= rect.cx) NextChar(text, m_nScroll);
+    DrawRow(screen, rect.x, rect.y, rect.cx, row, m_nScroll);
+    return;
+  }
+  m_rows.Reveal(nCaret);
+  std::vector<view::SRow> rows = m_rows.VisibleRows(1);
+  for (int i = 0; i < rect.cy; ++i) {
+    if (static_cast<size_t>(i) < rows.size())
+      DrawRow(screen, rect.x, rect.y + i, rect.cx, rows[static_cast<size_t>(i)], rows[static_cast<size_t>(i)].nStart);
+    else
+      screen.Put(rect.x, rect.y + i, u"", rect.cx, EStyle::Field);
+  }
+  if (rows.size() > static_cast<size_t>(rect.cy)) {
+    // More follows: an ellipsis after the last row's text, or on its last cell.
+    const view::SRow& last = rows[static_cast<size_t>(rect.cy) - 1];
+    int nAfter = std::min(CellsBetween(text, last.nStart, last.nEnd), rect.cx - 1);
+    screen.Put(rect.x + nAfter, rect.y + rect.cy - 1, u"\u2026", 1, EStyle::Field);
+  }
 }
 
 }  // namespace tui

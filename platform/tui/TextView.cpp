@@ -13,8 +13,10 @@
 #include "ComboCell.h"
 #include "DialogCell.h"
 #include "DialogLayout.h"
+#include "EditBox.h"
 #include "EditCell.h"
 #include "GroupBoxCell.h"
+#include "KeyInput.h"
 #include "RecordCell.h"
 #include "StaticCell.h"
 #include "Timer.h"
@@ -30,6 +32,8 @@ namespace {
 constexpr int kMaxTicksPerTurn = 8;
 // The colours the dialog is drawn in unless its procedure answers others.
 constexpr CTLCOLORS kDefaultColours{RGB(212, 208, 200), RGB(0, 0, 0)};
+// More than a terminal's clipboard takes in one OSC 52.
+constexpr size_t kMaxCopy = 1 << 20;
 
 std::u16string RequestText(SIZE size) {
   std::string str = "Please make the terminal at least " + std::to_string(kSmallestScreen.cx) + " x " +
@@ -56,6 +60,7 @@ bool CTextView::Start(FILE* pIn, FILE* pOut, std::string* pError) {
   m_pCrashGuard->SetLeave(m_screen.LeaveSequence());
   win::SetModalHost(this);
   win::AddWindowObserver(this);
+  win::SetClipboard(this);
   m_bStarted = true;
   return true;
 }
@@ -63,6 +68,7 @@ bool CTextView::Start(FILE* pIn, FILE* pOut, std::string* pError) {
 void CTextView::Stop() {
   if (!m_bStarted) return;
   m_bStarted = false;
+  win::SetClipboard(nullptr);
   win::RemoveWindowObserver(this);
   win::SetModalHost(nullptr);
   m_mapCells.clear();
@@ -75,6 +81,11 @@ void CTextView::Stop() {
 CCellWindow* CTextView::Find(HWND hWnd) const {
   auto it = m_mapCells.find(hWnd);
   return it == m_mapCells.end() ? nullptr : it->second.get();
+}
+
+void CTextView::SetText(std::u16string_view text) {
+  m_strClipboard = text;
+  m_screen.Copy(text.substr(0, kMaxCopy));
 }
 
 void CTextView::OnWindowCreated(HWND hWnd) {
@@ -154,10 +165,7 @@ void CTextView::OnFocusChanged(HWND hOld, HWND hNew) {
     p->Leave();
     p->Invalidate();
   }
-  CCellWindow* p = Find(hNew);
-  if (!p) return;
-  if (auto* pField = dynamic_cast<CFieldCell*>(p)) pField->Focused();
-  p->Invalidate();
+  if (CCellWindow* p = Find(hNew)) p->Invalidate();
 }
 
 void CTextView::InvalidateAll() {
@@ -320,38 +328,21 @@ void CTextView::HandleInput(const SInput& in) {
     HandleMouse(in);
     return;
   }
-  // A character with Alt is no typing; alone, the focused control has it first.
-  if (in.key == EKey::Char && in.bAlt) {
-    PressMnemonic(hDlg, in);
-    return;
-  }
+  // What the view's own parts take first: a button's Space, a dropped-down list.
   HWND hFocus = GetFocus();
   if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == hDlg && p->Key(in)) return;
-  switch (in.key) {
-    case EKey::Tab:
-    case EKey::BackTab:
-      win::input::PressKey(hDlg, VK_TAB, in.key == EKey::BackTab || in.bShift);
-      break;
-    case EKey::Enter:
-      win::input::PressKey(hDlg, VK_RETURN);
-      break;
-    case EKey::Escape:
-      win::input::PressKey(hDlg, VK_ESCAPE);
-      break;
-    case EKey::Char:
-      PressMnemonic(hDlg, in);
-      break;
-    default:
-      break;
-  }
-}
-
-// A letter or digit may be a button's mnemonic; the dialog manager's keys for
-// them are the upper-case letters and the digits.
-void CTextView::PressMnemonic(HWND hDlg, const SInput& in) {
-  char32_t c = in.ch >= U'a' && in.ch <= U'z' ? in.ch - U'a' + U'A' : in.ch;
-  if ((c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9'))
-    win::input::PressKey(hDlg, static_cast<UINT>(c), in.bShift, in.bAlt);
+  std::optional<SKeyInput> key = KeyOf(in);
+  if (!key) return;
+  Feed(hFocus, [&] {
+    if (key->vk)
+      win::input::PressKey(hDlg, key->vk, key->nModifiers);
+    else
+      win::input::Type(hDlg, key->ch);
+  });
+  // A selection a record box made with Shift goes to the terminal's clipboard.
+  if (in.bShift && IsWindow(hFocus) && (GetWindowStyle(hFocus) & ES_MULTILINE) &&
+      !win::GetEditSelection(hFocus).IsEmpty())
+    SendMessage(hFocus, WM_COPY, 0, 0);
 }
 
 void CTextView::HandleMouse(const SInput& in) {

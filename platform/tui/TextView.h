@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "CellLayout.h"
+#include "Clipboard.h"
 #include "CrashGuard.h"
 #include "Dialog.h"
 #include "Screen.h"
@@ -24,7 +25,7 @@ namespace tui {
 
 class CCellWindow;
 
-class CTextView final : public win::CWindowObserver, public win::CModalHost {
+class CTextView final : public win::CWindowObserver, public win::CModalHost, public win::CClipboard {
  public:
   CTextView();
   ~CTextView() override;
@@ -58,9 +59,13 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   bool IsFeeding(HWND hWnd) const { return m_hFeeding == hWnd; }
   void InvalidateAll();
   SIZE ScreenSize() const { return m_screen.Size(); }
-  void Copy(std::u16string_view text) { m_screen.Copy(text); }
   // The view's window for a window of the window system, if it has one.
   CCellWindow* Find(HWND hWnd) const;
+
+  // The edit boxes' clipboard: the view's own, and the terminal's where it
+  // takes OSC 52.
+  void SetText(std::u16string_view text) override;
+  std::u16string Text() const override { return m_strClipboard; }
 
   void OnWindowCreated(HWND hWnd) override;
   void OnWindowDestroyed(HWND hWnd) override;
@@ -78,7 +83,6 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   // The terminal hung up (SIGHUP, or it went away): nothing more goes to it.
   static bool IsHungUp() { return win::EndingSignal() == SIGHUP; }
   void HandleInput(const SInput& in);
-  static void PressMnemonic(HWND hDlg, const SInput& in);
   void HandleMouse(const SInput& in);
   HWND ActiveDialog() const;
   bool DrawDialog(HWND hDlg, bool bAll);
@@ -92,6 +96,7 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   std::unordered_map<HWND, int> m_mapTextRows;
   std::vector<HWND> m_vecModal;  // the running modal loops, innermost last
   HWND m_hFeeding = nullptr;
+  std::u16string m_strClipboard;
   bool m_bStarted = false;
   bool m_bLayout = true;
   bool m_bTooSmall = false;

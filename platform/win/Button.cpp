@@ -7,6 +7,10 @@ namespace win::detail {
 
 LRESULT ButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_GETDLGCODE:
+      if ((hWnd->style & BS_TYPEMASK) == BS_GROUPBOX) return DLGC_STATIC;
+      return DLGC_BUTTON |
+             ((hWnd->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
     case BM_CLICK:
       if ((hWnd->style & BS_TYPEMASK) == BS_GROUPBOX) return FALSE;
       SetFocus(hWnd);

@@ -38,12 +38,18 @@ bool InRange(HWND hWnd, WPARAM nIndex) { return nIndex < hWnd->items.size(); }
 
 LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto& items = hWnd->items;
+  // The field is edited by the edit box's rules, but for Up and Down.
+  if (LRESULT result = 0; !(message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) &&
+                          EditFieldProc(hWnd, message, wParam, lParam, &result))
+    return result;
   switch (message) {
     case CB_ADDSTRING:
       if (!lParam) return CB_ERR;
       items.emplace_back(reinterpret_cast<const char16_t*>(lParam));
       NotifyObservers([&](CWindowObserver& o) { o.OnItemsChanged(hWnd); });
       return static_cast<LRESULT>(items.size() - 1);
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
     case CB_GETCOUNT:
       return static_cast<LRESULT>(items.size());
     case CB_GETCURSEL:
@@ -75,7 +81,6 @@ LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN: {
       // Up and Down pick the item before or after the selected one; with
       // none selected, the first.
-      if (wParam != VK_UP && wParam != VK_DOWN) break;
       int nNext = hWnd->curSel < 0 ? 0 : hWnd->curSel + (wParam == VK_UP ? -1 : 1);
       if (nNext != hWnd->curSel && nNext >= 0 && InRange(hWnd, static_cast<WPARAM>(nNext))) {
         Select(hWnd, nNext);

@@ -9,6 +9,7 @@
 #include "Clock.h"
 #include "Mnemonic.h"
 #include "Timer.h"
+#include "UserInput.h"
 #include "Window.h"
 #include "WindowRec.h"
 
@@ -47,6 +48,18 @@ bool IsPushButton(HWND h, DWORD type) {
 // A push button is the default one while it has the focus, so Enter is its
 // command; otherwise it is the default push button's, and in a dialog without
 // one (as the terminal's template) the OK command.
+// The focused control, if it is one of the dialog's.
+HWND FocusIn(HWND hDlg) {
+  HWND hFocus = GetFocus();
+  return hFocus && GetParent(hFocus) == hDlg ? hFocus : nullptr;
+}
+
+// The focus moved by the dialog manager selects an edit box's whole text.
+void FocusAndSelect(HWND hCtl) {
+  SetFocus(hCtl);
+  if (SendMessage(hCtl, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessage(hCtl, EM_SETSEL, 0, -1);
+}
+
 int EnterCommand(HWND hDlg) {
   HWND hFocus = GetFocus();
   if (hFocus && GetParent(hFocus) == hDlg &&
@@ -58,14 +71,9 @@ int EnterCommand(HWND hDlg) {
 }
 
 // An edit box or a list's field: a letter typed there is text, not a mnemonic.
-bool TakesTyping(HWND h) {
-  WindowClass cls = GetWindowClass(h);
-  return cls == WindowClass::Edit || cls == WindowClass::ComboBox;
-}
-
 // The first shown, enabled button whose mnemonic is the key is clicked.
-bool ClickMnemonic(HWND hDlg, UINT vk, bool bAlt) {
-  if (!bAlt && TakesTyping(GetFocus())) return false;
+bool ClickMnemonic(HWND hDlg, UINT vk) {
+  if (vk == 0) return false;
   for (HWND h : GetChildren(hDlg)) {
     if (GetWindowClass(h) != WindowClass::Button || (GetWindowStyle(h) & BS_TYPEMASK) == BS_GROUPBOX) continue;
     if (IsWindowVisible(h) && IsWindowEnabled(h) && win::MnemonicKey(GetWindowTextShared(h).View()) == vk)
@@ -134,7 +142,9 @@ HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC
                             .proc = nullptr,
                             .userData = nullptr});
   }
-  if (SendMessage(hDlg, WM_INITDIALOG, 0, 0)) SetFocus(GetNextDlgTabItem(hDlg, nullptr, false));
+  if (SendMessage(hDlg, WM_INITDIALOG, 0, 0)) {
+    if (HWND hFirst = GetNextDlgTabItem(hDlg, nullptr, false)) FocusAndSelect(hFirst);
+  }
   return hDlg;
 }
 
@@ -188,10 +198,25 @@ HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious) {
   return nullptr;
 }
 
-bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift, bool bAlt) {
+bool IsDialogMessage(HWND hDlg, UINT vk, UINT nModifiers) {
+  if (nModifiers & win::input::kAlt) return ClickMnemonic(hDlg, vk);
+  HWND hFocus = FocusIn(hDlg);
+  LRESULT code = hFocus ? SendMessage(hFocus, WM_GETDLGCODE, vk, 0) : 0;
+  bool bWanted = (code & DLGC_WANTALLKEYS) || (vk == VK_TAB && (code & DLGC_WANTTAB));
+  bool bDialogKey = vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE;
+  if (!bWanted && !bDialogKey) {
+    bool bArrow = vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN;
+    bWanted = bArrow ? (code & DLGC_WANTARROWS) : (code & (DLGC_WANTCHARS | DLGC_HASSETSEL));
+  }
+  if (bWanted) {
+    win::input::Key(hFocus, vk, nModifiers);
+    return true;
+  }
+  // Tab, Enter and Escape with Ctrl are not the dialog's either.
+  if (!bDialogKey || (nModifiers & win::input::kCtrl)) return false;
   switch (vk) {
     case VK_TAB:
-      if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), bShift)) SetFocus(hNext);
+      if (HWND hNext = GetNextDlgTabItem(hDlg, GetFocus(), nModifiers & win::input::kShift)) FocusAndSelect(hNext);
       return true;
     case VK_RETURN:
       SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(EnterCommand(hDlg)), BN_CLICKED), 0);
@@ -200,5 +225,14 @@ bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift, bool bAlt) {
       SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       return true;
   }
-  return vk != 0 && ClickMnemonic(hDlg, vk, bAlt);
+  return false;
+}
+
+bool IsDialogChar(HWND hDlg, char32_t c) {
+  HWND hFocus = FocusIn(hDlg);
+  if (hFocus && (SendMessage(hFocus, WM_GETDLGCODE, 0, 0) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS))) {
+    win::input::Char(hFocus, c);
+    return true;
+  }
+  return ClickMnemonic(hDlg, win::MnemonicKey(c));
 }

@@ -66,9 +66,15 @@ bool IsDialogEnded(HWND hDlg);
 // later ends at once with it too. The first end is the one kept.
 void EndModalDialogs(int nResult, int nSignal);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
-// Keyboard handling of the dialog manager: Tab and Shift+Tab move the focus,
-// Enter is the command of the focused push button, else of the default push
-// button, else the OK command; Escape is the Cancel command. A letter or digit
-// clicks the button whose mnemonic it is (&Yes: Y), with Alt, or without it
-// where the focused control takes no typing.
-bool IsDialogMessage(HWND hDlg, UINT vk, bool bShift, bool bAlt = false);
+// Keyboard handling of the dialog manager, for every key pressed in the
+// dialog (nModifiers as win::input's). It asks the focused control which keys
+// it wants (WM_GETDLGCODE) and hands it those as WM_KEYDOWN. Of the rest, Tab
+// and Shift+Tab move the focus, and select the whole text of an edit box
+// they move to; Enter is the command of the focused push button, else of the
+// default push button, else the OK command; Escape is the Cancel command. A
+// letter or digit with Alt clicks the button whose mnemonic it is (&Yes: Y).
+// False for a key no one took.
+bool IsDialogMessage(HWND hDlg, UINT vk, UINT nModifiers);
+// A character typed in the dialog, as WM_CHAR to the focused control if it
+// wants characters; else it clicks the button whose mnemonic it is.
+bool IsDialogChar(HWND hDlg, char32_t c);

@@ -1,11 +1,20 @@
-// The edit box: its text, and a person's typing, which a read-only box does
-// not take.
+// The edit box: its text, its editing rules, and a person's typing, which a
+// read-only box does not take.
 #include "WindowRec.h"
 
 namespace win::detail {
 
 LRESULT EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; EditFieldProc(hWnd, message, wParam, lParam, &result)) return result;
   switch (message) {
+    case WM_GETDLGCODE: {
+      // A record box is not selected whole when Tab reaches it; one that
+      // wants Enter takes every key.
+      LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS;
+      if (!(hWnd->style & ES_MULTILINE)) code |= DLGC_HASSETSEL;
+      if ((hWnd->style & ES_MULTILINE) && (hWnd->style & ES_WANTRETURN)) code |= DLGC_WANTALLKEYS;
+      return code;
+    }
     case WM_INPUTTEXT:
       if (hWnd->style & ES_READONLY) return FALSE;
       StoreText(hWnd, CSharedText(std::u16string_view(reinterpret_cast<const char16_t*>(lParam), wParam)));

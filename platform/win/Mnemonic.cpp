@@ -14,12 +14,14 @@ CShownCaption ShownCaption(std::u16string_view caption) {
   return shown;
 }
 
+UINT MnemonicKey(char32_t c) {
+  if (c >= U'a' && c <= U'z') c = c - U'a' + U'A';
+  return (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') ? static_cast<UINT>(c) : 0;
+}
+
 UINT MnemonicKey(std::u16string_view caption) {
   CShownCaption shown = ShownCaption(caption);
-  if (shown.nMark == std::u16string::npos) return 0;
-  char16_t c = shown.strText[shown.nMark];
-  if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-  return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ? c : 0;
+  return shown.nMark == std::u16string::npos ? 0 : MnemonicKey(shown.strText[shown.nMark]);
 }
 
 }  // namespace win

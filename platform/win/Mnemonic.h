@@ -18,5 +18,7 @@ CShownCaption ShownCaption(std::u16string_view caption);
 // The key of the mnemonic as a virtual key (an upper-case letter or a digit);
 // 0 when the caption has none or another character.
 UINT MnemonicKey(std::u16string_view caption);
+// The virtual key a typed character reaches a mnemonic by; 0 for none.
+UINT MnemonicKey(char32_t c);
 
 }  // namespace win

@@ -281,7 +281,7 @@ TEST_F(CStartTest, TabMovesThroughVisibleTabStopsAndSkipsTheHiddenButtons) {
     } while (GetFocus() != hFirst && order.size() < 40);
     EXPECT_EQ(order, (std::vector<int>{1000, 1001, 1002, 1003, 1004, 1010, 1011, 1012, 1013, 1014, 1015,
                                        1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025}));
-    win::input::PressKey(m_hDlg, VK_TAB, true);
+    win::input::PressKey(m_hDlg, VK_TAB, win::input::kShift);
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1025);
   });
 }

@@ -232,13 +232,18 @@ TEST_F(CWindowSystemTest, AYesNoBoxAnswersYAndNWithAltOrWithoutAndNoIsItsDefault
   };
   for (const CCase& c : {CCase{'Y', false, IDYES}, {'N', false, IDNO}, {'Y', true, IDYES}, {'N', true, IDNO}}) {
     SCOPED_TRACE(testing::Message() << static_cast<char>(c.vk) << (c.bAlt ? " with Alt" : ""));
+    // Alone the letter is typed; with Alt it is a key.
+    const auto press = [&](HWND hBox, UINT vk) {
+      return c.bAlt ? win::input::PressKey(hBox, vk, win::input::kAlt)
+                    : win::input::Type(hBox, static_cast<char32_t>(vk - 'A' + 'a'));
+    };
     win::CScriptModalHost host(
         [&](HWND hBox) {
           EXPECT_EQ(GetWindowText(GetFocus()), u"&No");
           // A letter no button has does nothing.
-          EXPECT_FALSE(win::input::PressKey(hBox, 'X', false, c.bAlt));
+          EXPECT_FALSE(press(hBox, 'X'));
           EXPECT_FALSE(IsDialogEnded(hBox));
-          EXPECT_TRUE(win::input::PressKey(hBox, c.vk, false, c.bAlt));
+          EXPECT_TRUE(press(hBox, c.vk));
           EXPECT_TRUE(IsDialogEnded(hBox));
         },
         IDABORT);
@@ -271,19 +276,19 @@ TEST_F(CWindowSystemTest, AMnemonicClicksItsButtonUnlessItIsTypingInAField) {
   // In an edit box or a list's field a letter is typing; with Alt it is the mnemonic.
   for (int id : {10, 11}) {
     SetFocus(GetDlgItem(m_hDlg, id));
-    EXPECT_FALSE(win::input::PressKey(m_hDlg, 'G'));
+    EXPECT_TRUE(win::input::Type(m_hDlg, U'g'));
     EXPECT_EQ(clicks(), 0);
-    EXPECT_TRUE(win::input::PressKey(m_hDlg, 'G', false, true));
+    EXPECT_TRUE(win::input::PressKey(m_hDlg, 'G', win::input::kAlt));
     EXPECT_EQ(clicks(), 1);
     CMessageLog::messages.clear();
   }
   // The click takes the focus, as a click does; there the letter alone clicks.
   EXPECT_EQ(GetFocus(), hGo);
-  EXPECT_TRUE(win::input::PressKey(m_hDlg, 'G'));
+  EXPECT_TRUE(win::input::Type(m_hDlg, U'g'));
   EXPECT_EQ(clicks(), 1);
   // A disabled button has no mnemonic.
   EnableWindow(hGo, false);
-  EXPECT_FALSE(win::input::PressKey(m_hDlg, 'G', false, true));
+  EXPECT_FALSE(win::input::PressKey(m_hDlg, 'G', win::input::kAlt));
   EXPECT_EQ(clicks(), 1);
 }
 
