@@ -161,6 +161,9 @@ int RunText() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write to a pipe or socket whose reader went away fails with EPIPE, which every writer
+  // reports; it must not end the program.
+  signal(SIGPIPE, SIG_IGN);
   if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
   // The one place the view is chosen.
   if (g_bTextAsked || (!qtview::HasDisplay() && OnTerminal())) return RunText();

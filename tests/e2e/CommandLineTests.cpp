@@ -1,6 +1,8 @@
 // The program's command line, run as a person runs it, over a fake /sys and /dev.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -107,6 +109,24 @@ TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
   EXPECT_EQ(run.strOut, "quorvel: unknown argument \"extra\"; see quorvel --help\n");
 }
 
+TEST(CommandLine, AReaderThatWentAwayDoesNotEndTheProgramBySignal) {
+  int afd[2];
+  ASSERT_EQ(pipe(afd), 0);
+  close(afd[0]);
+  const pid_t nChild = fork();
+  if (nChild == 0) {
+    dup2(afd[1], STDOUT_FILENO);
+    dup2(afd[1], STDERR_FILENO);
+    execl(QUORVEL_PATH, QUORVEL_PATH, "--ports", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(afd[1]);
+  int nStatus = 0;
+  ASSERT_EQ(waitpid(nChild, &nStatus, 0), nChild);
+  EXPECT_FALSE(WIFSIGNALED(nStatus)) << "ended by signal " << WTERMSIG(nStatus);
+  EXPECT_TRUE(WIFEXITED(nStatus));
+}
+
 TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
   // The file is opened once a view can be shown: here the desktop view, offscreen.
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -121,6 +141,12 @@ TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
   unsetenv("QUORVEL_CAPTURE");
   EXPECT_EQ(run.nStatus, 1);
   EXPECT_EQ(run.strOut, "quorvel: Cannot capture to " + strPath + ": No such file or directory.\n");
+
+  // A FIFO at the path is refused at once rather than waited on.
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  run = RunQuorvel("--capture " + dir.File("fifo"));
+  EXPECT_EQ(run.nStatus, 1);
+  EXPECT_EQ(run.strOut, "quorvel: Cannot capture to " + dir.File("fifo") + ": it is a FIFO, not a regular file.\n");
 
   run = RunQuorvel("--capture");
   EXPECT_EQ(run.nStatus, 2);
