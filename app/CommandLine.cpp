@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "SystemText.h"
+
 namespace {
 
 std::string Synopsis(const SOption& option) {
@@ -17,7 +19,7 @@ std::string Synopsis(const SOption& option) {
 }  // namespace
 
 int UsageError(const std::string& strWhat) {
-  std::fprintf(stderr, "quorvel: %s; see quorvel --help\n", strWhat.c_str());
+  std::fprintf(stderr, "quorvel: %s; see quorvel --help\n", ShowControls(strWhat).c_str());
   return kUsageError;
 }
 

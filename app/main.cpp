@@ -15,6 +15,7 @@
 #include "CommandLine.h"
 #include "DesktopApplication.h"
 #include "QtView.h"
+#include "SystemText.h"
 #include "TextView.h"
 #include "Tobrel.h"
 #include "TobrelCapture.h"
@@ -144,7 +145,7 @@ int RunText() {
   tui::CTextView view;
   std::string strError;
   if (!view.Start(stdin, stdout, &strError)) {
-    std::fprintf(stderr, "quorvel: cannot show the terminal here: %s.\n", strError.c_str());
+    std::fprintf(stderr, "quorvel: cannot show the terminal here: %s.\n", ShowControls(strError).c_str());
     return 1;
   }
   if (const uint32_t nCapture = StartChosenCapture(); nCapture != TOBREL_OK) {

@@ -22,7 +22,7 @@ thread_local std::u16string t_strLatestMessage;
 
 uint32_t Report(uint32_t nResult, const std::string& strMessage) {
   t_nLatestResult = nResult;
-  t_strLatestMessage = WidenUtf8(strMessage);
+  t_strLatestMessage = WidenUtf8(ShowControls(strMessage));
   return nResult;
 }
 

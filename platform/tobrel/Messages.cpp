@@ -111,6 +111,6 @@ using namespace tobrel;
 
 extern "C" const char16_t* GetSerialErrorMessage(uint32_t result) {
   thread_local std::u16string t_strMessage;
-  t_strMessage = WidenUtf8(MessageText(result));
+  t_strMessage = WidenUtf8(ShowControls(MessageText(result)));
   return t_strMessage.c_str();
 }

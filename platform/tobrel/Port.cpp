@@ -154,6 +154,14 @@ uint32_t CPort::ReportOpenError(int nErrno) const {
       return Report(TOBREL_ERR_IN_USE, strWhere +
                                            " is in use by another program. "
                                            "Close that program or choose another port.");
+    case ENAMETOOLONG: {
+      // Said first, and the path cut: thousands of characters would hide the reason.
+      constexpr size_t kShown = 60;
+      const std::string strShown = m_strDevice.size() > kShown ? m_strDevice.substr(0, kShown) + "\u2026" : m_strDevice;
+      return Report(TOBREL_ERR_OPEN_COM, PortPrefix(m_nPort) + "the device's path is too long to open (" +
+                                             std::to_string(m_strDevice.size()) + " bytes): " + strShown + ". Set " +
+                                             PortVariable(m_nPort) + " to a shorter path.");
+    }
     case ENOTTY:
     case EINVAL:
       return Report(TOBREL_ERR_NOT_A_TTY, strWhere + " is not a serial port. " + AdapterHint(m_nPort));

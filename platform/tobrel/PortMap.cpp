@@ -13,6 +13,7 @@
 #include "DeviceCheck.h"
 #include "PortMemory.h"
 #include "SystemRoot.h"
+#include "SystemText.h"
 
 namespace tobrel {
 
@@ -148,6 +149,7 @@ std::string DescribeTarget(const SPortTarget& target) {
 std::string TargetProblem(const SPortTarget& target) {
   const SDeviceCheck check = CheckDevice(target.strPath);
   if (check.nError == ENOTTY) return "not a serial port";
+  if (check.nError == ENAMETOOLONG) return "path too long";
   if (check.nError != 0) return "does not exist";
   return check.pszRefusal != nullptr ? std::string("refused: ") + check.pszRefusal : "";
 }
@@ -166,7 +168,7 @@ std::string DescribePortMap(const CTargets& targets) {
   std::stable_sort(vecLines.begin(), vecLines.end(),
                    [](const SMapLine& a, const SMapLine& b) { return a.order < b.order; });
   std::string strText;
-  for (const SMapLine& line : vecLines) strText += (strText.empty() ? "" : "\n") + line.strText;
+  for (const SMapLine& line : vecLines) strText += (strText.empty() ? "" : "\n") + ShowControls(line.strText);
   return strText;
 }
 

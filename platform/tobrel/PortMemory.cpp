@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "PortNumber.h"
+#include "SystemText.h"
 
 namespace tobrel {
 
@@ -30,7 +31,7 @@ std::string StateFile() {
 void Complain(bool& bSaid, const std::string& strText) {
   if (bSaid) return;
   bSaid = true;
-  std::fprintf(stderr, "quorvel: %s\n", strText.c_str());
+  std::fprintf(stderr, "quorvel: %s\n", ShowControls(strText).c_str());
 }
 
 bool g_bSaidDamaged = false;

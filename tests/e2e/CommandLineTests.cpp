@@ -89,6 +89,27 @@ TEST(CommandLine, PortsSaysWhatIsWrongWithEachVariable) {
                             dir.File("missing") + " (QUORVEL_COM11): out of range: the dialog offers COM1 to COM10\n");
 }
 
+// Names a device chose (its USB strings) or a person set (a path) reach the terminal with
+// their control characters as pictures, or \xNN for C1, never as control sequences.
+TEST(CommandLine, PortsShowsControlCharactersInNamesAsPictures) {
+  CFakeSystem sys;
+  CPseudoTerminal adapter, mine;
+  sys.AddUsb("ttyUSB0", "Evil", "\x1b]0;owned\x07 UART",
+             "S1\xc2\x9b"
+             "2J",
+             adapter);
+  CTempDir dir;
+  mine.MapPort(5, dir.File("esc\x1b[31mred\nline"));
+  const SRun run = RunQuorvel("--ports");
+  unsetenv("QUORVEL_COM5");
+  EXPECT_EQ(run.nStatus, 0);
+  EXPECT_EQ(run.strOut,
+            "COM1: /dev/ttyUSB0, Evil \u241b]0;owned\u2407 UART, serial S1\\x9b2J (by-id "
+            "usb-\u241b]0;owned\u2407_UART_S1\\x9b2J-if00-port0)\n"
+            "COM5: " +
+                dir.File("esc\u241b[31mred\u240aline") + " (QUORVEL_COM5)\n");
+}
+
 TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
   SRun run = RunQuorvel("--help");
   EXPECT_EQ(run.nStatus, 0);

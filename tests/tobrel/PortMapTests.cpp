@@ -146,6 +146,30 @@ TEST(TobrelPortMap, TheConsoleIsRefusedAndAMissingNumberListsWhatThereIs) {
   EXPECT_EQ(PortMap(), "");
 }
 
+// A path a person set: a line break shows as its picture, on one status line; a path too long
+// to open says so first.
+TEST(TobrelPortMap, ALineBreakInAPathIsShownAsAPictureAndAnOverlongPathSaysWhy) {
+  CFreshState state;
+  CFakeSystem sys;
+  CTempDir dir;
+  CPseudoTerminal pty;
+  pty.MapPort(4, dir.File("two\nlines\x1b[2J"));
+  ASSERT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_OK);
+  std::u16string strStatus = GetSerialErrorMessage(TOBREL_OK);
+  const std::u16string strDir(dir.Path().begin(), dir.Path().end());
+  EXPECT_EQ(strStatus, u"COM4 is open: " + strDir + u"/two\u240alines\u241b[2J");
+  EXPECT_EQ(std::u16string(GetSerialPortMap()), u"COM4: " + strDir + u"/two\u240alines\u241b[2J (QUORVEL_COM4)");
+  ASSERT_EQ(Close_Com(4), TOBREL_OK);
+
+  const std::string strLong = "/" + std::string(4999, 'x');
+  setenv("QUORVEL_COM4", strLong.c_str(), 1);
+  EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_OPEN_COM);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_OPEN_COM), "COM4: the device's path is too long to open (5000 bytes): " +
+                                                strLong.substr(0, 60) + "?. Set QUORVEL_COM4 to a shorter path.");
+  EXPECT_TRUE(PortMap().ends_with(" (QUORVEL_COM4): path too long"));
+  unsetenv("QUORVEL_COM4");
+}
+
 TEST(TobrelPortMap, ADamagedStateFileStartsAfreshAndTheFileStaysSmall) {
   CFreshState state;
   CFakeSystem sys;
