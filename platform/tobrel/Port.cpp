@@ -19,6 +19,7 @@
 #include "LineSpeed.h"
 #include "Messages.h"
 #include "PortMap.h"
+#include "PortMemory.h"
 #include "SerialDevices.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
@@ -284,7 +285,9 @@ uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort) {
 
 using namespace tobrel;
 
-extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
+namespace {
+
+uint32_t OpenPort(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
   if (!IsValidPort(port)) return ReportPortNumber(port);
   const SLineSettings settings{baudRate, dataBits, parity, stopBits};
   SLineFlags flags{};
@@ -312,6 +315,18 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
   }
   if (nResult != TOBREL_OK) return nResult;
   return Report(TOBREL_OK, PortName(port) + " is open: " + DescribeTarget(target));
+}
+
+}  // namespace
+
+extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
+  const uint32_t nResult = OpenPort(port, baudRate, dataBits, parity, stopBits);
+  // A damaged COM-number memory is told where a person looks, after what the open says.
+  if (const std::string strNote = TakeStateNote(); !strNote.empty()) {
+    const std::string strMessage = MessageText(nResult);
+    return Report(nResult, strMessage + (strMessage.ends_with('.') ? " " : ". ") + strNote);
+  }
+  return nResult;
 }
 
 extern "C" uint32_t Close_Com(uint8_t port) {

@@ -206,3 +206,46 @@ TEST(TobrelPortMap, ADamagedStateFileStartsAfreshAndTheFileStaysSmall) {
   EXPECT_EQ(nLines, CPortMemory::kMaxIdentities);
   EXPECT_TRUE(std::filesystem::is_regular_file(StateFile()));
 }
+
+// The COM-number memory under umask 000, with a link planted at the temporary name an earlier
+// version used and a FIFO in the file's place: the file and its folder stay the user's alone,
+// nothing planted is followed or waited on, and the damage is told on stderr and once in the
+// status line.
+TEST(TobrelPortMap, TheStateFileIsTheUsersAloneAndWhatIsPlantedThereIsNoTrap) {
+  CFreshState state;
+  CFakeSystem sys;
+  CPseudoTerminal adapter;
+  sys.AddUsb("ttyUSB0", "FTDI", "FT232R USB UART", "A6008isP", adapter);
+  const std::filesystem::path folder = std::filesystem::path(StateFile()).parent_path();
+  const mode_t nUmask = umask(0);
+  EXPECT_EQ(PortMap().substr(0, 19), "COM1: /dev/ttyUSB0,");
+  umask(nUmask);
+  struct stat st {};
+  ASSERT_EQ(stat(folder.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(stat(StateFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  CTempDir dir;
+  std::ofstream(dir.File("victim")) << "keep\n";
+  std::filesystem::create_symlink(dir.File("victim"), StateFile() + ".new." + std::to_string(getpid()));
+  ASSERT_EQ(unlink(StateFile().c_str()), 0);
+  ASSERT_EQ(mkfifo(StateFile().c_str(), 0600), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(PortMap().substr(0, 19), "COM1: /dev/ttyUSB0,");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quorvel: " + StateFile() + " is not a regular file; the COM numbers of USB adapters start afresh.\n");
+  EXPECT_EQ(ReadFile(dir.File("victim")), "keep\n");
+  EXPECT_TRUE(std::filesystem::is_regular_file(StateFile()));
+  size_t nEntries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++nEntries;
+  EXPECT_EQ(nEntries, 2u) << "the file and the planted link, and no temporary file left";
+
+  ASSERT_EQ(Open_Com(1, 115200, 8, 0, 0), TOBREL_OK);
+  EXPECT_EQ(MessageOf(TOBREL_OK), "COM1 is open: /dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP. " + StateFile() +
+                                      " is not a regular file; the COM numbers of USB adapters start afresh.");
+  ASSERT_EQ(Close_Com(1), TOBREL_OK);
+  ASSERT_EQ(Open_Com(1, 115200, 8, 0, 0), TOBREL_OK);
+  EXPECT_EQ(MessageOf(TOBREL_OK), "COM1 is open: /dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP");
+  ASSERT_EQ(Close_Com(1), TOBREL_OK);
+}
