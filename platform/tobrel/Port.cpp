@@ -15,6 +15,7 @@
 #include <chrono>
 
 #include "Capture.h"
+#include "Console.h"
 #include "DeviceCheck.h"
 #include "LineSpeed.h"
 #include "Messages.h"
@@ -178,18 +179,22 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   m_strDescription = DescribeDevice(target.device);
 
   // Refused before anything is opened, so a refused device keeps its settings.
-  const SDeviceCheck check = CheckDevice(m_strPath);
+  const SDeviceCheck check = CheckDevice(m_strPath, IsConfirmedSerial(m_nPort, target));
   if (check.nError != 0) return ReportOpenError(check.nError);
-  if (check.pszRefusal != nullptr)
-    return Report(TOBREL_ERR_CONSOLE, Where() + " is " + check.pszRefusal +
-                                          ", which a test terminal must not take over. Set " + PortVariable(m_nPort) +
-                                          " to another device.");
+  if (check.pszRefusal != nullptr) {
+    const std::string strVariable = PortVariable(m_nPort);
+    return Report(TOBREL_ERR_CONSOLE,
+                  Where() + " is " + check.pszRefusal + ", which a test terminal must not take over. Set " +
+                      strVariable + " to another device" +
+                      (check.pszRefusal == kOtherSessionsTerminal
+                           ? ", or, if it is a serial line, confirm that with " + strVariable + "_IS_SERIAL=yes."
+                           : "."));
+  }
 
   m_nFd = open(m_strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (m_nFd < 0) return ReportOpenError(errno);
-  termios tioBefore{};
   uint32_t nResult = TOBREL_OK;
-  if (tcgetattr(m_nFd, &tioBefore) != 0)
+  if (tcgetattr(m_nFd, &m_tioBefore) != 0)
     nResult = ReportOpenError(errno);
   else if (flock(m_nFd, LOCK_EX | LOCK_NB) != 0)
     nResult = ReportOpenError(errno);
@@ -198,7 +203,7 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
     if (fstat(m_nFd, &st) == 0) m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
     nResult = Apply(flags);
     // A device that did not take the settings is left as it was found.
-    if (nResult != TOBREL_OK) tcsetattr(m_nFd, TCSANOW, &tioBefore);
+    if (nResult != TOBREL_OK) tcsetattr(m_nFd, TCSANOW, &m_tioBefore);
   }
   if (nResult == TOBREL_OK) {
     m_ring.Reset();
@@ -264,6 +269,8 @@ uint64_t CPort::Close() {
   const uint64_t nDropped = m_writer.Finish(kDrainTime);
   m_receiver.Stop();
   if (m_nFd < 0) return nDropped;
+  // The device gets its modes back, as terminal programs give them back.
+  tcsetattr(m_nFd, TCSANOW, &m_tioBefore);
   flock(m_nFd, LOCK_UN);
   close(m_nFd);
   m_nFd = -1;

@@ -65,8 +65,9 @@ bool ParseLine(const std::string& strLine, uint8_t& nPort, std::string& strIdent
 CPortMemory::CPortMemory() : m_strPath(StateFile()) {
   // Without waiting: a FIFO put there would hold every open.
   const int nFd = open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (nFd < 0 && errno == ENOENT) return;
   struct stat st {};
+  // Nothing there, or out of sight (a folder this user may not enter): nothing to start from.
+  if (nFd < 0 && (errno == ENOENT || stat(m_strPath.c_str(), &st) != 0)) return;
   const bool bRegular = nFd >= 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode);
   std::string strText;
   bool bRead = bRegular;
