@@ -11,9 +11,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "CaptureReader.h"
 #include "PortMemory.h"
 #include "PseudoTerminal.h"
 #include "Tobrel.h"
+#include "TobrelCapture.h"
 #include "TobrelResults.h"
 
 using namespace tobrel;
@@ -154,12 +156,21 @@ TEST(TobrelPortMap, ALineBreakInAPathIsShownAsAPictureAndAnOverlongPathSaysWhy) 
   CTempDir dir;
   CPseudoTerminal pty;
   pty.MapPort(4, dir.File("two\nlines\x1b[2J"));
+  ASSERT_EQ(StartCapture(dir.File("capture.log"), ECaptureForm::Text), TOBREL_OK);
   ASSERT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_OK);
   std::u16string strStatus = GetSerialErrorMessage(TOBREL_OK);
   const std::u16string strDir(dir.Path().begin(), dir.Path().end());
   EXPECT_EQ(strStatus, u"COM4 is open: " + strDir + u"/two\u240alines\u241b[2J");
   EXPECT_EQ(std::u16string(GetSerialPortMap()), u"COM4: " + strDir + u"/two\u240alines\u241b[2J (QUORVEL_COM4)");
   ASSERT_EQ(Close_Com(4), TOBREL_OK);
+  StopCapture();
+  // The capture's event line too stays one line.
+  std::vector<SCaptureLine> vecLines;
+  std::string strError;
+  ASSERT_TRUE(ReadCaptureFile(dir.File("capture.log"), vecLines, strError)) << strError;
+  ASSERT_EQ(vecLines.size(), 2u);
+  EXPECT_TRUE(std::string(vecLines[0].vecBytes.begin(), vecLines[0].vecBytes.end())
+                  .starts_with("opened " + dir.Path() + "/two\u240alines\u241b[2J, 115200 baud"));
 
   const std::string strLong = "/" + std::string(4999, 'x');
   setenv("QUORVEL_COM4", strLong.c_str(), 1);
