@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "SystemText.h"
+
 namespace {
 
 std::string Synopsis(const SOption& option) {
@@ -17,7 +19,7 @@ std::string Synopsis(const SOption& option) {
 }  // namespace
 
 int UsageError(const std::string& strWhat) {
-  std::fprintf(stderr, "quorvel: %s; see quorvel --help\n", strWhat.c_str());
+  std::fprintf(stderr, "quorvel: %s; see quorvel --help\n", ShowControls(strWhat).c_str());
   return kUsageError;
 }
 
@@ -52,8 +54,9 @@ std::string HelpText(std::span<const SOption> options) {
     strText += "  " + strSynopsis + std::string(nWidth - strSynopsis.size() + 2, ' ') + option.pszHelp + "\n";
   }
   strText +=
-      "\nQUORVEL_COMn=DEVICE puts DEVICE behind COMn; QUORVEL_BACKPLANE names the controller's\n"
-      "backplane socket; QUORVEL_CAPTURE=FILE captures as --capture does, unless an option\n"
-      "names a file. See man quorvel.\n";
+      "\nQUORVEL_COMn=DEVICE puts DEVICE behind COMn, and QUORVEL_COMn_IS_SERIAL=yes confirms\n"
+      "that it is a serial line when another session has it as its terminal; QUORVEL_BACKPLANE\n"
+      "names the controller's backplane socket; QUORVEL_CAPTURE=FILE captures as --capture\n"
+      "does, unless an option names a file. See man quorvel.\n";
   return strText;
 }

@@ -16,6 +16,7 @@
 #include "DesktopApplication.h"
 #include "Dialog.h"
 #include "QtView.h"
+#include "SystemText.h"
 #include "TextView.h"
 #include "Tobrel.h"
 #include "TobrelCapture.h"
@@ -145,7 +146,7 @@ int RunText() {
   tui::CTextView view;
   std::string strError;
   if (!view.Start(stdin, stdout, &strError)) {
-    std::fprintf(stderr, "quorvel: cannot show the terminal here: %s.\n", strError.c_str());
+    std::fprintf(stderr, "quorvel: cannot show the terminal here: %s.\n", ShowControls(strError).c_str());
     return 1;
   }
   if (const uint32_t nCapture = StartChosenCapture(); nCapture != TOBREL_OK) {
@@ -162,6 +163,9 @@ int RunText() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write to a pipe or socket whose reader went away fails with EPIPE, which every writer
+  // reports; it must not end the program.
+  signal(SIGPIPE, SIG_IGN);
   if (const int nStatus = RunCommandLine(argc, argv, kOptions); nStatus != kContinue) return nStatus;
   // The one place the view is chosen.
   if (g_bTextAsked || (!qtview::HasDisplay() && OnTerminal())) return RunText();

@@ -96,5 +96,5 @@ extern "C" uint32_t ChangeSlotToKestra(uint8_t slot) {
 
 extern "C" const char16_t* GetPallixMessage(uint32_t result) {
   const std::string* pDetail = t_lastMessage.DetailOf(result);
-  return t_lastMessage.Show(pDetail != nullptr ? *pDetail : GenericText(result));
+  return t_lastMessage.Show(ShowControls(pDetail != nullptr ? *pDetail : GenericText(result)));
 }

@@ -71,7 +71,10 @@ class CCapture {
   void Flush();
   // Writes the batch, or counts it missed; true when something reached the file.
   bool WriteBatch();
-  void Fail(int nErrno);
+  // Closes the file and tells the failure once; an empty strWhy keeps the reason told before.
+  void Fail(const std::string& strWhy);
+  // strMessage for the status line, once.
+  void Tell(std::string strMessage);
   // Whether the path no longer names the open file: it was removed, or moved away as log
   // rotation does, perhaps with a new file put in its place.
   bool PathLost() const;
@@ -97,6 +100,8 @@ class CCapture {
   uint64_t m_nMissed = 0;
   std::string m_strMissedWhy;
   bool m_bMidLine = false;
+  // The file ends in a line the formatter forgot at a failure, which the next write ends.
+  bool m_bLineCut = false;
   bool m_bFailing = false;
   bool m_bUnsynced = false;
   Clock::time_point m_lastRetry{};
@@ -112,20 +117,57 @@ CCapture& TheCapture() {
   return *s_pCapture;
 }
 
-int OpenForAppending(const std::string& strPath) {
-  return open(strPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600);
+// Why the path is refused: "it is a FIFO, not a regular file".
+std::string NotARegularFile(mode_t nMode) {
+  const char* pszWhat = S_ISLNK(nMode)                     ? "a symbolic link"
+                        : S_ISFIFO(nMode)                  ? "a FIFO"
+                        : S_ISDIR(nMode)                   ? "a directory"
+                        : S_ISCHR(nMode) || S_ISBLK(nMode) ? "a device"
+                        : S_ISSOCK(nMode)                  ? "a socket"
+                                                           : "something else";
+  return std::string("it is ") + pszWhat + ", not a regular file";
+}
+
+// Opens the path for appending: a new file is created exclusively, a final symbolic link is
+// not followed (in a shared directory it could point anywhere the user may write), and a
+// FIFO, device or directory is refused without waiting on it. -1 with the reason otherwise.
+int OpenCaptureFile(const std::string& strPath, std::string& strWhy) {
+  constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+  struct stat st {};
+  // Twice, for a path made or removed between the look and the open.
+  for (int nTry = 0; nTry < 2; ++nTry) {
+    int nFd = -1;
+    if (lstat(strPath.c_str(), &st) != 0) {
+      if (errno != ENOENT) break;
+      nFd = open(strPath.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
+      if (nFd < 0 && errno == EEXIST) continue;
+    } else {
+      // Not opened at all: opening a device or FIFO may act on it or wait.
+      if (!S_ISREG(st.st_mode)) return strWhy = NotARegularFile(st.st_mode), -1;
+      nFd = open(strPath.c_str(), kFlags);
+      if (nFd < 0 && errno == ENOENT) continue;
+    }
+    if (nFd < 0) break;
+    if (fstat(nFd, &st) == 0 && S_ISREG(st.st_mode)) return nFd;
+    close(nFd);
+    return strWhy = NotARegularFile(st.st_mode), -1;
+  }
+  strWhy = errno == ELOOP ? NotARegularFile(S_IFLNK) : SystemError(errno);
+  return -1;
 }
 
 uint32_t CCapture::Start(const std::string& strPath, ECaptureForm form) {
   Stop();
-  const int nFd = OpenForAppending(strPath);
-  if (nFd < 0) return Report(TOBREL_ERR_CAPTURE, "Cannot capture to " + strPath + ": " + SystemError(errno) + ".");
+  std::string strWhy;
+  const int nFd = OpenCaptureFile(strPath, strWhy);
+  if (nFd < 0) return Report(TOBREL_ERR_CAPTURE, "Cannot capture to " + strPath + ": " + strWhy + ".");
   m_strPath = strPath;
   m_form = form;
   m_nFd = nFd;
   m_formatter = CCaptureFormatter();
   m_nMissed = 0;
   m_bMidLine = false;
+  m_bLineCut = false;
   m_bFailing = false;
   m_bUnsynced = false;
   {
@@ -208,17 +250,23 @@ void CCapture::Flush() {
   m_vecMarks.clear();
 }
 
-void CCapture::Fail(int nErrno) {
+void CCapture::Fail(const std::string& strWhy) {
   if (m_nFd >= 0) close(m_nFd);
   m_nFd = -1;
   m_formatter.Forget();
-  if (nErrno != 0) m_strMissedWhy = SystemError(nErrno);
+  m_bLineCut = m_bMidLine;
+  if (!strWhy.empty()) m_strMissedWhy = strWhy;
   if (m_bFailing) return;
   m_bFailing = true;
+  Tell("Capture to " + m_strPath + " failed: " + m_strMissedWhy +
+       ". The terminal goes on; the file misses what passes until writing works again" +
+       (m_form == ECaptureForm::Text ? ", then says how many bytes it missed."
+                                     : ", then the status line says how many bytes it missed."));
+}
+
+void CCapture::Tell(std::string strMessage) {
   std::lock_guard lock(m_mtxReport);
-  m_strReport = "Capture to " + m_strPath + " failed: " + m_strMissedWhy +
-                ". The terminal goes on; the file misses what passes until writing works again" +
-                (m_form == ECaptureForm::Text ? ", then says how many bytes it missed." : ".");
+  m_strReport = std::move(strMessage);
   m_bReportPending = true;
 }
 
@@ -226,7 +274,8 @@ bool CCapture::PathLost() const {
   struct stat open {};
   struct stat named {};
   if (fstat(m_nFd, &open) != 0) return false;
-  if (stat(m_strPath.c_str(), &named) != 0) return errno == ENOENT;
+  // A link planted at the path is no longer the file either.
+  if (lstat(m_strPath.c_str(), &named) != 0) return errno == ENOENT;
   return named.st_dev != open.st_dev || named.st_ino != open.st_ino;
 }
 
@@ -238,8 +287,10 @@ void CCapture::Reopen() {
   close(m_nFd);
   m_bUnsynced = false;
   m_bMidLine = false;
-  m_nFd = OpenForAppending(m_strPath);
-  if (m_nFd < 0) return Fail(errno);
+  m_bLineCut = false;
+  std::string strWhy;
+  m_nFd = OpenCaptureFile(m_strPath, strWhy);
+  if (m_nFd < 0) return Fail(strWhy);
   if (m_form == ECaptureForm::Text)
     m_formatter.Event(WallClock::now(), 0, "the file this path named was moved or removed; the capture goes on here",
                       m_batch);
@@ -247,22 +298,24 @@ void CCapture::Reopen() {
 
 bool CCapture::WriteBatch() {
   if (m_batch.Empty() && m_nMissed == 0) return false;
-  int nErrno = 0;
+  std::string strWhy;
   if (m_nFd < 0 && Clock::now() - m_lastRetry >= kRetryPeriod) {
     m_lastRetry = Clock::now();
-    m_nFd = OpenForAppending(m_strPath);
-    if (m_nFd < 0) nErrno = errno;
+    m_nFd = OpenCaptureFile(m_strPath, strWhy);
   }
   CCaptureText head;
-  if (m_nFd >= 0 && m_nMissed != 0 && m_form == ECaptureForm::Text) {
-    if (m_bMidLine) head.Append('\n');
-    m_formatter.Event(WallClock::now(), 0, "the file missed " + std::to_string(m_nMissed) + " bytes: " + m_strMissedWhy,
-                      head);
+  if (m_nFd >= 0 && m_form == ECaptureForm::Text) {
+    if (m_bLineCut) head.Append('\n');
+    if (m_nMissed != 0)
+      m_formatter.Event(WallClock::now(), 0,
+                        "the file missed " + std::to_string(m_nMissed) + " bytes: " + m_strMissedWhy, head);
   }
   // The head goes in front of the batch only when there is one: a batch can hold many MiB.
   if (!head.Empty()) m_batch.Prepend(head.View());
   size_t nWritten = 0;
   if (m_nFd >= 0) {
+    struct stat st {};
+    const off_t nFileSize = fstat(m_nFd, &st) == 0 ? st.st_size : -1;
     while (nWritten < m_batch.Size()) {
       const ssize_t nDone = write(m_nFd, m_batch.Data() + nWritten, m_batch.Size() - nWritten);
       if (nDone > 0) {
@@ -270,19 +323,32 @@ bool CCapture::WriteBatch() {
         continue;
       }
       if (nDone < 0 && errno == EINTR) continue;
-      nErrno = nDone < 0 ? errno : ENOSPC;
+      strWhy = SystemError(nDone < 0 ? errno : ENOSPC);
       break;
     }
-    if (nWritten != 0) m_bMidLine = m_batch.Data()[nWritten - 1] != '\n';
     if (nWritten == m_batch.Size()) {
+      if (m_nMissed != 0 && m_form == ECaptureForm::Raw)
+        Tell("Capture to " + m_strPath + " works again; the file missed " + std::to_string(m_nMissed) +
+             " bytes: " + m_strMissedWhy + ".");
+      if (nWritten != 0) m_bMidLine = m_batch.Data()[nWritten - 1] != '\n';
       m_nMissed = 0;
+      m_bLineCut = false;
       m_bFailing = false;
       return true;
     }
+    // A text record cut short is taken off again, so every line of the file is whole.
+    if (m_form == ECaptureForm::Text && nWritten != 0) {
+      size_t nWhole = nWritten >= head.Size() ? head.Size() : 0;
+      for (const SMark& mark : m_vecMarks)
+        if (head.Size() + mark.nEnd <= nWritten) nWhole = head.Size() + mark.nEnd;
+      if (nFileSize >= 0 && ftruncate(m_nFd, nFileSize + static_cast<off_t>(nWhole)) == 0) nWritten = nWhole;
+    }
+    if (nWritten != 0) m_bMidLine = m_batch.Data()[nWritten - 1] != '\n';
   }
-  // What did not reach the file whole is missed; a text line cut short counts whole.
-  const bool bHeadWritten = nWritten >= head.Size() && m_nFd >= 0;
-  if (bHeadWritten) m_nMissed = 0;
+  // What did not reach the file whole is missed; a text line cut short counts whole. The
+  // count told in the head is done with; the raw form's is told only on success.
+  const bool bHeadWritten = m_nFd >= 0 && nWritten >= head.Size();
+  if (bHeadWritten && !head.Empty()) m_nMissed = 0;
   const size_t nWrittenBatch = bHeadWritten ? nWritten - head.Size() : 0;
   size_t nStart = 0;
   for (const SMark& mark : m_vecMarks) {
@@ -292,7 +358,7 @@ bool CCapture::WriteBatch() {
       m_nMissed += mark.nBytes;
     nStart = mark.nEnd;
   }
-  Fail(nErrno);
+  Fail(strWhy);
   return nWritten != 0;
 }
 

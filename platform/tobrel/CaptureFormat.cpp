@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "PortNumber.h"
+#include "SystemText.h"
 
 namespace tobrel {
 
@@ -211,7 +212,8 @@ void CCaptureFormatter::Sent(WallClock::time_point time, uint8_t nPort, const ui
 void CCaptureFormatter::Event(WallClock::time_point time, uint8_t nPort, std::string_view text, CCaptureText& out) {
   EndLine(out);
   StartLine(time, nPort, '!', out);
-  out.Append(text);
+  // A device's name may hold a line break, which would make a line of its own.
+  out.Append(ShowControls(text));
   out.Append('\n');
 }
 

@@ -34,11 +34,13 @@ bool IsTerminalDevice(dev_t nDevice) {
 
 }  // namespace
 
-SDeviceCheck CheckDevice(const std::string& strPath) {
+SDeviceCheck CheckDevice(const std::string& strPath, bool bConfirmedSerial) {
   struct stat st {};
   if (stat(strPath.c_str(), &st) != 0) return {errno, nullptr};
   if (!S_ISCHR(st.st_mode) || !IsTerminalDevice(st.st_rdev)) return {ENOTTY, nullptr};
-  return {0, TerminalRefusal(st.st_rdev)};
+  const char* pszRefusal = TerminalRefusal(st.st_rdev);
+  if (bConfirmedSerial && pszRefusal == kOtherSessionsTerminal) pszRefusal = nullptr;
+  return {0, pszRefusal};
 }
 
 }  // namespace tobrel

@@ -11,6 +11,8 @@ struct SDeviceCheck {
   const char* pszRefusal = nullptr;  // a terminal that must not be taken over (see TerminalRefusal)
 };
 
-SDeviceCheck CheckDevice(const std::string& strPath);
+// bConfirmedSerial: the person confirmed that the device is a serial line, even if it is
+// another session's terminal.
+SDeviceCheck CheckDevice(const std::string& strPath, bool bConfirmedSerial);
 
 }  // namespace tobrel

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "PortNumber.h"
+#include "SystemText.h"
 #include "Tobrel.h"
 #include "TobrelResults.h"
 
@@ -103,4 +104,6 @@ std::string PortPrefix(uint8_t nPort) { return PortName(nPort) + ": "; }
 
 using namespace tobrel;
 
-extern "C" const char16_t* GetSerialErrorMessage(uint32_t result) { return LastMessage().Show(MessageText(result)); }
+extern "C" const char16_t* GetSerialErrorMessage(uint32_t result) {
+  return LastMessage().Show(ShowControls(MessageText(result)));
+}

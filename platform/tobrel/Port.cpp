@@ -15,10 +15,12 @@
 #include <chrono>
 
 #include "Capture.h"
+#include "Console.h"
 #include "DeviceCheck.h"
 #include "LineSpeed.h"
 #include "Messages.h"
 #include "PortMap.h"
+#include "PortMemory.h"
 #include "SerialDevices.h"
 #include "SystemText.h"
 #include "Tobrel.h"
@@ -153,6 +155,14 @@ uint32_t CPort::ReportOpenError(int nErrno) const {
     case EBUSY:
     case EWOULDBLOCK:
       return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by another program. " + kInUseAdvice);
+    case ENAMETOOLONG: {
+      // Said first, and the path cut: thousands of characters would hide the reason.
+      constexpr size_t kShown = 60;
+      const std::string strShown = m_strDevice.size() > kShown ? m_strDevice.substr(0, kShown) + "\u2026" : m_strDevice;
+      return Report(TOBREL_ERR_OPEN_COM, PortPrefix(m_nPort) + "the device's path is too long to open (" +
+                                             std::to_string(m_strDevice.size()) + " bytes): " + strShown + ". Set " +
+                                             PortVariable(m_nPort) + " to a shorter path.");
+    }
     case ENOTTY:
     case EINVAL:
       return Report(TOBREL_ERR_NOT_A_TTY, strWhere + " is not a serial port. " + AdapterHint(m_nPort));
@@ -168,18 +178,22 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   m_strDescription = DescribeDevice(target.device);
 
   // Refused before anything is opened, so a refused device keeps its settings.
-  const SDeviceCheck check = CheckDevice(m_strPath);
+  const SDeviceCheck check = CheckDevice(m_strPath, IsConfirmedSerial(m_nPort, target));
   if (check.nError != 0) return ReportOpenError(check.nError);
-  if (check.pszRefusal != nullptr)
-    return Report(TOBREL_ERR_CONSOLE, Where() + " is " + check.pszRefusal +
-                                          ", which a test terminal must not take over. Set " + PortVariable(m_nPort) +
-                                          " to another device.");
+  if (check.pszRefusal != nullptr) {
+    const std::string strVariable = PortVariable(m_nPort);
+    return Report(TOBREL_ERR_CONSOLE,
+                  Where() + " is " + check.pszRefusal + ", which a test terminal must not take over. Set " +
+                      strVariable + " to another device" +
+                      (check.pszRefusal == kOtherSessionsTerminal
+                           ? ", or, if it is a serial line, confirm that with " + strVariable + "_IS_SERIAL=yes."
+                           : "."));
+  }
 
   m_nFd = open(m_strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (m_nFd < 0) return ReportOpenError(errno);
-  termios tioBefore{};
   uint32_t nResult = TOBREL_OK;
-  if (tcgetattr(m_nFd, &tioBefore) != 0)
+  if (tcgetattr(m_nFd, &m_tioBefore) != 0)
     nResult = ReportOpenError(errno);
   else if (flock(m_nFd, LOCK_EX | LOCK_NB) != 0)
     nResult = ReportOpenError(errno);
@@ -188,7 +202,7 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
     if (fstat(m_nFd, &st) == 0) m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
     nResult = Apply(flags);
     // A device that did not take the settings is left as it was found.
-    if (nResult != TOBREL_OK) tcsetattr(m_nFd, TCSANOW, &tioBefore);
+    if (nResult != TOBREL_OK) tcsetattr(m_nFd, TCSANOW, &m_tioBefore);
   }
   if (nResult == TOBREL_OK) {
     m_ring.Reset();
@@ -254,6 +268,8 @@ uint64_t CPort::Close() {
   const uint64_t nDropped = m_writer.Finish(kDrainTime);
   m_receiver.Stop();
   if (m_nFd < 0) return nDropped;
+  // The device gets its modes back, as terminal programs give them back.
+  tcsetattr(m_nFd, TCSANOW, &m_tioBefore);
   flock(m_nFd, LOCK_UN);
   close(m_nFd);
   m_nFd = -1;
@@ -283,7 +299,9 @@ uint32_t LookUpPort(uint8_t nPort, std::shared_ptr<CPort>& pPort) {
 
 using namespace tobrel;
 
-extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
+namespace {
+
+uint32_t OpenPort(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
   if (!IsValidPort(port)) return ReportPortNumber(port);
   const SLineSettings settings{baudRate, dataBits, parity, stopBits};
   SLineFlags flags{};
@@ -311,6 +329,18 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
   }
   if (nResult != TOBREL_OK) return nResult;
   return Report(TOBREL_OK, PortName(port) + " is open: " + DescribeTarget(target));
+}
+
+}  // namespace
+
+extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parity, int8_t stopBits) {
+  const uint32_t nResult = OpenPort(port, baudRate, dataBits, parity, stopBits);
+  // A damaged COM-number memory is told where a person looks, after what the open says.
+  if (const std::string strNote = TakeStateNote(); !strNote.empty()) {
+    const std::string strMessage = MessageText(nResult);
+    return Report(nResult, strMessage + (strMessage.ends_with('.') ? " " : ". ") + strNote);
+  }
+  return nResult;
 }
 
 extern "C" uint32_t Close_Com(uint8_t port) {

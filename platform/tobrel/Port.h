@@ -2,6 +2,8 @@
 // and the table of the open ports that the C functions look them up in.
 #pragma once
 
+#include <termios.h>
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -56,6 +58,7 @@ class CPort {
   std::string m_strPath;
   std::string m_strDescription;
   SLineFlags m_flags{};
+  termios m_tioBefore{};  // the device's modes as found, given back at close
   CRingBuffer m_ring;
   CReceiver m_receiver;
   CWriter m_writer;

@@ -13,6 +13,7 @@
 #include "DeviceCheck.h"
 #include "PortMemory.h"
 #include "SystemRoot.h"
+#include "SystemText.h"
 
 namespace tobrel {
 
@@ -145,9 +146,15 @@ std::string DescribeTarget(const SPortTarget& target) {
   return strDevice.empty() ? target.strShown : target.strShown + ", " + strDevice;
 }
 
-std::string TargetProblem(const SPortTarget& target) {
-  const SDeviceCheck check = CheckDevice(target.strPath);
+bool IsConfirmedSerial(uint8_t nPort, const SPortTarget& target) {
+  const char* pszConfirmed = std::getenv((PortVariable(nPort) + "_IS_SERIAL").c_str());
+  return target.bFromVariable && pszConfirmed != nullptr && std::string_view(pszConfirmed) == "yes";
+}
+
+std::string TargetProblem(uint8_t nPort, const SPortTarget& target) {
+  const SDeviceCheck check = CheckDevice(target.strPath, IsConfirmedSerial(nPort, target));
   if (check.nError == ENOTTY) return "not a serial port";
+  if (check.nError == ENAMETOOLONG) return "path too long";
   if (check.nError != 0) return "does not exist";
   return check.pszRefusal != nullptr ? std::string("refused: ") + check.pszRefusal : "";
 }
@@ -160,20 +167,20 @@ std::string DescribePortMap(const CTargets& targets) {
     std::string strLine = PortName(nPort) + ": " + DescribeTarget(target);
     if (target.bFromVariable) strLine += " (" + PortVariable(nPort) + ")";
     if (!target.device.strById.empty()) strLine += " (by-id " + target.device.strById + ")";
-    if (const std::string strProblem = TargetProblem(target); !strProblem.empty()) strLine += ": " + strProblem;
+    if (const std::string strProblem = TargetProblem(nPort, target); !strProblem.empty()) strLine += ": " + strProblem;
     vecLines.push_back({NumberOrder(std::to_string(nPort)), strLine});
   }
   std::stable_sort(vecLines.begin(), vecLines.end(),
                    [](const SMapLine& a, const SMapLine& b) { return a.order < b.order; });
   std::string strText;
-  for (const SMapLine& line : vecLines) strText += (strText.empty() ? "" : "\n") + line.strText;
+  for (const SMapLine& line : vecLines) strText += (strText.empty() ? "" : "\n") + ShowControls(line.strText);
   return strText;
 }
 
 std::string ListPortMap(const CTargets& targets) {
   return JoinShownPorts(targets, ", ", [](uint8_t nPort, const SPortTarget& target) {
     std::string strEntry = PortName(nPort) + " (" + DescribeTarget(target);
-    if (const std::string strProblem = TargetProblem(target); !strProblem.empty()) strEntry += ", " + strProblem;
+    if (const std::string strProblem = TargetProblem(nPort, target); !strProblem.empty()) strEntry += ", " + strProblem;
     return strEntry + ")";
   });
 }

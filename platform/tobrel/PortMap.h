@@ -25,8 +25,12 @@ std::array<SPortTarget, kLastPort + 1> MapPorts();
 
 // What stands behind a port, for messages: "/dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP".
 std::string DescribeTarget(const SPortTarget& target);
-// Why the target cannot be taken ("refused: the system console", "does not exist"), or empty.
-std::string TargetProblem(const SPortTarget& target);
+// Whether the person mapped nPort's target with QUORVEL_COMn and confirmed with
+// QUORVEL_COMn_IS_SERIAL=yes that it is a serial line, though some session has it as its terminal.
+bool IsConfirmedSerial(uint8_t nPort, const SPortTarget& target);
+// Why the target of nPort cannot be taken ("refused: the system console", "does not exist"),
+// or empty.
+std::string TargetProblem(uint8_t nPort, const SPortTarget& target);
 
 // One line per COM number with a device: "COM3: /dev/ttyUSB0, FTDI FT232R USB UART, serial
 // A6008isP (by-id usb-FTDI_...)", with why a device is refused; a QUORVEL_COMn for a number

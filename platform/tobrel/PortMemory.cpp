@@ -1,15 +1,19 @@
 #include "PortMemory.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <mutex>
 #include <sstream>
+#include <utility>
 
 #include "PortNumber.h"
+#include "SystemText.h"
 
 namespace tobrel {
 
@@ -30,11 +34,16 @@ std::string StateFile() {
 void Complain(bool& bSaid, const std::string& strText) {
   if (bSaid) return;
   bSaid = true;
-  std::fprintf(stderr, "quorvel: %s\n", strText.c_str());
+  std::fprintf(stderr, "quorvel: %s\n", ShowControls(strText).c_str());
 }
 
 bool g_bSaidDamaged = false;
 bool g_bSaidUnwritable = false;
+
+// A damaged file, for the status line of the first open; told there once.
+std::mutex g_mtxStatusNote;
+std::string g_strStatusNote;
+bool g_bToldStatus = false;
 
 // "COM3 by-id/usb-FTDI_..." into its number and identity.
 bool ParseLine(const std::string& strLine, uint8_t& nPort, std::string& strIdentity) {
@@ -54,12 +63,26 @@ bool ParseLine(const std::string& strLine, uint8_t& nPort, std::string& strIdent
 }  // namespace
 
 CPortMemory::CPortMemory() : m_strPath(StateFile()) {
-  std::error_code error;
-  if (!fs::exists(m_strPath, error)) return;
-  std::ifstream file(m_strPath);
+  // Without waiting: a FIFO put there would hold every open.
+  const int nFd = open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat st {};
+  // Nothing there, or out of sight (a folder this user may not enter): nothing to start from.
+  if (nFd < 0 && (errno == ENOENT || stat(m_strPath.c_str(), &st) != 0)) return;
+  const bool bRegular = nFd >= 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode);
+  std::string strText;
+  bool bRead = bRegular;
+  char szBuffer[4096];
+  for (ssize_t nDone; bRead && (nDone = read(nFd, szBuffer, sizeof szBuffer)) != 0;) {
+    if (nDone > 0)
+      strText.append(szBuffer, static_cast<size_t>(nDone));
+    else
+      bRead = errno == EINTR;
+  }
+  if (nFd >= 0) close(nFd);
+  std::istringstream file(strText);
   std::string strLine;
   size_t nLine = 0;
-  bool bDamaged = !file || fs::is_directory(m_strPath, error);
+  bool bDamaged = !bRead;
   while (!bDamaged && std::getline(file, strLine)) {
     ++nLine;
     if (strLine.empty() || strLine[0] == '#') continue;
@@ -67,13 +90,16 @@ CPortMemory::CPortMemory() : m_strPath(StateFile()) {
     bDamaged = !ParseLine(strLine, entry.nPort, entry.strIdentity);
     if (!bDamaged) m_vecEntries.push_back(std::move(entry));
   }
-  if (file.bad()) bDamaged = true;
   if (!bDamaged) return;
   m_vecEntries.clear();
   m_bChanged = true;
-  Complain(g_bSaidDamaged, m_strPath +
-                               (nLine == 0 ? " cannot be read" : " is damaged at line " + std::to_string(nLine)) +
-                               "; the COM numbers of USB adapters start afresh.");
+  const std::string strWhy = nFd >= 0 && !bRegular ? " is not a regular file"
+                             : nLine == 0          ? " cannot be read"
+                                                   : " is damaged at line " + std::to_string(nLine);
+  Complain(g_bSaidDamaged, m_strPath + strWhy + "; the COM numbers of USB adapters start afresh.");
+  std::lock_guard lock(g_mtxStatusNote);
+  if (!g_bToldStatus) g_strStatusNote = m_strPath + strWhy + "; the COM numbers of USB adapters start afresh.";
+  g_bToldStatus = true;
 }
 
 long CPortMemory::SeenOrder(const std::string& strIdentity) const {
@@ -119,25 +145,47 @@ void CPortMemory::Remember(uint8_t nPort, const std::string& strIdentity) {
 void CPortMemory::Save() {
   if (!m_bChanged) return;
   const fs::path path(m_strPath);
-  const std::string strTemporary = m_strPath + ".new." + std::to_string(getpid());
-  std::error_code error;
-  fs::create_directories(path.parent_path(), error);
-  if (!error) {
-    std::ofstream file(strTemporary, std::ios::trunc);
-    file << kHeader << '\n';
-    for (const SEntry& entry : m_vecEntries) file << PortName(entry.nPort) << ' ' << entry.strIdentity << '\n';
-    file.close();
-    if (!file) error = std::make_error_code(std::errc::io_error);
+  std::string strError;
+  // The folder and the file are the user's alone whatever the umask: another user who could
+  // write them would choose which device stands behind a COM number.
+  fs::path folder;
+  for (const fs::path& part : path.parent_path()) {
+    folder /= part;
+    if (mkdir(folder.c_str(), 0700) == 0)
+      chmod(folder.c_str(), 0700);
+    else if (errno != EEXIST)
+      strError = SystemError(errno);
   }
-  if (!error) fs::rename(strTemporary, path, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(strTemporary, ignored);
-    Complain(g_bSaidUnwritable,
-             "cannot keep the COM numbers of USB adapters in " + m_strPath + ": " + error.message() + ".");
+  // A name nobody can foresee, created afresh with mode 0600: a link planted at a foreseen
+  // one would be followed.
+  std::string strTemporary = m_strPath + ".XXXXXX";
+  const int nFd = strError.empty() ? mkostemp(strTemporary.data(), O_CLOEXEC) : -1;
+  if (nFd < 0 && strError.empty()) strError = SystemError(errno);
+  if (nFd >= 0) {
+    std::string strText = std::string(kHeader) + '\n';
+    for (const SEntry& entry : m_vecEntries) strText += PortName(entry.nPort) + ' ' + entry.strIdentity + '\n';
+    size_t nWritten = 0;
+    while (nWritten < strText.size()) {
+      const ssize_t nDone = write(nFd, strText.data() + nWritten, strText.size() - nWritten);
+      if (nDone < 0 && errno == EINTR) continue;
+      if (nDone <= 0) break;
+      nWritten += static_cast<size_t>(nDone);
+    }
+    if (nWritten != strText.size()) strError = SystemError(errno);
+    if (close(nFd) != 0 && strError.empty()) strError = SystemError(errno);
+    if (strError.empty() && rename(strTemporary.c_str(), m_strPath.c_str()) != 0) strError = SystemError(errno);
+    if (!strError.empty()) unlink(strTemporary.c_str());
+  }
+  if (!strError.empty()) {
+    Complain(g_bSaidUnwritable, "cannot keep the COM numbers of USB adapters in " + m_strPath + ": " + strError + ".");
     return;
   }
   m_bChanged = false;
+}
+
+std::string TakeStateNote() {
+  std::lock_guard lock(g_mtxStatusNote);
+  return std::exchange(g_strStatusNote, {});
 }
 
 }  // namespace tobrel

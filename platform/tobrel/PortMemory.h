@@ -12,7 +12,8 @@ class CPortMemory {
  public:
   static constexpr size_t kMaxIdentities = 64;
 
-  // Reads the file; a damaged or unreadable one is started afresh, said once on stderr.
+  // Reads the file; a damaged or unreadable one, or anything but a regular file, is started
+  // afresh, said once on stderr and once in the status line of the first open.
   CPortMemory();
 
   // The number remembered for strIdentity, or 0. Several identities may remember one number.
@@ -26,7 +27,8 @@ class CPortMemory {
   // strIdentity holds nPort from now on, as the most recently seen; the oldest identities
   // beyond kMaxIdentities are forgotten.
   void Remember(uint8_t nPort, const std::string& strIdentity);
-  // Writes the file when anything changed (a temporary file renamed over it).
+  // Writes the file when anything changed (a temporary file renamed over it), the folder
+  // mode 0700 and the file 0600.
   void Save();
 
  private:
@@ -38,5 +40,8 @@ class CPortMemory {
   std::vector<SEntry> m_vecEntries;  // oldest first
   bool m_bChanged = false;
 };
+
+// What the status line of the first open adds when the file was damaged, once; else empty.
+std::string TakeStateNote();
 
 }  // namespace tobrel

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "SystemText.h"
+
 namespace tui {
 
 char32_t ShownChar(char32_t c) {
-  if (c < 0x20) return U'\u2400' + c;
-  if (c == 0x7F) return U'\u2421';
+  if (c < 0x20 || c == 0x7F) return ControlPicture(c);
   if (c >= 0x80 && c < 0xA0) return kPlaceholder;
   if (c >= 0xD800 && c < 0xE000) return kPlaceholder;  // a lone surrogate
   int n = ::wcwidth(static_cast<wchar_t>(c));

@@ -1,6 +1,8 @@
 // The program's command line, run as a person runs it, over a fake /sys and /dev.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -87,6 +89,27 @@ TEST(CommandLine, PortsSaysWhatIsWrongWithEachVariable) {
                             dir.File("missing") + " (QUORVEL_COM11): out of range: the dialog offers COM1 to COM10\n");
 }
 
+// Names a device chose (its USB strings) or a person set (a path) reach the terminal with
+// their control characters as pictures, or \xNN for C1, never as control sequences.
+TEST(CommandLine, PortsShowsControlCharactersInNamesAsPictures) {
+  CFakeSystem sys;
+  CPseudoTerminal adapter, mine;
+  sys.AddUsb("ttyUSB0", "Evil", "\x1b]0;owned\x07 UART",
+             "S1\xc2\x9b"
+             "2J",
+             adapter);
+  CTempDir dir;
+  mine.MapPort(5, dir.File("esc\x1b[31mred\nline"));
+  const SRun run = RunQuorvel("--ports");
+  unsetenv("QUORVEL_COM5");
+  EXPECT_EQ(run.nStatus, 0);
+  EXPECT_EQ(run.strOut,
+            "COM1: /dev/ttyUSB0, Evil \u241b]0;owned\u2407 UART, serial S1\\x9b2J (by-id "
+            "usb-\u241b]0;owned\u2407_UART_S1\\x9b2J-if00-port0)\n"
+            "COM5: " +
+                dir.File("esc\u241b[31mred\u240aline") + " (QUORVEL_COM5)\n");
+}
+
 TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
   SRun run = RunQuorvel("--help");
   EXPECT_EQ(run.nStatus, 0);
@@ -107,6 +130,24 @@ TEST(CommandLine, HelpVersionAndArgumentsItDoesNotKnow) {
   EXPECT_EQ(run.strOut, "quorvel: unknown argument \"extra\"; see quorvel --help\n");
 }
 
+TEST(CommandLine, AReaderThatWentAwayDoesNotEndTheProgramBySignal) {
+  int afd[2];
+  ASSERT_EQ(pipe(afd), 0);
+  close(afd[0]);
+  const pid_t nChild = fork();
+  if (nChild == 0) {
+    dup2(afd[1], STDOUT_FILENO);
+    dup2(afd[1], STDERR_FILENO);
+    execl(QUORVEL_PATH, QUORVEL_PATH, "--ports", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(afd[1]);
+  int nStatus = 0;
+  ASSERT_EQ(waitpid(nChild, &nStatus, 0), nChild);
+  EXPECT_FALSE(WIFSIGNALED(nStatus)) << "ended by signal " << WTERMSIG(nStatus);
+  EXPECT_TRUE(WIFEXITED(nStatus));
+}
+
 TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
   // The file is opened once a view can be shown: here the desktop view, offscreen.
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -121,6 +162,12 @@ TEST(CommandLine, ACaptureFileThatCannotBeOpenedEndsTheStartWithWhy) {
   unsetenv("QUORVEL_CAPTURE");
   EXPECT_EQ(run.nStatus, 1);
   EXPECT_EQ(run.strOut, "quorvel: Cannot capture to " + strPath + ": No such file or directory.\n");
+
+  // A FIFO at the path is refused at once rather than waited on.
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  run = RunQuorvel("--capture " + dir.File("fifo"));
+  EXPECT_EQ(run.nStatus, 1);
+  EXPECT_EQ(run.strOut, "quorvel: Cannot capture to " + dir.File("fifo") + ": it is a FIFO, not a regular file.\n");
 
   run = RunQuorvel("--capture");
   EXPECT_EQ(run.nStatus, 2);

@@ -1,14 +1,17 @@
 // The capture file, read back as a person's tools would: every byte both ways, lines per
 // read, per LF and per tenth of a second, the events, appending, the file's mode, a file
-// that fails and recovers, a file moved or removed, the raw form, and a query before the
-// answer it draws.
+// that fails and recovers, a file moved or removed, what is planted at the path, the raw form,
+// and a query before the answer it draws.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <thread>
 
@@ -76,6 +79,81 @@ void CaptureAndOpen(const std::string& strPath, ECaptureForm form, const CPseudo
   ASSERT_EQ(StartCapture(strPath, form), TOBREL_OK);
   pty.MapPort(nPort, strLink);
   ASSERT_EQ(Open_Com(nPort, nBaud, 8, 0, 0), TOBREL_OK);
+}
+
+// What the capture told through the port's reads, its bytes taken as they come.
+void DrainTold(uint8_t nPort, std::vector<std::string>& vecTold) {
+  uint8_t abyBuffer[4096];
+  uint32_t nElapsed = 0;
+  for (uint32_t nSize; (nSize = DataSizeInCom(nPort)) != 0;) {
+    const uint16_t nResult = Receive_Binary(
+        nPort, abyBuffer, 0, static_cast<uint16_t>(std::min<uint32_t>(nSize, sizeof abyBuffer)), &nElapsed);
+    if (nResult == TOBREL_ERR_CAPTURE) vecTold.push_back(MessageOf(nResult));
+    if (nResult == TOBREL_ERR_RECEIVE_TIMEOUT) return;
+  }
+}
+
+// A tmpfs of its own, small enough to fill; it needs root, else Mounted() is false.
+class CSmallDisk {
+ public:
+  explicit CSmallDisk(int nKiB)
+      : m_bMounted(mount("tmpfs", m_dir.Path().c_str(), "tmpfs", 0, ("size=" + std::to_string(nKiB) + "k").c_str()) ==
+                   0) {}
+  ~CSmallDisk() {
+    if (m_bMounted) umount2(m_dir.Path().c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return m_bMounted; }
+  std::string File(const std::string& strName) const { return m_dir.File(strName); }
+  // A file of its own takes every byte left; Free removes it.
+  void Fill() const {
+    const int nFd = open(File("filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    const std::string strBlock(4096, 'f');
+    while (write(nFd, strBlock.data(), strBlock.size()) > 0) {
+    }
+    while (write(nFd, "f", 1) > 0) {
+    }
+    close(nFd);
+  }
+  void Free() const { std::filesystem::remove(File("filler")); }
+
+ private:
+  CTempDir m_dir;
+  bool m_bMounted;
+};
+
+struct SFullDiskRun {
+  std::string strSent;               // every byte the device said
+  std::string strAfter;              // the last of it, said once the disk had room again
+  std::vector<std::string> vecTold;  // the capture's messages, in order
+};
+
+// Lines stream in on COM8 while the disk is full, then once it has room again.
+void RunOnFullDisk(const CSmallDisk& disk, const std::string& strPath, ECaptureForm form, SFullDiskRun& run) {
+  CTempDir dir;
+  CPseudoTerminal pty;
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, form, pty, dir.File("com8"), 8, 921600));
+  int nLine = 0;
+  const auto say = [&](int nLines) {
+    std::string strText;
+    for (int i = 0; i < nLines; ++i) strText += "line " + std::to_string(++nLine) + " of the stream, \x01\xfe\n";
+    ASSERT_TRUE(pty.Write(strText));
+    run.strSent += strText;
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    DrainTold(8, run.vecTold);
+    run.strAfter = strText;
+  };
+  // The first line reaches the file first: the rest of its page takes part of a batch.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  disk.Fill();
+  for (int i = 0; i < 40; ++i) ASSERT_NO_FATAL_FAILURE(say(40));
+  disk.Free();
+  // The capture tries the file again within a fifth of a second, and writes once a second.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+  ASSERT_NO_FATAL_FAILURE(say(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+  DrainTold(8, run.vecTold);
+  ASSERT_EQ(Close_Com(8), TOBREL_OK);
+  StopCapture();
 }
 
 }  // namespace
@@ -211,60 +289,114 @@ TEST(TobrelCapture, BytesTheReceiveBufferLosesAreStillInTheFile) {
   EXPECT_EQ(nLost, 5000u);
 }
 
-TEST(TobrelCapture, AFailingFileIsToldOnceAndRecoversCountingWhatItMissed) {
+// A person's shared directory: whatever is planted at the path, only a regular file there is
+// ever written, and anything else is refused at once with the reason, at the start and later.
+TEST(TobrelCapture, OnlyARegularFileAtThePathIsWrittenNeverWhatALinkFifoOrDeviceLeadsTo) {
   CTempDir dir;
-  // The path leads to a full device first, then to a file on a disk with room.
+  const std::string strVictim = dir.File("victim");
+  std::ofstream(strVictim) << "keep\n";
+  std::filesystem::create_symlink(strVictim, dir.File("link"));
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  // A FIFO with a reader would open at once; one without would wait for a reader for ever.
+  const int nReader = open(dir.File("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  const std::pair<std::string, std::string> refusals[] = {
+      {dir.File("link"), "it is a symbolic link, not a regular file"},
+      {dir.File("fifo"), "it is a FIFO, not a regular file"},
+      {"/dev/null", "it is a device, not a regular file"},
+      {dir.Path(), "it is a directory, not a regular file"},
+      {dir.File("no-such-dir/x.log"), "No such file or directory"},
+  };
+  for (const auto& [strPath, strWhy] : refusals) {
+    EXPECT_EQ(StartCapture(strPath, ECaptureForm::Text), TOBREL_ERR_CAPTURE) << strPath;
+    EXPECT_EQ(MessageOf(TOBREL_ERR_CAPTURE), "Cannot capture to " + strPath + ": " + strWhy + ".");
+  }
+  close(nReader);
+
   const std::string strPath = dir.File("capture.log");
-  const std::string strReal = dir.File("real.log");
-  std::filesystem::create_symlink("/dev/full", strPath);
   CPseudoTerminal pty;
-  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, pty, dir.File("com5"), 5, 115200));
-
-  // The next read tells it, once, before the bytes; the port goes on working.
-  ASSERT_TRUE(pty.Write("lost1"));
-  const auto deadline = Clock::now() + std::chrono::seconds(5);
-  uint8_t abyBuffer[1024] = {};
-  uint32_t nElapsed = 0;
-  uint16_t nResult = TOBREL_OK;
-  while ((nResult = Receive_Binary(5, abyBuffer, 0, 0, &nElapsed)) == TOBREL_OK && Clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_EQ(nResult, TOBREL_ERR_CAPTURE);
-  EXPECT_EQ(MessageOf(TOBREL_ERR_CAPTURE), "Capture to " + strPath +
-                                               " failed: No space left on device. The terminal goes on; the file "
-                                               "misses what passes until writing works again, then says how many "
-                                               "bytes it missed.");
-  ASSERT_TRUE(WaitForSize(5, 5));
-  ASSERT_EQ(Receive_Binary(5, abyBuffer, 100, 5, &nElapsed), TOBREL_OK);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(abyBuffer), 5), "lost1");
-  ASSERT_TRUE(pty.Write("lost2"));
-  ASSERT_TRUE(WaitForSize(5, 5));
-  // The capture writes at least once a second, and misses these too.
-  std::this_thread::sleep_for(std::chrono::milliseconds(1300));
-  EXPECT_EQ(DataSizeInCom(5), 5u);
-  ASSERT_EQ(Receive_Binary(5, abyBuffer, 100, 5, &nElapsed), TOBREL_OK);
-
-  // Room again: the file says what it missed, then goes on.
+  ASSERT_NO_FATAL_FAILURE(CaptureAndOpen(strPath, ECaptureForm::Text, pty, dir.File("com7"), 7, 115200));
+  std::vector<std::string> vecTold;
+  const auto receive = [&](const std::string& strText) {
+    ASSERT_TRUE(pty.Write(strText));
+    ASSERT_TRUE(WaitForSize(7, static_cast<uint32_t>(strText.size())));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+    DrainTold(7, vecTold);
+  };
+  ASSERT_NO_FATAL_FAILURE(receive("one\n"));
+  // The file goes, as to log rotation, and someone plants a link, then a FIFO, in its place.
   std::filesystem::remove(strPath);
-  std::filesystem::create_symlink(strReal, strPath);
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  ASSERT_TRUE(pty.Write("back\n"));
-  ASSERT_TRUE(WaitForSize(5, 5));
-  ASSERT_EQ(Close_Com(5), TOBREL_OK);
+  std::filesystem::create_symlink(strVictim, strPath);
+  ASSERT_NO_FATAL_FAILURE(receive("two"));
+  std::filesystem::remove(strPath);
+  ASSERT_EQ(mkfifo(strPath.c_str(), 0600), 0);
+  ASSERT_NO_FATAL_FAILURE(receive("three"));
+  std::filesystem::remove(strPath);
+  ASSERT_NO_FATAL_FAILURE(receive("four\n"));
+  ASSERT_EQ(Close_Com(7), TOBREL_OK);
   StopCapture();
-  const std::vector<SCaptureLine> vecLines = ReadBack(strReal);
-  ASSERT_GE(vecLines.size(), 3u);
-  EXPECT_EQ(vecLines[0].strPort, "-");
-  EXPECT_EQ(Text(vecLines[0].vecBytes), "the file missed 10 bytes: No space left on device");
-  EXPECT_EQ(Text(vecLines[1].vecBytes), "back\n");
-  EXPECT_EQ(Events(vecLines, "COM5"), std::vector<std::string>{"closed"});
-  struct stat st {};
-  ASSERT_EQ(stat(strReal.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
 
-  // A file that cannot be opened at all is refused at the start, with the reason.
-  EXPECT_EQ(StartCapture(dir.File("no-such-dir/x.log"), ECaptureForm::Text), TOBREL_ERR_CAPTURE);
-  EXPECT_EQ(MessageOf(TOBREL_ERR_CAPTURE),
-            "Cannot capture to " + dir.File("no-such-dir/x.log") + ": No such file or directory.");
+  EXPECT_EQ(ReadFile(strVictim), "keep\n");
+  EXPECT_EQ(vecTold, std::vector<std::string>{"Capture to " + strPath +
+                                              " failed: it is a symbolic link, not a regular file. The terminal goes "
+                                              "on; the file misses what passes until writing works again, then says "
+                                              "how many bytes it missed."});
+  const std::vector<SCaptureLine> vecLines = ReadBack(strPath);
+  ASSERT_EQ(vecLines.size(), 3u);
+  EXPECT_EQ(Text(vecLines[0].vecBytes), "the file missed 8 bytes: it is a FIFO, not a regular file");
+  EXPECT_EQ(Text(vecLines[1].vecBytes), "four\n");
+  struct stat st {};
+  ASSERT_EQ(lstat(strPath.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// A disk that fills up while lines stream in and then has room again: the status line tells
+// the failure once, every line of the file is whole, and the count of missed bytes is exact.
+TEST(TobrelCapture, AFullDiskIsToldOnceAndTheTextFileSaysExactlyWhatItMissedInWholeLines) {
+  CSmallDisk disk(64);
+  if (!disk.Mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string strPath = disk.File("capture.log");
+  SFullDiskRun run;
+  ASSERT_NO_FATAL_FAILURE(RunOnFullDisk(disk, strPath, ECaptureForm::Text, run));
+
+  const std::vector<SCaptureLine> vecLines = ReadBack(strPath);
+  std::vector<uint8_t> vecCaptured;
+  Received(vecLines, "COM8", vecCaptured);
+  uint64_t nMissed = 0;
+  for (const std::string& strEvent : Events(vecLines, "-")) {
+    ASSERT_TRUE(strEvent.starts_with("the file missed ")) << strEvent;
+    EXPECT_TRUE(strEvent.ends_with(" bytes: No space left on device")) << strEvent;
+    nMissed += std::stoull(strEvent.substr(16));
+  }
+  EXPECT_GT(nMissed, 0u);
+  EXPECT_EQ(vecCaptured.size() + nMissed, run.strSent.size());
+  EXPECT_TRUE(Text(vecCaptured).ends_with(run.strAfter));
+  EXPECT_EQ(run.vecTold, std::vector<std::string>{"Capture to " + strPath +
+                                                  " failed: No space left on device. The terminal goes on; the file "
+                                                  "misses what passes until writing works again, then says how many "
+                                                  "bytes it missed."});
+}
+
+// The raw file gains nothing but received bytes: the status line tells the failure, and the
+// count when writing works again.
+TEST(TobrelCapture, AFullDiskUnderTheRawFormIsToldWithTheCountInTheStatusLine) {
+  CSmallDisk disk(64);
+  if (!disk.Mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string strPath = disk.File("capture.bin");
+  SFullDiskRun run;
+  ASSERT_NO_FATAL_FAILURE(RunOnFullDisk(disk, strPath, ECaptureForm::Raw, run));
+
+  const std::string strFile = ReadFile(strPath);
+  EXPECT_TRUE(strFile.ends_with(run.strAfter));
+  ASSERT_EQ(run.vecTold.size(), 2u);
+  EXPECT_EQ(run.vecTold[0], "Capture to " + strPath +
+                                " failed: No space left on device. The terminal goes on; the file misses what "
+                                "passes until writing works again, then the status line says how many bytes it "
+                                "missed.");
+  const std::string strBack = "Capture to " + strPath + " works again; the file missed ";
+  ASSERT_TRUE(run.vecTold[1].starts_with(strBack)) << run.vecTold[1];
+  EXPECT_TRUE(run.vecTold[1].ends_with(" bytes: No space left on device."));
+  EXPECT_EQ(strFile.size() + std::stoull(run.vecTold[1].substr(strBack.size())), run.strSent.size());
 }
 
 TEST(TobrelCapture, AMovedOrRemovedFileIsFollowedByANewOneAtThePath) {

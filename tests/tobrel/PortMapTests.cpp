@@ -11,9 +11,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "CaptureReader.h"
 #include "PortMemory.h"
 #include "PseudoTerminal.h"
 #include "Tobrel.h"
+#include "TobrelCapture.h"
 #include "TobrelResults.h"
 
 using namespace tobrel;
@@ -146,6 +148,39 @@ TEST(TobrelPortMap, TheConsoleIsRefusedAndAMissingNumberListsWhatThereIs) {
   EXPECT_EQ(PortMap(), "");
 }
 
+// A path a person set: a line break shows as its picture, on one status line; a path too long
+// to open says so first.
+TEST(TobrelPortMap, ALineBreakInAPathIsShownAsAPictureAndAnOverlongPathSaysWhy) {
+  CFreshState state;
+  CFakeSystem sys;
+  CTempDir dir;
+  CPseudoTerminal pty;
+  pty.MapPort(4, dir.File("two\nlines\x1b[2J"));
+  ASSERT_EQ(StartCapture(dir.File("capture.log"), ECaptureForm::Text), TOBREL_OK);
+  ASSERT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_OK);
+  std::u16string strStatus = GetSerialErrorMessage(TOBREL_OK);
+  const std::u16string strDir(dir.Path().begin(), dir.Path().end());
+  EXPECT_EQ(strStatus, u"COM4 is open: " + strDir + u"/two\u240alines\u241b[2J");
+  EXPECT_EQ(std::u16string(GetSerialPortMap()), u"COM4: " + strDir + u"/two\u240alines\u241b[2J (QUORVEL_COM4)");
+  ASSERT_EQ(Close_Com(4), TOBREL_OK);
+  StopCapture();
+  // The capture's event line too stays one line.
+  std::vector<SCaptureLine> vecLines;
+  std::string strError;
+  ASSERT_TRUE(ReadCaptureFile(dir.File("capture.log"), vecLines, strError)) << strError;
+  ASSERT_EQ(vecLines.size(), 2u);
+  EXPECT_TRUE(std::string(vecLines[0].vecBytes.begin(), vecLines[0].vecBytes.end())
+                  .starts_with("opened " + dir.Path() + "/two\u240alines\u241b[2J, 115200 baud"));
+
+  const std::string strLong = "/" + std::string(4999, 'x');
+  setenv("QUORVEL_COM4", strLong.c_str(), 1);
+  EXPECT_EQ(Open_Com(4, 115200, 8, 0, 0), TOBREL_ERR_OPEN_COM);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_OPEN_COM), "COM4: the device's path is too long to open (5000 bytes): " +
+                                                strLong.substr(0, 60) + "?. Set QUORVEL_COM4 to a shorter path.");
+  EXPECT_TRUE(PortMap().ends_with(" (QUORVEL_COM4): path too long"));
+  unsetenv("QUORVEL_COM4");
+}
+
 TEST(TobrelPortMap, ADamagedStateFileStartsAfreshAndTheFileStaysSmall) {
   CFreshState state;
   CFakeSystem sys;
@@ -181,4 +216,47 @@ TEST(TobrelPortMap, ADamagedStateFileStartsAfreshAndTheFileStaysSmall) {
   while (std::getline(kept, strLine)) nLines += strLine[0] != '#';
   EXPECT_EQ(nLines, CPortMemory::kMaxIdentities);
   EXPECT_TRUE(std::filesystem::is_regular_file(StateFile()));
+}
+
+// The COM-number memory under umask 000, with a link planted at the temporary name an earlier
+// version used and a FIFO in the file's place: the file and its folder stay the user's alone,
+// nothing planted is followed or waited on, and the damage is told on stderr and once in the
+// status line.
+TEST(TobrelPortMap, TheStateFileIsTheUsersAloneAndWhatIsPlantedThereIsNoTrap) {
+  CFreshState state;
+  CFakeSystem sys;
+  CPseudoTerminal adapter;
+  sys.AddUsb("ttyUSB0", "FTDI", "FT232R USB UART", "A6008isP", adapter);
+  const std::filesystem::path folder = std::filesystem::path(StateFile()).parent_path();
+  const mode_t nUmask = umask(0);
+  EXPECT_EQ(PortMap().substr(0, 19), "COM1: /dev/ttyUSB0,");
+  umask(nUmask);
+  struct stat st {};
+  ASSERT_EQ(stat(folder.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(stat(StateFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  CTempDir dir;
+  std::ofstream(dir.File("victim")) << "keep\n";
+  std::filesystem::create_symlink(dir.File("victim"), StateFile() + ".new." + std::to_string(getpid()));
+  ASSERT_EQ(unlink(StateFile().c_str()), 0);
+  ASSERT_EQ(mkfifo(StateFile().c_str(), 0600), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(PortMap().substr(0, 19), "COM1: /dev/ttyUSB0,");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quorvel: " + StateFile() + " is not a regular file; the COM numbers of USB adapters start afresh.\n");
+  EXPECT_EQ(ReadFile(dir.File("victim")), "keep\n");
+  EXPECT_TRUE(std::filesystem::is_regular_file(StateFile()));
+  size_t nEntries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++nEntries;
+  EXPECT_EQ(nEntries, 2u) << "the file and the planted link, and no temporary file left";
+
+  ASSERT_EQ(Open_Com(1, 115200, 8, 0, 0), TOBREL_OK);
+  EXPECT_EQ(MessageOf(TOBREL_OK), "COM1 is open: /dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP. " + StateFile() +
+                                      " is not a regular file; the COM numbers of USB adapters start afresh.");
+  ASSERT_EQ(Close_Com(1), TOBREL_OK);
+  ASSERT_EQ(Open_Com(1, 115200, 8, 0, 0), TOBREL_OK);
+  EXPECT_EQ(MessageOf(TOBREL_OK), "COM1 is open: /dev/ttyUSB0, FTDI FT232R USB UART, serial A6008isP");
+  ASSERT_EQ(Close_Com(1), TOBREL_OK);
 }

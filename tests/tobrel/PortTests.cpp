@@ -7,10 +7,12 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -25,6 +27,12 @@
 using namespace tobrel;
 
 namespace {
+
+std::string PortMap() {
+  std::string strText;
+  for (const char16_t* p = GetSerialPortMap(); *p != 0; ++p) strText += static_cast<char>(*p);
+  return strText;
+}
 
 int OpenSlave(const std::string& strPath) { return open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }
 
@@ -251,4 +259,70 @@ TEST(TobrelPorts, TheProgramsOwnTerminalAndVirtualConsolesAreRefusedUntouched) {
   EXPECT_EQ(MessageOf(TOBREL_ERR_CONSOLE),
             "COM1: /dev/tty0 is a virtual console, which a test terminal must not take over. Set QUORVEL_COM1 to "
             "another device.");
+}
+
+// Terminals that are someone else's: the multiplexer, never; a shell's terminal in another
+// session, only when a person maps it and confirms it is a serial line. A terminal nobody
+// holds opens, and gets its modes back at close.
+TEST(TobrelPorts, OtherPeoplesTerminalsAreRefusedAndAPlainOneGetsItsModesBack) {
+  MapPortTo(10, "/dev/ptmx");
+  EXPECT_EQ(Open_Com(10, 115200, 8, 0, 0), TOBREL_ERR_CONSOLE);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_CONSOLE),
+            "COM10: /dev/ptmx is the pseudo-terminal multiplexer, which a test terminal must not take over. Set "
+            "QUORVEL_COM10 to another device.");
+  unsetenv("QUORVEL_COM10");
+
+  CPseudoTerminal shells;
+  const std::string strShells = shells.Slave();
+  int afdReady[2];
+  ASSERT_EQ(pipe(afdReady), 0);
+  const pid_t nShell = fork();
+  if (nShell == 0) {
+    // A shell's session, with the pseudo-terminal as its controlling terminal.
+    const int nFd = setsid() < 0 ? -1 : open(strShells.c_str(), O_RDWR);
+    if (nFd < 0 || ioctl(nFd, TIOCSCTTY, 0) != 0 || write(afdReady[1], "r", 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  close(afdReady[1]);
+  char chReady = 0;
+  ASSERT_EQ(read(afdReady[0], &chReady, 1), 1);
+  close(afdReady[0]);
+  MapPortTo(3, strShells);
+  EXPECT_EQ(Open_Com(3, 115200, 8, 0, 0), TOBREL_ERR_CONSOLE);
+  EXPECT_EQ(MessageOf(TOBREL_ERR_CONSOLE),
+            "COM3: " + strShells +
+                " is the controlling terminal of another session, which a test terminal must not take over. Set "
+                "QUORVEL_COM3 to another device, or, if it is a serial line, confirm that with "
+                "QUORVEL_COM3_IS_SERIAL=yes.");
+  EXPECT_NE(
+      PortMap().find("COM3: " + strShells + " (QUORVEL_COM3): refused: the controlling terminal of another session"),
+      std::string::npos);
+  setenv("QUORVEL_COM3_IS_SERIAL", "yes", 1);
+  EXPECT_EQ(Open_Com(3, 115200, 8, 0, 0), TOBREL_OK);
+  EXPECT_EQ(Close_Com(3), TOBREL_OK);
+  unsetenv("QUORVEL_COM3_IS_SERIAL");
+  unsetenv("QUORVEL_COM3");
+  kill(nShell, SIGKILL);
+  waitpid(nShell, nullptr, 0);
+
+  CPseudoTerminal plain;
+  const int nFd = OpenSlave(plain.Slave());
+  ASSERT_GE(nFd, 0);
+  termios tioBefore{};
+  ASSERT_EQ(tcgetattr(nFd, &tioBefore), 0);
+  MapPortTo(4, plain.Slave());
+  ASSERT_EQ(Open_Com(4, 9600, 7, 2, 2), TOBREL_OK);
+  termios tioOpen{};
+  ASSERT_EQ(tcgetattr(nFd, &tioOpen), 0);
+  EXPECT_NE(tioOpen.c_lflag, tioBefore.c_lflag);
+  ASSERT_EQ(Close_Com(4), TOBREL_OK);
+  termios tioAfter{};
+  ASSERT_EQ(tcgetattr(nFd, &tioAfter), 0);
+  EXPECT_EQ(tioAfter.c_lflag, tioBefore.c_lflag);
+  EXPECT_EQ(tioAfter.c_iflag, tioBefore.c_iflag);
+  EXPECT_EQ(tioAfter.c_oflag, tioBefore.c_oflag);
+  EXPECT_EQ(tioAfter.c_cflag, tioBefore.c_cflag);
+  close(nFd);
+  unsetenv("QUORVEL_COM4");
 }
