@@ -1,14 +1,14 @@
 #include "ButtonWindow.h"
 
 #include "QtText.h"
-#include "QtView.h"
 #include "UserInput.h"
 #include "Window.h"
+#include "WindowHost.h"
 
 namespace qtview {
 
-CButtonWindow::CButtonWindow(CQtView& view, HWND hWnd, QWidget* pParent)
-    : QPushButton(pParent), CViewWindow(view, hWnd) {
+CButtonWindow::CButtonWindow(CWindowHost& host, HWND hWnd, QWidget* pParent)
+    : QPushButton(pParent), CViewWindow(host, hWnd) {
   // Enter belongs to the dialog manager, which has no default button here.
   setAutoDefault(false);
   setDefault(false);

@@ -9,7 +9,7 @@ namespace qtview {
 
 class CButtonWindow final : public QPushButton, public CViewWindow {
  public:
-  CButtonWindow(CQtView& view, HWND hWnd, QWidget* pParent);
+  CButtonWindow(CWindowHost& host, HWND hWnd, QWidget* pParent);
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
 };

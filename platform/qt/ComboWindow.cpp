@@ -7,13 +7,15 @@
 #include "EditWindow.h"
 #include "FontMetrics.h"
 #include "QtText.h"
-#include "QtView.h"
 #include "UserInput.h"
 #include "Window.h"
+#include "WindowHost.h"
+#include "WindowObserver.h"
 
 namespace qtview {
 
-CComboWindow::CComboWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QComboBox(pParent), CViewWindow(view, hWnd) {
+CComboWindow::CComboWindow(CWindowHost& host, HWND hWnd, QWidget* pParent)
+    : QComboBox(pParent), CViewWindow(host, hWnd) {
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
   setDuplicatesEnabled(true);
@@ -37,14 +39,14 @@ void CComboWindow::FitFieldFont() {
 }
 
 void CComboWindow::ShowText(size_t) {
-  CQtView::CApplying applying(m_rView);
+  CWindowHost::CApplying applying(m_rView);
   ShowFieldText(*lineEdit(), m_hWnd);
 }
 
 void CComboWindow::ShowItems() {
   int nCount = static_cast<int>(SendMessage(m_hWnd, CB_GETCOUNT, 0, 0));
   {
-    CQtView::CApplying applying(m_rView);
+    CWindowHost::CApplying applying(m_rView);
     // Items arrive one at a time; only a list that changed otherwise is rebuilt.
     bool bPrefix = count() <= nCount;
     for (int i = 0; bPrefix && i < count(); ++i) bPrefix = itemText(i) == ToQString(GetComboItemText(m_hWnd, i));
@@ -58,7 +60,7 @@ void CComboWindow::ShowItems() {
 
 void CComboWindow::ShowSelection() {
   int nSel = static_cast<int>(SendMessage(m_hWnd, CB_GETCURSEL, 0, 0));
-  CQtView::CApplying applying(m_rView);
+  CWindowHost::CApplying applying(m_rView);
   if (nSel != currentIndex()) setCurrentIndex(nSel);
   // Qt's field follows its own selection; this one shows the window's text
   // and the field's selection.

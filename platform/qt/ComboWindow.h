@@ -12,7 +12,7 @@ namespace qtview {
 
 class CComboWindow final : public QComboBox, public CViewWindow {
  public:
-  CComboWindow(CQtView& view, HWND hWnd, QWidget* pParent);
+  CComboWindow(CWindowHost& host, HWND hWnd, QWidget* pParent);
   QWidget* Widget() override { return this; }
 
   void ShowText(size_t nAppendedFrom) override;

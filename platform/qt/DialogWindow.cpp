@@ -7,15 +7,15 @@
 
 #include "ControlColors.h"
 #include "QtText.h"
-#include "QtView.h"
 #include "UserInput.h"
 #include "Window.h"
+#include "WindowHost.h"
 #include "WindowIcon.h"
 
 namespace qtview {
 
-CDialogWindow::CDialogWindow(CQtView& view, HWND hWnd, const QFont& font)
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), CViewWindow(view, hWnd) {
+CDialogWindow::CDialogWindow(CWindowHost& host, HWND hWnd, const QFont& font)
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), CViewWindow(host, hWnd) {
   setFont(font);
   setFocusPolicy(Qt::NoFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);

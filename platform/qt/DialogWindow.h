@@ -11,7 +11,7 @@ namespace qtview {
 
 class CDialogWindow final : public QWidget, public CViewWindow {
  public:
-  CDialogWindow(CQtView& view, HWND hWnd, const QFont& font);
+  CDialogWindow(CWindowHost& host, HWND hWnd, const QFont& font);
   QWidget* Widget() override { return this; }
 
   void ShowText(size_t nAppendedFrom) override;

@@ -2,8 +2,8 @@
 
 #include "EditBox.h"
 #include "QtText.h"
-#include "QtView.h"
 #include "Window.h"
+#include "WindowHost.h"
 
 namespace qtview {
 
@@ -28,7 +28,7 @@ void MakeFieldShowOnly(QLineEdit& edit) {
   edit.setAcceptDrops(false);
 }
 
-CEditWindow::CEditWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QLineEdit(pParent), CViewWindow(view, hWnd) {
+CEditWindow::CEditWindow(CWindowHost& host, HWND hWnd, QWidget* pParent) : QLineEdit(pParent), CViewWindow(host, hWnd) {
   setFrame(GetWindowStyle(hWnd) & WS_BORDER);
   setReadOnly(GetWindowStyle(hWnd) & ES_READONLY);
   SetShownFocusPolicy(Qt::StrongFocus);
@@ -36,12 +36,12 @@ CEditWindow::CEditWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QLineEdit
 }
 
 void CEditWindow::ShowText(size_t) {
-  CQtView::CApplying applying(m_rView);
+  CWindowHost::CApplying applying(m_rView);
   ShowFieldText(*this, m_hWnd);
 }
 
 void CEditWindow::ShowSelection() {
-  CQtView::CApplying applying(m_rView);
+  CWindowHost::CApplying applying(m_rView);
   ShowFieldSelection(*this, m_hWnd);
 }
 

@@ -11,7 +11,7 @@ namespace qtview {
 
 class CEditWindow final : public QLineEdit, public CViewWindow {
  public:
-  CEditWindow(CQtView& view, HWND hWnd, QWidget* pParent);
+  CEditWindow(CWindowHost& host, HWND hWnd, QWidget* pParent);
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
   void ShowSelection() override;

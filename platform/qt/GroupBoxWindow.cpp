@@ -6,8 +6,8 @@
 
 namespace qtview {
 
-CGroupBoxWindow::CGroupBoxWindow(CQtView& view, HWND hWnd, QWidget* pParent)
-    : QGroupBox(pParent), CViewWindow(view, hWnd) {
+CGroupBoxWindow::CGroupBoxWindow(CWindowHost& host, HWND hWnd, QWidget* pParent)
+    : QGroupBox(pParent), CViewWindow(host, hWnd) {
   // The platform's group box lets clicks through to what lies under it.
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setFocusPolicy(Qt::NoFocus);

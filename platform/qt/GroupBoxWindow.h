@@ -10,7 +10,7 @@ namespace qtview {
 
 class CGroupBoxWindow final : public QGroupBox, public CViewWindow {
  public:
-  CGroupBoxWindow(CQtView& view, HWND hWnd, QWidget* pParent);
+  CGroupBoxWindow(CWindowHost& host, HWND hWnd, QWidget* pParent);
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
   void ShowColors() override;

@@ -86,6 +86,15 @@ CViewWindow* CQtView::Find(HWND hWnd) const {
   return it == m_mapWindows.end() ? nullptr : it->second;
 }
 
+void CQtView::Input(HWND hWnd, const std::function<void()>& action) {
+  if (IsApplying() || !Find(hWnd)) return;
+  HWND hSaved = m_hFeeding;
+  m_hFeeding = hWnd;
+  action();
+  m_hFeeding = hSaved;
+  QuitEndedLoops();
+}
+
 void CQtView::Watch(QObject* pObject, HWND hWnd) {
   m_mapObjects.insert(pObject, hWnd);
   pObject->installEventFilter(this);

@@ -11,11 +11,13 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <csignal>
+#include <functional>
 #include <unordered_map>
 
 #include "Dialog.h"
 #include "SignalPipe.h"
 #include "TimerPump.h"
+#include "WindowHost.h"
 #include "WindowObserver.h"
 
 class QEventLoop;
@@ -27,7 +29,7 @@ namespace qtview {
 
 class CViewWindow;
 
-class CQtView final : public QObject, public win::CWindowObserver, public win::CModalHost {
+class CQtView final : public QObject, public CWindowHost, public win::CWindowObserver, public win::CModalHost {
  public:
   // Installs the view: observer, modal host, font metrics and desktop size.
   // Needs a QApplication.
@@ -37,26 +39,11 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   QWidget* Widget(HWND hWnd) const;
   HWND Window(const QObject* pObject) const;
 
-  // A person's action on a window, unless it is the echo of a change the
-  // view is applying.
-  template <typename F>
-  void Input(HWND hWnd, F&& action);
+  // What its windows ask of the view.
+  void Input(HWND hWnd, const std::function<void()>& action) override;
+  bool IsFeeding(HWND hWnd) const override { return m_hFeeding == hWnd; }
   // True while the view is applying a window system change to a widget.
   bool IsApplying() const { return m_nApplying > 0; }
-  // True while a person's action on this window is being handed on.
-  bool IsFeeding(HWND hWnd) const { return m_hFeeding == hWnd; }
-
-  // A change to a widget that must not come back as a person's action.
-  class CApplying {
-   public:
-    explicit CApplying(CQtView& view) : m_rView(view) { ++m_rView.m_nApplying; }
-    ~CApplying() { --m_rView.m_nApplying; }
-    CApplying(const CApplying&) = delete;
-    CApplying& operator=(const CApplying&) = delete;
-
-   private:
-    CQtView& m_rView;
-  };
 
   void RunModalLoop(HWND hDlg) override;
 
@@ -75,6 +62,8 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
 
  protected:
   bool eventFilter(QObject* pObject, QEvent* pEvent) override;
+  void BeginApplying() override { ++m_nApplying; }
+  void EndApplying() override { --m_nApplying; }
 
  private:
   CViewWindow* Find(HWND hWnd) const;
@@ -102,15 +91,5 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   view::CSignalPipe m_signals{SIGTERM, SIGINT, SIGHUP};
   QSocketNotifier m_signalNotifier{m_signals.Fd(), QSocketNotifier::Read};
 };
-
-template <typename F>
-void CQtView::Input(HWND hWnd, F&& action) {
-  if (IsApplying() || !Find(hWnd)) return;
-  HWND hSaved = m_hFeeding;
-  m_hFeeding = hWnd;
-  action();
-  m_hFeeding = hSaved;
-  QuitEndedLoops();
-}
 
 }  // namespace qtview

@@ -13,10 +13,10 @@
 #include "Clipboard.h"
 #include "FontMeasure.h"
 #include "QtText.h"
-#include "QtView.h"
 #include "RecordScrollBar.h"
 #include "UserInput.h"
 #include "Window.h"
+#include "WindowHost.h"
 #include "WindowObserver.h"
 
 namespace qtview {
@@ -39,9 +39,9 @@ char32_t CodePoint(std::u16string_view text, size_t i, size_t nUnits) {
 
 }  // namespace
 
-CRecordWindow::CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent)
+CRecordWindow::CRecordWindow(CWindowHost& host, HWND hWnd, QWidget* pParent)
     : QAbstractScrollArea(pParent),
-      CViewWindow(view, hWnd),
+      CViewWindow(host, hWnd),
       m_pMeasure(std::make_unique<CFontMeasure>(font())),
       m_rows(hWnd) {
   DWORD style = GetWindowStyle(hWnd);

@@ -24,7 +24,7 @@ class CFontMeasure;
 
 class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
  public:
-  CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent);
+  CRecordWindow(CWindowHost& host, HWND hWnd, QWidget* pParent);
   ~CRecordWindow() override;
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;

@@ -7,7 +7,8 @@
 
 namespace qtview {
 
-CStaticWindow::CStaticWindow(CQtView& view, HWND hWnd, QWidget* pParent) : QLabel(pParent), CViewWindow(view, hWnd) {
+CStaticWindow::CStaticWindow(CWindowHost& host, HWND hWnd, QWidget* pParent)
+    : QLabel(pParent), CViewWindow(host, hWnd) {
   setTextFormat(Qt::PlainText);
   // The platform's left-aligned static text wraps at its right edge.
   setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -11,7 +11,7 @@ namespace qtview {
 
 class CStaticWindow final : public QLabel, public CViewWindow {
  public:
-  CStaticWindow(CQtView& view, HWND hWnd, QWidget* pParent);
+  CStaticWindow(CWindowHost& host, HWND hWnd, QWidget* pParent);
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
   void ShowColors() override;

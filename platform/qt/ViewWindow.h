@@ -1,20 +1,19 @@
 // What every widget of the view does for its window: it shows what the
 // window system tells about the window. A person's actions go back through
-// the view (CQtView::Input).
+// the view, through its host interface (CWindowHost::Input).
 #pragma once
 
 #include <QWidget>
 #include <cstddef>
 
 #include "WinTypes.h"
+#include "WindowHost.h"
 
 namespace qtview {
 
-class CQtView;
-
 class CViewWindow {
  public:
-  CViewWindow(CQtView& view, HWND hWnd) : m_rView(view), m_hWnd(hWnd) {}
+  CViewWindow(CWindowHost& host, HWND hWnd) : m_rView(host), m_hWnd(hWnd) {}
   virtual ~CViewWindow() = default;
   CViewWindow(const CViewWindow&) = delete;
   CViewWindow& operator=(const CViewWindow&) = delete;
@@ -36,7 +35,7 @@ class CViewWindow {
   // The focus a control takes while it is shown.
   void SetShownFocusPolicy(Qt::FocusPolicy policy);
 
-  CQtView& m_rView;
+  CWindowHost& m_rView;
   HWND m_hWnd;
 
  private:

@@ -6,17 +6,16 @@
 #include <optional>
 #include <utility>
 
+#include "CellHost.h"
 #include "CellLayout.h"
 #include "Screen.h"
 #include "WinTypes.h"
 
 namespace tui {
 
-class CTextView;
-
 class CCellWindow {
  public:
-  CCellWindow(CTextView& view, HWND hWnd) : m_rView(view), m_hWnd(hWnd) {}
+  CCellWindow(CCellHost& host, HWND hWnd) : m_rView(host), m_hWnd(hWnd) {}
   virtual ~CCellWindow() = default;
   CCellWindow(const CCellWindow&) = delete;
   CCellWindow& operator=(const CCellWindow&) = delete;
@@ -53,7 +52,7 @@ class CCellWindow {
   // The window or its dialog is disabled, as the dialog is while its box is up.
   bool IsGreyed() const;
 
-  CTextView& m_rView;
+  CCellHost& m_rView;
   HWND m_hWnd;
   SCellRect m_rect;
   bool m_bDirty = true;

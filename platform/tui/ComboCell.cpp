@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "TextView.h"
+#include "CellHost.h"
 #include "UserInput.h"
 #include "Window.h"
 

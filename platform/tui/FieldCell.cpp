@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "CellHost.h"
 #include "CellText.h"
-#include "TextView.h"
 #include "UserInput.h"
 #include "Window.h"
 
@@ -17,7 +17,7 @@ int CellsBetween(std::u16string_view text, size_t nFrom, size_t nTo) {
 
 }  // namespace
 
-CFieldCell::CFieldCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd), m_rows(hWnd) {
+CFieldCell::CFieldCell(CCellHost& host, HWND hWnd) : CCellWindow(host, hWnd), m_rows(hWnd) {
   m_rows.Layout().SetMeasure(&m_measure);
 }
 

@@ -15,7 +15,7 @@ namespace tui {
 
 class CFieldCell : public CCellWindow {
  public:
-  CFieldCell(CTextView& view, HWND hWnd);
+  CFieldCell(CCellHost& host, HWND hWnd);
   std::optional<std::pair<int, int>> Caret() const override { return m_caret; }
   void ShowText(size_t nAppendedFrom) override;
   void ShowSelection() override;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "CellHost.h"
 #include "CellText.h"
-#include "TextView.h"
 #include "UserInput.h"
 #include "Window.h"
 
@@ -13,7 +13,7 @@ namespace {
 constexpr ptrdiff_t kWheelRows = 3;
 }  // namespace
 
-CRecordCell::CRecordCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd), m_rows(hWnd) {
+CRecordCell::CRecordCell(CCellHost& host, HWND hWnd) : CCellWindow(host, hWnd), m_rows(hWnd) {
   m_rows.Layout().SetMeasure(&m_measure);
 }
 

@@ -14,7 +14,7 @@ namespace tui {
 
 class CRecordCell final : public CCellWindow {
  public:
-  CRecordCell(CTextView& view, HWND hWnd);
+  CRecordCell(CCellHost& host, HWND hWnd);
   void SetRect(const SCellRect& rect) override;
   void Draw(CScreen& screen) override;
   std::optional<std::pair<int, int>> Caret() const override;

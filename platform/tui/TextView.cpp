@@ -168,6 +168,13 @@ void CTextView::OnFocusChanged(HWND hOld, HWND hNew) {
   if (CCellWindow* p = Find(hNew)) p->Invalidate();
 }
 
+void CTextView::Feed(HWND hWnd, const std::function<void()>& action) {
+  HWND hSaved = m_hFeeding;
+  m_hFeeding = hWnd;
+  action();
+  m_hFeeding = hSaved;
+}
+
 void CTextView::InvalidateAll() {
   for (auto& [h, p] : m_mapCells) p->Invalidate();
 }

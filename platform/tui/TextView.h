@@ -8,11 +8,13 @@
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "CellHost.h"
 #include "CellLayout.h"
 #include "Clipboard.h"
 #include "CrashGuard.h"
@@ -25,7 +27,7 @@ namespace tui {
 
 class CCellWindow;
 
-class CTextView final : public win::CWindowObserver, public win::CModalHost, public win::CClipboard {
+class CTextView final : public CCellHost, public win::CWindowObserver, public win::CModalHost, public win::CClipboard {
  public:
   CTextView();
   ~CTextView() override;
@@ -48,17 +50,11 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost, pub
   // Draws what changed and sends it to the terminal.
   void Draw();
 
-  // A person's action on a window, handed on through the window system.
-  template <typename F>
-  void Feed(HWND hWnd, F&& action) {
-    HWND hSaved = m_hFeeding;
-    m_hFeeding = hWnd;
-    action();
-    m_hFeeding = hSaved;
-  }
-  bool IsFeeding(HWND hWnd) const { return m_hFeeding == hWnd; }
-  void InvalidateAll();
-  SIZE ScreenSize() const { return m_screen.Size(); }
+  // What its windows ask of the view.
+  void Feed(HWND hWnd, const std::function<void()>& action) override;
+  bool IsFeeding(HWND hWnd) const override { return m_hFeeding == hWnd; }
+  void InvalidateAll() override;
+  SIZE ScreenSize() const override { return m_screen.Size(); }
   // The view's window for a window of the window system, if it has one.
   CCellWindow* Find(HWND hWnd) const;
 
