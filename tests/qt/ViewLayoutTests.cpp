@@ -126,9 +126,10 @@ TEST_F(CViewLayoutTest, EveryLabelButtonCaptionAndListFieldFitsItsRectangleOnOne
         EXPECT_LE(metrics.height(), room.height());
         // Laid out as a label wraps, it keeps one line; a field never wraps.
         const int nFlags = Qt::AlignLeft | Qt::AlignTop;
-        if (!bField)
+        if (!bField) {
           EXPECT_EQ(metrics.boundingRect(room, nFlags | Qt::TextWordWrap, text).height(),
                     metrics.boundingRect(room, nFlags, text).height());
+        }
       }
       EXPECT_EQ(nCaptions, 31);
     });
