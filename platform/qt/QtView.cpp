@@ -16,6 +16,8 @@
 #include "EditWindow.h"
 #include "FontMetrics.h"
 #include "GroupBoxWindow.h"
+#include "Menu.h"
+#include "MenuPopup.h"
 #include "RecordWindow.h"
 #include "StaticWindow.h"
 #include "UserInput.h"
@@ -193,6 +195,25 @@ void CQtView::ShowFocus(HWND hWnd) {
 
 void CQtView::OnTimersChanged() { m_timerPump.Rearm(); }
 
+void CQtView::OnMenuOpened(HMENU hMenu) {
+  auto track = win::GetTrackedMenu();
+  if (!track) return;
+  m_pMenu = new CMenuPopup(*this, hMenu, track->hOwner, Widget(track->hOwner));
+  m_pMenu->popup(QPoint(static_cast<int>(track->pt.x), static_cast<int>(track->pt.y)));
+}
+
+void CQtView::OnMenuChanged(HMENU) {
+  if (m_pMenu) m_pMenu->ShowState();
+}
+
+void CQtView::OnMenuClosed(HMENU) {
+  if (!m_pMenu) return;
+  CApplying applying(*this);
+  m_pMenu->hide();
+  m_pMenu->deleteLater();
+  m_pMenu = nullptr;
+}
+
 bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
   HWND hWnd = Window(pObject);
   if (!hWnd) return false;
@@ -248,6 +269,7 @@ void CQtView::HandleFocusIn(HWND hWnd, Qt::FocusReason reason) {
 }
 
 void CQtView::QuitEndedLoops() {
+  if (m_menuRun && win::IsMenuDone(m_menuRun->hMenu)) m_menuRun->pLoop->quit();
   for (const CModalRun& run : m_vecModalRuns)
     if (IsDialogEnded(run.hDlg)) run.pLoop->quit();
 }
@@ -257,6 +279,16 @@ void CQtView::EndAll(int nSignal) {
   if (!m_nEndingSignal) m_nEndingSignal = nSignal;
   EndModalDialogs(IDCANCEL);
   QuitEndedLoops();
+}
+
+void CQtView::RunMenuLoop(HMENU hMenu) {
+  QEventLoop loop;
+  m_menuRun = CMenuRun{hMenu, &loop};
+  auto connection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                            [this] { QuitEndedLoops(); });
+  if (!win::IsMenuDone(hMenu)) loop.exec();
+  disconnect(connection);
+  m_menuRun.reset();
 }
 
 void CQtView::RunModalLoop(HWND hDlg) {

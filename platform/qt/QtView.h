@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <csignal>
+#include <optional>
 #include <unordered_map>
 
 #include "Dialog.h"
@@ -22,6 +23,7 @@ class QKeyEvent;
 
 namespace qtview {
 
+class CMenuPopup;
 class CViewWindow;
 
 class CQtView final : public QObject, public win::CWindowObserver, public win::CModalHost {
@@ -58,6 +60,10 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   };
 
   void RunModalLoop(HWND hDlg) override;
+  // Runs the event loop while the menu is open.
+  void RunMenuLoop(HMENU hMenu) override;
+  // The open menu's popup, if any.
+  CMenuPopup* MenuPopup() const { return m_pMenu; }
 
   void OnWindowCreated(HWND hWnd) override;
   void OnWindowDestroyed(HWND hWnd) override;
@@ -71,6 +77,9 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
   void OnToolTipChanged(HWND hWnd) override;
   void OnFocusChanged(HWND hOld, HWND hNew) override;
   void OnTimersChanged() override;
+  void OnMenuOpened(HMENU hMenu) override;
+  void OnMenuChanged(HMENU hMenu) override;
+  void OnMenuClosed(HMENU hMenu) override;
 
  protected:
   bool eventFilter(QObject* pObject, QEvent* pEvent) override;
@@ -96,6 +105,12 @@ class CQtView final : public QObject, public win::CWindowObserver, public win::C
     QEventLoop* pLoop;
   };
   std::vector<CModalRun> m_vecModalRuns;
+  CMenuPopup* m_pMenu = nullptr;
+  struct CMenuRun {
+    HMENU hMenu;
+    QEventLoop* pLoop;
+  };
+  std::optional<CMenuRun> m_menuRun;
   view::CSignalPipe m_signals{SIGTERM, SIGINT, SIGHUP};
   QSocketNotifier m_signalNotifier{m_signals.Fd(), QSocketNotifier::Read};
   int m_nEndingSignal = 0;

@@ -19,7 +19,19 @@ namespace tui {
 
 namespace {
 
-enum EPair : short { kDialog = 1, kCaption, kField, kSelected, kButton, kFocused, kScrollBar, kThumb, kRequest };
+enum EPair : short {
+  kDialog = 1,
+  kCaption,
+  kField,
+  kSelected,
+  kButton,
+  kFocused,
+  kScrollBar,
+  kThumb,
+  kRequest,
+  kMenu,
+  kGrayed
+};
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -177,6 +189,12 @@ bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
     m_nAltDown = KEY_MAX + 1;
     define_key("\033[1;3B", m_nAltDown);
   }
+  // The Menu key, as xterm and its kin send it.
+  m_nMenuKey = key_defined("\033[29~");
+  if (m_nMenuKey <= 0) {
+    m_nMenuKey = KEY_MAX + 2;
+    define_key("\033[29~", m_nMenuKey);
+  }
   if (has_colors()) {
     start_color();
     if (COLORS >= 0x1000000)
@@ -227,6 +245,8 @@ void CScreen::MakePairs() {
   init_extended_pair(kScrollBar, colour(kBlack), colour(kFace));
   init_extended_pair(kThumb, colour(kBlack), colour(kShadow));
   init_extended_pair(kRequest, colour(kBlack), colour(kWhite));
+  init_extended_pair(kMenu, colour(kBlack), colour(kFace));
+  init_extended_pair(kGrayed, colour(kShadow), colour(kFace));
 }
 
 int CScreen::Attributes(EStyle style) const {
@@ -240,7 +260,10 @@ int CScreen::Attributes(EStyle style) const {
         return A_UNDERLINE;
       case EStyle::Button:
       case EStyle::ScrollBar:
+      case EStyle::Menu:
         return A_BOLD;
+      case EStyle::Grayed:
+        return A_DIM;
       case EStyle::Caption:
       case EStyle::Selected:
       case EStyle::Focused:
@@ -283,17 +306,21 @@ short PairOf(EStyle style) {
       return kThumb;
     case EStyle::Request:
       return kRequest;
+    case EStyle::Menu:
+      return kMenu;
+    case EStyle::Grayed:
+      return kGrayed;
   }
   return kDialog;
 }
 
 }  // namespace
 
-void CScreen::PutChar(int x, int y, char32_t c, EStyle style) {
+void CScreen::PutChar(int x, int y, char32_t c, EStyle style, bool bUnderline) {
   wchar_t text[2] = {static_cast<wchar_t>(ShownChar(c)), L'\0'};
   cchar_t cell;
   int nPair = m_depth == EColourDepth::None ? 0 : PairOf(style);
-  setcchar(&cell, text, static_cast<attr_t>(Attributes(style)), 0, &nPair);
+  setcchar(&cell, text, static_cast<attr_t>(Attributes(style) | (bUnderline ? A_UNDERLINE : 0)), 0, &nPair);
   mvwadd_wch(stdscr, y, x, &cell);
 }
 
@@ -439,6 +466,9 @@ std::optional<SInput> CScreen::Read() {
     case KEY_F(4):
       in.key = EKey::DropDown;
       break;
+    case KEY_F(22):  // Shift+F10
+      in.key = EKey::ContextMenu;
+      break;
     case KEY_MOUSE: {
       MEVENT event{};
       if (getmouse(&event) != OK) return SInput{};
@@ -454,6 +484,8 @@ std::optional<SInput> CScreen::Read() {
         in.mouse = EMouse::Press;
       else if (event.bstate & BUTTON1_RELEASED)
         in.mouse = EMouse::Release;
+      else if (event.bstate & (BUTTON3_PRESSED | BUTTON3_CLICKED))
+        in.mouse = EMouse::RightPress;
       else if (event.bstate & REPORT_MOUSE_POSITION)
         in.mouse = EMouse::Drag;
       else
@@ -463,6 +495,10 @@ std::optional<SInput> CScreen::Read() {
     default:
       if (static_cast<int>(c) == m_nAltDown) {
         in.key = EKey::DropDown;
+        break;
+      }
+      if (static_cast<int>(c) == m_nMenuKey) {
+        in.key = EKey::ContextMenu;
         break;
       }
       return SInput{};

@@ -26,6 +26,8 @@ enum class EStyle {
   ScrollBar,  // a record box's scroll bar track
   Thumb,      // its thumb
   Request,    // the request to enlarge the terminal
+  Menu,       // a pop-up menu's face
+  Grayed,     // a grayed menu item
 };
 
 enum class EKey {
@@ -45,11 +47,12 @@ enum class EKey {
   PageDown,
   Backspace,
   Delete,
-  DropDown,  // F4 or Alt+Down
+  DropDown,     // F4 or Alt+Down
+  ContextMenu,  // Shift+F10 or the Menu key
   Mouse,
 };
 
-enum class EMouse { Press, Release, Drag, WheelUp, WheelDown };
+enum class EMouse { Press, Release, Drag, WheelUp, WheelDown, RightPress };
 
 struct SInput {
   EKey key = EKey::None;
@@ -88,7 +91,7 @@ class CScreen {
   // Draws text at (x, y) in at most nCells cells, padding the rest with
   // blanks; control characters show as their pictures.
   void Put(int x, int y, std::u16string_view text, int nCells, EStyle style);
-  void PutChar(int x, int y, char32_t c, EStyle style);
+  void PutChar(int x, int y, char32_t c, EStyle style, bool bUnderline = false);
   void Frame(const SCellRect& rect, EStyle style);
   void SetCursor(std::optional<std::pair<int, int>> cursor);
   void Invalidate();  // the next Flush sends every cell
@@ -112,6 +115,7 @@ class CScreen {
   COLORREF m_background = RGB(255, 255, 255);
   COLORREF m_text = RGB(0, 0, 0);
   int m_nAltDown = 0;
+  int m_nMenuKey = 0;
   std::optional<std::pair<int, int>> m_cursor;
 };
 

@@ -15,6 +15,7 @@
 #include "CellLayout.h"
 #include "CrashGuard.h"
 #include "Dialog.h"
+#include "MenuCell.h"
 #include "Screen.h"
 #include "SignalPipe.h"
 #include "WindowObserver.h"
@@ -40,6 +41,8 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   int EndingSignal() const { return m_nEndingSignal; }
 
   void RunModalLoop(HWND hDlg) override;
+  // Turns until the menu is done.
+  void RunMenuLoop(HMENU hMenu) override;
   // A modal run whose turns someone else takes (a benchmark's loop).
   void BeginModal(HWND hDlg);
   void EndModal();
@@ -75,6 +78,9 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   void OnEnabledChanged(HWND hWnd) override;
   void OnGeometryChanged(HWND hWnd) override;
   void OnFocusChanged(HWND hOld, HWND hNew) override;
+  void OnMenuOpened(HMENU hMenu) override;
+  void OnMenuChanged(HMENU hMenu) override;
+  void OnMenuClosed(HMENU hMenu) override;
 
  private:
   void Layout();
@@ -82,6 +88,8 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   void EndAll(int nSignal);
   void HandleInput(const SInput& in);
   void HandleMouse(const SInput& in);
+  // Asks the control for its menu at a cell.
+  void ContextMenu(HWND hCtl, int x, int y);
   HWND ActiveDialog() const;
   bool DrawDialog(HWND hDlg, bool bAll);
 
@@ -92,7 +100,8 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   std::vector<HWND> m_vecDialogs;  // bottom to top
   // The windows whose rows follow their text, with the rows it wrapped into.
   std::unordered_map<HWND, int> m_mapTextRows;
-  std::vector<HWND> m_vecModal;  // the running modal loops, innermost last
+  std::vector<HWND> m_vecModal;        // the running modal loops, innermost last
+  std::unique_ptr<CMenuCell> m_pMenu;  // the open menu
   HWND m_hFeeding = nullptr;
   bool m_bStarted = false;
   bool m_bLayout = true;

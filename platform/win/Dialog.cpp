@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Clock.h"
+#include "Menu.h"
 #include "Timer.h"
 #include "Window.h"
 #include "WindowRec.h"
@@ -17,11 +18,20 @@ win::CModalHost* g_pModalHost = nullptr;
 // The dialogs in their modal run, innermost last.
 std::vector<HWND> g_vecModal;
 
-// Headless real time: deliver timers until the dialog ends.
+// Headless real time: deliver timers until the dialog ends or the menu is done.
 class CRealTimeHost final : public win::CModalHost {
  public:
   void RunModalLoop(HWND hDlg) override {
-    while (!IsDialogEnded(hDlg)) {
+    RunUntil([hDlg] { return IsDialogEnded(hDlg); });
+  }
+  void RunMenuLoop(HMENU hMenu) override {
+    RunUntil([hMenu] { return win::IsMenuDone(hMenu); });
+  }
+
+ private:
+  template <typename F>
+  static void RunUntil(F&& done) {
+    while (!done()) {
       if (win::DispatchDueTimer()) continue;
       auto due = win::NextTimerDue();
       int64_t nWait = due ? std::max<int64_t>(0, *due - win::GetClock().NowMs()) : 10;
@@ -29,6 +39,11 @@ class CRealTimeHost final : public win::CModalHost {
     }
   }
 };
+
+win::CModalHost& Host() {
+  static CRealTimeHost realTime;
+  return g_pModalHost ? *g_pModalHost : realTime;
+}
 
 bool IsTabStop(HWND h) { return (GetWindowStyle(h) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h); }
 
@@ -77,7 +92,18 @@ void CScriptModalHost::RunModalLoop(HWND hDlg) {
   if (!IsDialogEnded(hDlg)) EndDialog(hDlg, m_nResult);
 }
 
+void CScriptModalHost::RunMenuLoop(HMENU hMenu) {
+  if (m_menu) m_menu(hMenu);
+  if (!IsMenuDone(hMenu)) EndMenu();
+}
+
 }  // namespace win
+
+namespace win::detail {
+
+void RunMenuLoop(HMENU hMenu) { Host().RunMenuLoop(hMenu); }
+
+}  // namespace win::detail
 
 HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData) {
   SIZE base = win::GetDialogBaseUnits(tmpl.fontName, tmpl.pointSize);
@@ -117,9 +143,8 @@ int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC pro
   if (bDisableOwner) EnableWindow(hParent, false);
   HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
   if (!IsDialogEnded(hDlg)) {
-    static CRealTimeHost realTime;
     g_vecModal.push_back(hDlg);
-    (g_pModalHost ? *g_pModalHost : static_cast<win::CModalHost&>(realTime)).RunModalLoop(hDlg);
+    Host().RunModalLoop(hDlg);
     g_vecModal.pop_back();
   }
   int nResult = hDlg->nResult;
@@ -139,6 +164,7 @@ BOOL EndDialog(HWND hDlg, int nResult) {
 bool IsDialogEnded(HWND hDlg) { return !IsWindow(hDlg) || hDlg->bEnded; }
 
 void EndModalDialogs(int nResult) {
+  EndMenu();
   for (HWND hDlg : g_vecModal) EndDialog(hDlg, nResult);
 }
 

@@ -48,6 +48,8 @@ class CScriptedHost final : public win::CModalHost {
     m_rView.RunModalLoop(hDlg);
     m_bRunning = false;
   }
+  // A menu runs in the view's loop; the test works it.
+  void RunMenuLoop(HMENU hMenu) override { m_rView.RunMenuLoop(hMenu); }
 
  private:
   qtview::CQtView& m_rView;
