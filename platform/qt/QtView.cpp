@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFocusEvent>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include "ButtonWindow.h"
+#include "Clipboard.h"
 #include "ComboWindow.h"
 #include "DialogWindow.h"
 #include "EditWindow.h"
@@ -18,6 +20,7 @@
 #include "GroupBoxWindow.h"
 #include "Menu.h"
 #include "MenuPopup.h"
+#include "QtText.h"
 #include "RecordWindow.h"
 #include "StaticWindow.h"
 #include "UserInput.h"
@@ -25,7 +28,21 @@
 
 namespace qtview {
 
+namespace {
+
+// The edit boxes' Cut, Copy and Paste use the desktop's clipboard.
+class CDesktopClipboard final : public win::CClipboard {
+ public:
+  void SetText(std::u16string_view text) override { QApplication::clipboard()->setText(ToQString(text)); }
+  std::u16string Text() const override { return ToU16(QApplication::clipboard()->text()); }
+};
+
+CDesktopClipboard g_clipboard;
+
+}  // namespace
+
 CQtView::CQtView() {
+  win::SetClipboard(&g_clipboard);
   m_fontDialog = DialogFont(u"System", 8);
   win::SetFontMetricsProvider([this](std::u16string_view fontName, int nPointSize) {
     // The dialog manager asks for its font's units just before it creates
@@ -46,6 +63,7 @@ CQtView::CQtView() {
 }
 
 CQtView::~CQtView() {
+  win::SetClipboard(nullptr);
   win::RemoveWindowObserver(this);
   win::SetModalHost(nullptr);
   win::SetFontMetricsProvider(nullptr);

@@ -1,7 +1,6 @@
 #include "RecordWindow.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -11,7 +10,9 @@
 #include <climits>
 #include <cmath>
 
+#include "Clipboard.h"
 #include "FontMeasure.h"
+#include "KeyInput.h"
 #include "QtText.h"
 #include "QtView.h"
 #include "RecordScrollBar.h"
@@ -40,7 +41,10 @@ char32_t CodePoint(std::u16string_view text, size_t i, size_t nUnits) {
 }  // namespace
 
 CRecordWindow::CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent)
-    : QAbstractScrollArea(pParent), CViewWindow(view, hWnd), m_pMeasure(std::make_unique<CFontMeasure>(font())) {
+    : QAbstractScrollArea(pParent),
+      CViewWindow(view, hWnd),
+      m_pMeasure(std::make_unique<CFontMeasure>(font())),
+      m_rows(hWnd) {
   DWORD style = GetWindowStyle(hWnd);
   setFrameShape(style & WS_BORDER ? QFrame::StyledPanel : QFrame::NoFrame);
   setFrameShadow(QFrame::Sunken);
@@ -52,7 +56,7 @@ CRecordWindow::CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent)
   viewport()->setAutoFillBackground(false);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   SetShownFocusPolicy(Qt::StrongFocus);
-  m_layout.SetMeasure(m_pMeasure.get());
+  m_rows.Layout().SetMeasure(m_pMeasure.get());
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int nValue) { OnScrollBar(nValue); });
   m_caretBlink.setInterval(std::max(QApplication::cursorFlashTime() / 2, 100));
   connect(&m_caretBlink, &QTimer::timeout, this, [this] {
@@ -64,8 +68,6 @@ CRecordWindow::CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent)
 
 CRecordWindow::~CRecordWindow() = default;
 
-std::u16string_view CRecordWindow::Text() const { return GetWindowTextShared(m_hWnd).View(); }
-
 size_t CRecordWindow::PageRows() const {
   double fSpacing = m_pMeasure->Metrics().lineSpacing();
   int nHeight = viewport()->height() - 2 * kMargin;
@@ -73,58 +75,52 @@ size_t CRecordWindow::PageRows() const {
 }
 
 void CRecordWindow::ShowText(size_t nAppendedFrom) {
-  std::u16string_view text = Text();
-  size_t nOldLength = m_index.Length();
-  bool bAppend = nAppendedFrom != win::CWindowObserver::kReplaced && nAppendedFrom == nOldLength;
-  m_index.Update(text, bAppend ? nAppendedFrom : view::CLineIndex::kAppendedNone);
-  if (bAppend) {
+  size_t nOldLength = m_rows.Index().Length();
+  if (m_rows.Update(nAppendedFrom)) {
     SyncScrollBar();
     // Rows below the view wait until the person scrolls to them.
     if (m_nDrawnEnd >= nOldLength) Redraw();
     return;
   }
-  if (m_rView.IsFeeding(m_hWnd)) {
-    // The person's own edit: the caret stays where the edit left it.
-    m_selection.Clamp(text.size());
-    m_top = m_layout.Reveal(text, m_layout.Scroll(text, m_top, 0, PageRows()), m_selection.Caret(), PageRows());
-  } else {
-    m_selection = {};
-    m_top = {};
-    m_fGoalX = 0;
-  }
+  // The person's own edit keeps the caret in view; other text shows from the top.
+  if (m_rView.IsFeeding(m_hWnd))
+    m_rows.Reveal(Selection().Caret());
+  else
+    m_rows.ScrollTo({});
   SyncScrollBar();
   Redraw();
 }
 
+void CRecordWindow::ShowSelection() {
+  m_rows.Reveal(Selection().Caret());
+  SyncScrollBar();
+  RestartCaretBlink();
+  Redraw();
+}
+
+win::CTextSelection CRecordWindow::Selection() const { return win::GetEditSelection(m_hWnd); }
+
 QStringList CRecordWindow::VisibleRows() const {
   std::u16string_view text = Text();
   QStringList rows;
-  for (const view::SRow& row : m_layout.Rows(text, m_top, PageRows()))
-    rows << ToQString(text.substr(row.nStart, row.nEnd - row.nStart));
+  for (const view::SRow& row : m_rows.VisibleRows()) rows << ToQString(text.substr(row.nStart, row.nEnd - row.nStart));
   return rows;
 }
 
 QString CRecordWindow::SelectedText() const {
-  return ToQString(Text().substr(m_selection.Start(), m_selection.End() - m_selection.Start()));
+  win::CTextSelection selection = Selection();
+  return ToQString(Text().substr(selection.Start(), selection.End() - selection.Start()));
 }
 
 size_t CRecordWindow::ShownLength() const {
-  return m_bPaintPending && isVisible() ? std::min(m_nPaintedLength, m_index.Length()) : m_index.Length();
-}
-
-void CRecordWindow::Copy() const {
-  if (!m_selection.IsEmpty()) QApplication::clipboard()->setText(SelectedText());
-}
-
-void CRecordWindow::SelectAll() {
-  m_selection.Select(0, Text().size());
-  Redraw();
+  size_t nLength = m_rows.Index().Length();
+  return m_bPaintPending && isVisible() ? std::min(m_nPaintedLength, nLength) : nLength;
 }
 
 void CRecordWindow::Relayout() {
-  m_layout.SetWidth(viewport()->width() - 2 * kMargin);
-  std::u16string_view text = Text();
-  m_top = m_layout.Scroll(text, m_top, 0, PageRows());
+  m_rows.Layout().SetWidth(viewport()->width() - 2 * kMargin);
+  m_rows.SetPageRows(PageRows());
+  m_rows.ScrollBy(0);
   SyncScrollBar();
   Redraw();
 }
@@ -137,10 +133,9 @@ void CRecordWindow::Redraw() {
 // The scroll bar counts lines; its end is the last page, which may start
 // within a line.
 void CRecordWindow::SyncScrollBar() {
-  std::u16string_view text = Text();
-  view::SViewTop last = m_layout.LastTop(text, PageRows());
+  view::SViewTop last = m_rows.Layout().LastTop(Text(), PageRows());
   int nMax = static_cast<int>(std::min<size_t>(last.nLine + (last.nRow > 0 ? 1 : 0), INT_MAX));
-  int nValue = m_top >= last ? nMax : static_cast<int>(std::min<size_t>(m_top.nLine, INT_MAX));
+  int nValue = m_rows.Top() >= last ? nMax : static_cast<int>(std::min<size_t>(m_rows.Top().nLine, INT_MAX));
   m_bSyncingScrollBar = true;
   QScrollBar* pBar = verticalScrollBar();
   pBar->setRange(0, nMax);
@@ -152,54 +147,28 @@ void CRecordWindow::SyncScrollBar() {
 
 void CRecordWindow::OnScrollBar(int nValue) {
   if (m_bSyncingScrollBar) return;
-  std::u16string_view text = Text();
-  view::SViewTop last = m_layout.LastTop(text, PageRows());
-  m_top =
-      nValue >= verticalScrollBar()->maximum() ? last : std::min(view::SViewTop{static_cast<size_t>(nValue), 0}, last);
+  view::SViewTop last = m_rows.Layout().LastTop(Text(), PageRows());
+  m_rows.ScrollTo(nValue >= verticalScrollBar()->maximum() ? last : view::SViewTop{static_cast<size_t>(nValue), 0});
   Redraw();
 }
 
 void CRecordWindow::ScrollRows(ptrdiff_t nRows) {
-  m_top = m_layout.Scroll(Text(), m_top, nRows, PageRows());
+  m_rows.ScrollBy(nRows);
   SyncScrollBar();
   Redraw();
 }
 
-void CRecordWindow::PlaceCaret(size_t nPos, bool bExtend, bool bKeepGoal) {
-  std::u16string_view text = Text();
-  m_selection.MoveCaret(nPos, bExtend);
-  if (!bKeepGoal) m_fGoalX = m_layout.XOf(text, m_layout.RowAt(text, nPos), nPos);
-  m_top = m_layout.Reveal(text, m_top, nPos, PageRows());
-  SyncScrollBar();
-  RestartCaretBlink();
-  Redraw();
-}
-
-size_t CRecordWindow::HitTest(QPointF point) const {
-  std::u16string_view text = Text();
+void CRecordWindow::Mouse(UINT message, QPointF point, Qt::KeyboardModifiers modifiers) {
   double fSpacing = m_pMeasure->Metrics().lineSpacing();
-  std::vector<view::SRow> rows = m_layout.Rows(text, m_top, PageRows() + 1);
-  auto nRow = static_cast<ptrdiff_t>(std::floor((point.y() - kMargin) / fSpacing));
-  nRow = std::clamp<ptrdiff_t>(nRow, 0, static_cast<ptrdiff_t>(rows.size()) - 1);
-  return m_layout.PositionAt(text, rows[static_cast<size_t>(nRow)], point.x() - kMargin);
+  auto nRow = static_cast<int>(std::floor((point.y() - kMargin) / fSpacing));
+  nRow = std::clamp(nRow, 0, static_cast<int>(PageRows()));
+  auto x = static_cast<int>(std::lround(point.x() - kMargin));
+  UINT nModifiers = (modifiers & Qt::ShiftModifier) ? win::input::kShift : 0;
+  m_rView.Input(m_hWnd, [&] { win::input::Mouse(m_hWnd, message, x, nRow, nModifiers); });
 }
 
-void CRecordWindow::ReplaceSelection(std::u16string_view inserted) {
-  if (m_bReadOnly) return;
-  std::u16string_view text = Text();
-  size_t nStart = m_selection.Start(), nEnd = m_selection.End();
-  std::u16string edited;
-  edited.reserve(text.size() - (nEnd - nStart) + inserted.size());
-  edited.append(text.substr(0, nStart)).append(inserted).append(text.substr(nEnd));
-  m_selection.MoveCaret(nStart + inserted.size(), false);
-  m_rView.Input(m_hWnd, [&] { win::input::Edit(m_hWnd, edited); });
-  m_fGoalX = m_layout.XOf(Text(), m_layout.RowAt(Text(), m_selection.Caret()), m_selection.Caret());
-  RestartCaretBlink();
-}
-
-void CRecordWindow::Paste() {
-  QString text = QApplication::clipboard()->text();
-  if (!text.isEmpty()) ReplaceSelection(ToU16(text));
+void CRecordWindow::Command(UINT message) {
+  m_rView.Input(m_hWnd, [&] { SendMessage(m_hWnd, message, 0, message == EM_SETSEL ? -1 : 0); });
 }
 
 void CRecordWindow::RestartCaretBlink() {
@@ -217,17 +186,19 @@ void CRecordWindow::paintEvent(QPaintEvent*) {
   const QFontMetricsF& metrics = m_pMeasure->Metrics();
   double fSpacing = metrics.lineSpacing(), fAscent = metrics.ascent();
   double fBreakWidth = metrics.horizontalAdvance(u' ');
-  size_t nSelStart = m_selection.Start(), nSelEnd = m_selection.End();
+  win::CTextSelection selection = Selection();
+  size_t nSelStart = selection.Start(), nSelEnd = selection.End();
+  const view::CRecordLayout& layout = m_rows.Layout();
   QColor text0 = pal.color(group, QPalette::Text), textSel = pal.color(group, QPalette::HighlightedText);
   QBrush highlight = pal.brush(group, QPalette::Highlight);
 
-  std::vector<view::SRow> rows = m_layout.Rows(text, m_top, PageRows() + 1);
+  std::vector<view::SRow> rows = m_rows.VisibleRows(1);
   double fY = kMargin;
   m_nDrawnEnd = 0;
   for (const view::SRow& row : rows) {
     if (nSelStart < nSelEnd && nSelStart <= row.nEnd && nSelEnd > row.nStart) {
-      double fX0 = m_layout.XOf(text, row, std::max(nSelStart, row.nStart));
-      double fX1 = m_layout.XOf(text, row, std::min(nSelEnd, row.nEnd));
+      double fX0 = layout.XOf(text, row, std::max(nSelStart, row.nStart));
+      double fX1 = layout.XOf(text, row, std::min(nSelEnd, row.nEnd));
       // A selected line break shows as a blank's width.
       if (nSelEnd > row.nEnd && row.bLastOfLine) fX1 += fBreakWidth;
       if (fX1 > fX0) painter.fillRect(QRectF(kMargin + fX0, fY, fX1 - fX0, fSpacing), highlight);
@@ -244,17 +215,17 @@ void CRecordWindow::paintEvent(QPaintEvent*) {
       fX += fAdvance;
       i += nUnits;
     }
-    m_nDrawnEnd = row.bLastOfLine && row.nLine + 1 == m_index.LineCount() ? m_index.Length() : row.nEnd;
+    m_nDrawnEnd = row.bLastOfLine && row.nLine + 1 == m_rows.Index().LineCount() ? m_rows.Index().Length() : row.nEnd;
     fY += fSpacing;
   }
 
   if (hasFocus()) {
     if (m_bCaretOn) {
-      view::SRow at = m_layout.RowAt(text, m_selection.Caret());
+      view::SRow at = layout.RowAt(text, selection.Caret());
       auto it = std::find_if(rows.begin(), rows.end(),
                              [&](const view::SRow& row) { return row.nLine == at.nLine && row.nRow == at.nRow; });
       if (it != rows.end()) {
-        double fX = kMargin + m_layout.XOf(text, at, m_selection.Caret());
+        double fX = kMargin + layout.XOf(text, at, selection.Caret());
         double fTop = kMargin + static_cast<double>(it - rows.begin()) * fSpacing;
         painter.fillRect(QRectF(fX, fTop, 1, fSpacing), text0);
       }
@@ -264,7 +235,7 @@ void CRecordWindow::paintEvent(QPaintEvent*) {
     painter.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
   }
   m_bPaintPending = false;
-  m_nPaintedLength = m_index.Length();
+  m_nPaintedLength = m_rows.Index().Length();
 }
 
 void CRecordWindow::resizeEvent(QResizeEvent* pEvent) {
@@ -276,108 +247,39 @@ void CRecordWindow::changeEvent(QEvent* pEvent) {
   QAbstractScrollArea::changeEvent(pEvent);
   if (pEvent->type() == QEvent::FontChange) {
     m_pMeasure = std::make_unique<CFontMeasure>(font());
-    m_layout.SetMeasure(m_pMeasure.get());
+    m_rows.Layout().SetMeasure(m_pMeasure.get());
     Relayout();
   }
 }
 
 void CRecordWindow::keyPressEvent(QKeyEvent* pEvent) {
-  if (pEvent == QKeySequence::Copy) return Copy();
-  if (pEvent == QKeySequence::SelectAll) return SelectAll();
-  if (pEvent == QKeySequence::Paste) return Paste();
-  if (pEvent == QKeySequence::Cut) {
-    if (m_bReadOnly || m_selection.IsEmpty()) return;
-    Copy();
-    return ReplaceSelection({});
-  }
-  std::u16string_view text = Text();
-  Qt::KeyboardModifiers modifiers = pEvent->modifiers();
-  bool bShift = modifiers & Qt::ShiftModifier, bCtrl = modifiers & Qt::ControlModifier;
-  size_t nPage = PageRows();
-  auto move = [&](view::ECaretMove to, bool bKeepGoal = false) {
-    PlaceCaret(m_layout.MoveCaret(text, m_selection.Caret(), to, m_fGoalX, nPage), bShift, bKeepGoal);
-  };
-  switch (pEvent->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Right: {
-      bool bLeft = pEvent->key() == Qt::Key_Left;
-      // An arrow without Shift first drops the selection at its side.
-      if (!bShift && !bCtrl && !m_selection.IsEmpty())
-        return PlaceCaret(bLeft ? m_selection.Start() : m_selection.End(), false);
-      if (bCtrl) return move(bLeft ? view::ECaretMove::WordLeft : view::ECaretMove::WordRight);
-      return move(bLeft ? view::ECaretMove::Left : view::ECaretMove::Right);
-    }
-    case Qt::Key_Up:
-      return move(view::ECaretMove::Up, true);
-    case Qt::Key_Down:
-      return move(view::ECaretMove::Down, true);
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-      bool bUp = pEvent->key() == Qt::Key_PageUp;
-      // The view moves a page and the caret with it.
-      m_top = m_layout.Scroll(text, m_top, bUp ? -static_cast<ptrdiff_t>(nPage) : static_cast<ptrdiff_t>(nPage), nPage);
-      return move(bUp ? view::ECaretMove::PageUp : view::ECaretMove::PageDown, true);
-    }
-    case Qt::Key_Home:
-      return move(bCtrl ? view::ECaretMove::Start : view::ECaretMove::RowStart);
-    case Qt::Key_End:
-      return move(bCtrl ? view::ECaretMove::End : view::ECaretMove::RowEnd);
-    case Qt::Key_Backspace:
-      if (m_selection.IsEmpty()) m_selection.Select(m_selection.Caret(), view::PreviousStop(text, m_selection.Caret()));
-      return ReplaceSelection({});
-    case Qt::Key_Delete:
-      if (bShift) {
-        if (m_bReadOnly || m_selection.IsEmpty()) return;
-        Copy();
-        return ReplaceSelection({});
-      }
-      if (m_selection.IsEmpty()) m_selection.Select(m_selection.Caret(), view::NextStop(text, m_selection.Caret()));
-      return ReplaceSelection({});
-    case Qt::Key_Insert:
-      if (bShift) return Paste();
-      if (bCtrl) return Copy();
-      break;
-    default:
-      break;
-  }
-  QString typed = pEvent->text();
-  if (!typed.isEmpty() && !bCtrl && !(modifiers & (Qt::AltModifier | Qt::MetaModifier)) && typed[0].isPrint())
-    return ReplaceSelection(ToU16(typed));
-  QAbstractScrollArea::keyPressEvent(pEvent);
+  std::optional<SKeyInput> key = KeyOf(*pEvent);
+  std::u32string typed = TypedOf(*pEvent);
+  if (!key && typed.empty()) return QAbstractScrollArea::keyPressEvent(pEvent);
+  m_rView.Input(m_hWnd, [&] {
+    if (key) win::input::Key(m_hWnd, key->vk, key->nModifiers);
+    for (char32_t c : typed) win::input::Char(m_hWnd, c);
+  });
 }
 
 void CRecordWindow::mousePressEvent(QMouseEvent* pEvent) {
-  if (pEvent->button() != Qt::LeftButton) return;
-  m_bDragging = true;
-  PlaceCaret(HitTest(pEvent->position()), pEvent->modifiers() & Qt::ShiftModifier);
+  if (pEvent->button() == Qt::LeftButton) Mouse(WM_LBUTTONDOWN, pEvent->position(), pEvent->modifiers());
 }
 
 void CRecordWindow::mouseMoveEvent(QMouseEvent* pEvent) {
-  if (!m_bDragging || !(pEvent->buttons() & Qt::LeftButton)) return;
+  if (!(pEvent->buttons() & Qt::LeftButton)) return;
   // Dragging past an edge scrolls a row at a time.
   if (pEvent->position().y() < 0) ScrollRows(-1);
   if (pEvent->position().y() > viewport()->height()) ScrollRows(1);
-  PlaceCaret(HitTest(pEvent->position()), true);
+  Mouse(WM_MOUSEMOVE, pEvent->position(), pEvent->modifiers());
 }
 
 void CRecordWindow::mouseReleaseEvent(QMouseEvent* pEvent) {
-  if (pEvent->button() == Qt::LeftButton) m_bDragging = false;
+  if (pEvent->button() == Qt::LeftButton) Mouse(WM_LBUTTONUP, pEvent->position(), pEvent->modifiers());
 }
 
 void CRecordWindow::mouseDoubleClickEvent(QMouseEvent* pEvent) {
-  if (pEvent->button() != Qt::LeftButton) return;
-  std::u16string_view text = Text();
-  size_t nPos = HitTest(pEvent->position());
-  view::SRow row = m_layout.RowAt(text, nPos);
-  // The character under the pointer, or the last one before a row's end.
-  double fX = pEvent->position().x() - kMargin;
-  if (nPos > row.nStart && (nPos == row.nEnd || m_layout.XOf(text, row, nPos) > fX))
-    nPos = view::PreviousStop(text, nPos);
-  auto [nFirst, nLast] = view::WordAround(text, nPos);
-  m_selection.Select(nFirst, nLast);
-  m_bDragging = false;
-  RestartCaretBlink();
-  Redraw();
+  if (pEvent->button() == Qt::LeftButton) Mouse(WM_LBUTTONDBLCLK, pEvent->position(), pEvent->modifiers());
 }
 
 void CRecordWindow::wheelEvent(QWheelEvent* pEvent) {
@@ -391,21 +293,15 @@ void CRecordWindow::wheelEvent(QWheelEvent* pEvent) {
 void CRecordWindow::contextMenuEvent(QContextMenuEvent* pEvent) {
   auto* pMenu = new QMenu(this);
   pMenu->setAttribute(Qt::WA_DeleteOnClose);
-  bool bSelected = !m_selection.IsEmpty();
-  bool bCanPaste = !m_bReadOnly && !QApplication::clipboard()->text().isEmpty();
-  pMenu
-      ->addAction(QStringLiteral("Cu&t"), this,
-                  [this] {
-                    Copy();
-                    ReplaceSelection({});
-                  })
-      ->setEnabled(bSelected && !m_bReadOnly);
-  pMenu->addAction(QStringLiteral("&Copy"), this, [this] { Copy(); })->setEnabled(bSelected);
-  pMenu->addAction(QStringLiteral("&Paste"), this, [this] { Paste(); })->setEnabled(bCanPaste);
-  pMenu->addAction(QStringLiteral("&Delete"), this, [this] { ReplaceSelection({}); })
+  bool bSelected = !Selection().IsEmpty();
+  bool bCanPaste = !m_bReadOnly && !win::GetClipboardText().empty();
+  pMenu->addAction(QStringLiteral("Cu&t"), this, [this] { Command(WM_CUT); })->setEnabled(bSelected && !m_bReadOnly);
+  pMenu->addAction(QStringLiteral("&Copy"), this, [this] { Command(WM_COPY); })->setEnabled(bSelected);
+  pMenu->addAction(QStringLiteral("&Paste"), this, [this] { Command(WM_PASTE); })->setEnabled(bCanPaste);
+  pMenu->addAction(QStringLiteral("&Delete"), this, [this] { Command(WM_CLEAR); })
       ->setEnabled(bSelected && !m_bReadOnly);
   pMenu->addSeparator();
-  pMenu->addAction(QStringLiteral("Select &All"), this, [this] { SelectAll(); })->setEnabled(!Text().empty());
+  pMenu->addAction(QStringLiteral("Select &All"), this, [this] { Command(EM_SETSEL); })->setEnabled(!Text().empty());
   pMenu->popup(pEvent->globalPos());
 }
 

@@ -3,8 +3,9 @@
 // out just the rows in view, wrapped at the box's width. It does not follow
 // new text by itself: an append keeps the person's scroll position and
 // selection, at a cost in proportion to the new text; any other change starts
-// again from the top. What a person types, deletes or pastes goes to the
-// window system as an edit, and the box shows what comes back.
+// again from the top. A person's keys and clicks go to the window system,
+// whose edit box moves the caret and edits by its own rules over the rows
+// the box lends it, and the box shows the selection that comes back.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -14,9 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "LineIndex.h"
-#include "RecordLayout.h"
-#include "TextSelection.h"
+#include "EditBoxRows.h"
 #include "ViewWindow.h"
 
 namespace qtview {
@@ -29,19 +28,17 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
   ~CRecordWindow() override;
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
+  void ShowSelection() override;
 
   // What a person sees and has selected.
   QStringList VisibleRows() const;
   QString SelectedText() const;
-  const view::CTextSelection& Selection() const { return m_selection; }
-  view::SViewTop Top() const { return m_top; }
+  win::CTextSelection Selection() const;
+  view::SViewTop Top() const { return m_rows.Top(); }
   // Units of the window's text laid out and drawn, or ready to be scrolled to.
   size_t ShownLength() const;
   // Bytes the box holds for its text.
-  size_t MemoryBytes() const { return m_index.MemoryBytes(); }
-
-  void Copy() const;
-  void SelectAll();
+  size_t MemoryBytes() const { return m_rows.Index().MemoryBytes(); }
 
  protected:
   void paintEvent(QPaintEvent* pEvent) override;
@@ -59,31 +56,23 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
   void scrollContentsBy(int, int) override {}
 
  private:
-  std::u16string_view Text() const;
+  std::u16string_view Text() const { return m_rows.Text(); }
   size_t PageRows() const;
   void Relayout();
   void Redraw();
   void SyncScrollBar();
   void OnScrollBar(int nValue);
   void ScrollRows(ptrdiff_t nRows);
-  // Moves the caret where a person's key or click put it and shows it.
-  void PlaceCaret(size_t nPos, bool bExtend, bool bKeepGoal = false);
-  size_t HitTest(QPointF point) const;
-  // Replaces the selection with what a person typed or pasted.
-  void ReplaceSelection(std::u16string_view text);
-  void Paste();
+  // Hands a click to the window system at a point of the viewport.
+  void Mouse(UINT message, QPointF point, Qt::KeyboardModifiers modifiers);
+  // Hands a clipboard command to the window system.
+  void Command(UINT message);
   void RestartCaretBlink();
 
-  view::CLineIndex m_index;
   std::unique_ptr<CFontMeasure> m_pMeasure;
-  view::CRecordLayout m_layout{m_index};
-  view::CTextSelection m_selection;
-  view::SViewTop m_top;
-  // Where up and down aim.
-  double m_fGoalX = 0;
+  view::CEditBoxRows m_rows;
   bool m_bReadOnly = false;
   bool m_bSyncingScrollBar = false;
-  bool m_bDragging = false;
   int m_nWheelDelta = 0;
   // The end of the last row drawn: an append past it needs no drawing.
   size_t m_nDrawnEnd = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CellText.h"
+#include "KeyInput.h"
 #include "TextView.h"
 #include "UserInput.h"
 #include "Window.h"
@@ -11,32 +12,28 @@ namespace tui {
 
 namespace {
 constexpr ptrdiff_t kWheelRows = 3;
-// More than a terminal's clipboard takes in one OSC 52.
-constexpr size_t kMaxCopy = 1 << 20;
 }  // namespace
 
 double CCellMeasure::Advance(char32_t c, double) const { return CellWidth(ShownChar(c)); }
 
-CRecordCell::CRecordCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd) {
-  m_layout.SetMeasure(&m_measure);
-  m_index.Update(Text(), view::CLineIndex::kAppendedNone);
+CRecordCell::CRecordCell(CTextView& view, HWND hWnd) : CCellWindow(view, hWnd), m_rows(hWnd) {
+  m_rows.Layout().SetMeasure(&m_measure);
 }
-
-std::u16string_view CRecordCell::Text() const { return GetWindowTextShared(m_hWnd).View(); }
 
 void CRecordCell::SetRect(const SCellRect& rect) {
   CCellWindow::SetRect(rect);
-  m_layout.SetWidth(TextCells());
-  m_top = m_layout.Scroll(Text(), m_top, 0, PageRows());
+  m_rows.Layout().SetWidth(TextCells());
+  m_rows.SetPageRows(PageRows());
+  m_rows.ScrollBy(0);
 }
 
 void CRecordCell::ShowText(size_t nAppendedFrom) {
-  std::u16string_view text = Text();
-  bool bAppend = nAppendedFrom != win::CWindowObserver::kReplaced && nAppendedFrom == m_index.Length();
-  m_index.Update(text, bAppend ? nAppendedFrom : view::CLineIndex::kAppendedNone);
-  if (!bAppend) {
-    m_selection.Clamp(text.size());
-    m_top = m_layout.Scroll(text, m_top, 0, PageRows());
+  if (!m_rows.Update(nAppendedFrom)) {
+    // The person's own edit keeps the caret in view; other text shows from the top.
+    if (m_rView.IsFeeding(m_hWnd))
+      m_rows.Reveal(win::GetEditSelection(m_hWnd).Caret());
+    else
+      m_rows.ScrollTo({});
     Invalidate();
     return;
   }
@@ -45,17 +42,23 @@ void CRecordCell::ShowText(size_t nAppendedFrom) {
   if (!m_bFull || nAppendedFrom <= m_nShownEnd || ThumbRow() != m_nThumb) Invalidate();
 }
 
+void CRecordCell::ShowSelection() {
+  m_rows.Reveal(win::GetEditSelection(m_hWnd).Caret());
+  Invalidate();
+}
+
 int CRecordCell::ThumbRow() const {
-  size_t nLines = m_index.LineCount();
+  size_t nLines = m_rows.Index().LineCount();
   if (nLines <= 1 || m_rect.cy <= 1) return 0;
-  return static_cast<int>(std::min(m_top.nLine, nLines - 1) * static_cast<size_t>(m_rect.cy - 1) / (nLines - 1));
+  return static_cast<int>(std::min(m_rows.Top().nLine, nLines - 1) * static_cast<size_t>(m_rect.cy - 1) / (nLines - 1));
 }
 
 void CRecordCell::Draw(CScreen& screen) {
-  std::u16string_view text = Text();
+  std::u16string_view text = m_rows.Text();
   int nCells = TextCells();
-  auto rows = m_layout.Rows(text, m_top, PageRows());
-  size_t nSelStart = m_selection.Start(), nSelEnd = m_selection.End();
+  auto rows = m_rows.VisibleRows();
+  win::CTextSelection selection = win::GetEditSelection(m_hWnd);
+  size_t nSelStart = selection.Start(), nSelEnd = selection.End();
   m_caret.reset();
   for (int i = 0; i < m_rect.cy; ++i) {
     int y = m_rect.y + i;
@@ -67,18 +70,18 @@ void CRecordCell::Draw(CScreen& screen) {
         char32_t c = ShownChar(NextChar(text, n));
         int nWidth = CellWidth(c);
         if (x + nWidth > m_rect.x + nCells) break;
-        if (nAt == m_selection.Caret()) m_caret = {x, y};
+        if (nAt == selection.Caret()) m_caret = {x, y};
         screen.PutChar(x, y, c, nAt >= nSelStart && nAt < nSelEnd ? EStyle::Selected : EStyle::Field);
         x += nWidth;
       }
-      bool bCaretHere = m_selection.Caret() == row.nEnd && (row.bLastOfLine || row.nEnd == text.size());
+      bool bCaretHere = selection.Caret() == row.nEnd && (row.bLastOfLine || row.nEnd == text.size());
       if (!m_caret && bCaretHere) m_caret = {std::min(x, m_rect.x + nCells - 1), y};
     }
     screen.Put(x, y, u"", m_rect.x + nCells - x, EStyle::Field);
   }
   m_bFull = rows.size() >= PageRows();
   m_nShownEnd = rows.empty() ? 0 : rows.back().nEnd;
-  m_nDrawnLength = m_index.Length();
+  m_nDrawnLength = m_rows.Index().Length();
   m_nThumb = ThumbRow();
   // The focused box shows it in its scroll bar.
   bool bFocus = HasFocus();
@@ -91,100 +94,28 @@ void CRecordCell::Draw(CScreen& screen) {
 std::optional<std::pair<int, int>> CRecordCell::Caret() const { return m_caret; }
 
 void CRecordCell::ScrollBy(ptrdiff_t nRows) {
-  m_top = m_layout.Scroll(Text(), m_top, nRows, PageRows());
+  m_rows.ScrollBy(nRows);
   Invalidate();
-}
-
-void CRecordCell::MoveTo(size_t nPos, bool bExtend) {
-  m_selection.MoveCaret(nPos, bExtend);
-  m_top = m_layout.Reveal(Text(), m_top, nPos, PageRows());
-  Invalidate();
-}
-
-void CRecordCell::CopySelection() {
-  if (m_selection.IsEmpty()) return;
-  size_t nStart = m_selection.Start();
-  m_rView.Copy(Text().substr(nStart, std::min(m_selection.End() - nStart, kMaxCopy)));
-}
-
-bool CRecordCell::Type(const SInput& in) {
-  std::u16string_view text = Text();
-  size_t nStart = std::min(m_selection.Start(), text.size()), nEnd = std::min(m_selection.End(), text.size());
-  if (nStart == nEnd) {
-    if (in.key == EKey::Backspace && nStart > 0) nStart = view::PreviousStop(text, nStart);
-    if (in.key == EKey::Delete && nEnd < text.size()) nEnd = view::NextStop(text, nEnd);
-  }
-  std::u16string typed;
-  if (in.key == EKey::Char) {
-    if (in.ch >= 0x10000) {
-      typed += static_cast<char16_t>(0xD800 + ((in.ch - 0x10000) >> 10));
-      typed += static_cast<char16_t>(0xDC00 + ((in.ch - 0x10000) & 0x3FF));
-    } else {
-      typed += static_cast<char16_t>(in.ch);
-    }
-  }
-  if (nStart == nEnd && typed.empty()) return true;
-  std::u16string edited(text.substr(0, nStart));
-  edited += typed;
-  edited += text.substr(nEnd);
-  m_rView.Feed(m_hWnd, [&] { win::input::Edit(m_hWnd, edited); });
-  MoveTo(nStart + typed.size(), false);
-  return true;
 }
 
 bool CRecordCell::Key(const SInput& in) {
-  using view::ECaretMove;
-  if (in.key == EKey::Char || in.key == EKey::Backspace || in.key == EKey::Delete) return Type(in);
-  std::u16string_view text = Text();
-  std::optional<ECaretMove> move;
-  switch (in.key) {
-    case EKey::Up:
-      move = ECaretMove::Up;
-      break;
-    case EKey::Down:
-      move = ECaretMove::Down;
-      break;
-    case EKey::Left:
-      move = ECaretMove::Left;
-      break;
-    case EKey::Right:
-      move = ECaretMove::Right;
-      break;
-    case EKey::PageUp:
-      move = ECaretMove::PageUp;
-      break;
-    case EKey::PageDown:
-      move = ECaretMove::PageDown;
-      break;
-    case EKey::Home:
-      move = in.bShift ? ECaretMove::RowStart : ECaretMove::Start;
-      break;
-    case EKey::End:
-      move = in.bShift ? ECaretMove::RowEnd : ECaretMove::End;
-      break;
-    default:
-      return false;
-  }
-  size_t nCaret = std::min(m_selection.Caret(), text.size());
-  bool bVertical = *move == ECaretMove::Up || *move == ECaretMove::Down || *move == ECaretMove::PageUp ||
-                   *move == ECaretMove::PageDown;
-  if (!bVertical) {
-    view::SRow row = m_layout.RowAt(text, nCaret);
-    m_fGoalX = m_layout.XOf(text, row, nCaret);
-  }
-  size_t nPos = m_layout.MoveCaret(text, nCaret, *move, m_fGoalX, PageRows());
-  if (!bVertical) m_fGoalX = m_layout.XOf(text, m_layout.RowAt(text, nPos), nPos);
-  MoveTo(nPos, in.bShift);
-  if (in.bShift) CopySelection();
+  std::optional<SKeyInput> key = KeyOf(in);
+  // The dialog's keys are the dialog manager's.
+  if (!key || key->vk == VK_TAB || key->vk == VK_RETURN || key->vk == VK_ESCAPE) return false;
+  m_rView.Feed(m_hWnd, [&] {
+    if (key->vk)
+      win::input::Key(m_hWnd, key->vk, key->nModifiers);
+    else
+      win::input::Char(m_hWnd, key->ch);
+  });
+  // A selection made with Shift goes to the terminal's clipboard.
+  if (in.bShift && !win::GetEditSelection(m_hWnd).IsEmpty()) SendMessage(m_hWnd, WM_COPY, 0, 0);
   return true;
 }
 
-size_t CRecordCell::PositionAt(int x, int y) const {
-  std::u16string_view text = Text();
-  auto rows = m_layout.Rows(text, m_top, static_cast<size_t>(std::max(0, y - m_rect.y)) + 1);
-  if (rows.empty()) return 0;
-  if (static_cast<int>(rows.size()) <= y - m_rect.y) return text.size();
-  return m_layout.PositionAt(text, rows.back(), x - m_rect.x);
+void CRecordCell::HandMouse(UINT message, const SInput& in) {
+  UINT nModifiers = in.bShift ? win::input::kShift : 0;
+  m_rView.Feed(m_hWnd, [&] { win::input::Mouse(m_hWnd, message, in.x - m_rect.x, in.y - m_rect.y, nModifiers); });
 }
 
 bool CRecordCell::Mouse(const SInput& in) {
@@ -203,15 +134,16 @@ bool CRecordCell::Mouse(const SInput& in) {
       }
       m_rView.Feed(m_hWnd, [&] { win::input::Focus(m_hWnd); });
       m_bDragging = true;
-      MoveTo(PositionAt(in.x, in.y), in.bShift);
+      HandMouse(WM_LBUTTONDOWN, in);
       return true;
     case EMouse::Drag:
-      if (m_bDragging) MoveTo(PositionAt(in.x, in.y), true);
+      if (m_bDragging) HandMouse(WM_MOUSEMOVE, in);
       return true;
     case EMouse::Release:
       if (m_bDragging) {
-        MoveTo(PositionAt(in.x, in.y), true);
-        CopySelection();
+        HandMouse(WM_MOUSEMOVE, in);
+        HandMouse(WM_LBUTTONUP, in);
+        SendMessage(m_hWnd, WM_COPY, 0, 0);
       }
       m_bDragging = false;
       return true;

@@ -183,17 +183,30 @@ bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
   curs_set(0);
   mousemask(ALL_MOUSE_EVENTS | REPORT_MOUSE_POSITION, nullptr);
   mouseinterval(0);
-  // Alt+Down, as xterm and its kin send it.
-  m_nAltDown = key_defined("\033[1;3B");
-  if (m_nAltDown <= 0) {
-    m_nAltDown = KEY_MAX + 1;
-    define_key("\033[1;3B", m_nAltDown);
-  }
-  // The Menu key, as xterm and its kin send it.
-  m_nMenuKey = key_defined("\033[29~");
-  if (m_nMenuKey <= 0) {
-    m_nMenuKey = KEY_MAX + 2;
-    define_key("\033[29~", m_nMenuKey);
+  // As xterm and its kin send them: 3 is Alt, 5 Ctrl, 6 Ctrl+Shift; 29~ is the Menu key.
+  struct SSequence {
+    const char* pszSequence;
+    EKey key;
+    bool bShift;
+    bool bCtrl;
+  };
+  static constexpr SSequence kSequences[] = {
+      {"\033[1;3B", EKey::DropDown, false, false},   {"\033[1;5D", EKey::Left, false, true},
+      {"\033[1;5C", EKey::Right, false, true},       {"\033[1;5H", EKey::Home, false, true},
+      {"\033[1;5F", EKey::End, false, true},         {"\033[1;6D", EKey::Left, true, true},
+      {"\033[1;6C", EKey::Right, true, true},        {"\033[1;6H", EKey::Home, true, true},
+      {"\033[1;6F", EKey::End, true, true},          {"\033[2;5~", EKey::Insert, false, true},
+      {"\033[29~", EKey::ContextMenu, false, false},
+  };
+  m_vecSequenceKeys.clear();
+  int nNextCode = KEY_MAX + 1;
+  for (const SSequence& seq : kSequences) {
+    int nCode = key_defined(seq.pszSequence);
+    if (nCode <= 0) {
+      nCode = nNextCode++;
+      define_key(seq.pszSequence, nCode);
+    }
+    m_vecSequenceKeys.push_back({nCode, seq.key, seq.bShift, seq.bCtrl});
   }
   if (has_colors()) {
     start_color();
@@ -404,7 +417,14 @@ std::optional<SInput> CScreen::Read() {
         in.key = EKey::Backspace;
         break;
       default:
-        if (c < 0x20) return SInput{};
+        if (c < 0x20) {
+          // Ctrl with a letter.
+          if (c == 0) return SInput{};
+          in.key = EKey::Char;
+          in.ch = U'A' + static_cast<char32_t>(c) - 1;
+          in.bCtrl = true;
+          break;
+        }
         in.key = EKey::Char;
         in.ch = static_cast<char32_t>(c);
     }
@@ -461,7 +481,14 @@ std::optional<SInput> CScreen::Read() {
       in.key = EKey::Backspace;
       break;
     case KEY_DC:
+    case KEY_SDC:
       in.key = EKey::Delete;
+      in.bShift = c == KEY_SDC;
+      break;
+    case KEY_IC:
+    case KEY_SIC:
+      in.key = EKey::Insert;
+      in.bShift = c == KEY_SIC;
       break;
     case KEY_F(4):
       in.key = EKey::DropDown;
@@ -493,13 +520,12 @@ std::optional<SInput> CScreen::Read() {
       break;
     }
     default:
-      if (static_cast<int>(c) == m_nAltDown) {
-        in.key = EKey::DropDown;
-        break;
-      }
-      if (static_cast<int>(c) == m_nMenuKey) {
-        in.key = EKey::ContextMenu;
-        break;
+      for (const SSequenceKey& key : m_vecSequenceKeys) {
+        if (static_cast<int>(c) != key.nCode) continue;
+        in.key = key.key;
+        in.bShift = key.bShift;
+        in.bCtrl = key.bCtrl;
+        return in;
       }
       return SInput{};
   }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "CellLayout.h"
 #include "WinTypes.h"
@@ -47,6 +48,7 @@ enum class EKey {
   PageDown,
   Backspace,
   Delete,
+  Insert,
   DropDown,     // F4 or Alt+Down
   ContextMenu,  // Shift+F10 or the Menu key
   Mouse,
@@ -56,8 +58,9 @@ enum class EMouse { Press, Release, Drag, WheelUp, WheelDown, RightPress };
 
 struct SInput {
   EKey key = EKey::None;
-  char32_t ch = 0;
+  char32_t ch = 0;  // with Ctrl, the letter's capital
   bool bShift = false;
+  bool bCtrl = false;
   EMouse mouse = EMouse::Press;
   int x = 0, y = 0;
 };
@@ -114,8 +117,15 @@ class CScreen {
   EColourDepth m_depth = EColourDepth::None;
   COLORREF m_background = RGB(255, 255, 255);
   COLORREF m_text = RGB(0, 0, 0);
-  int m_nAltDown = 0;
-  int m_nMenuKey = 0;
+  // Keys the terminal sends as sequences ncurses may not name (Alt+Down,
+  // Ctrl with the arrows, Home, End and Insert), with the codes it gives them.
+  struct SSequenceKey {
+    int nCode;
+    EKey key;
+    bool bShift;
+    bool bCtrl;
+  };
+  std::vector<SSequenceKey> m_vecSequenceKeys;
   std::optional<std::pair<int, int>> m_cursor;
 };
 

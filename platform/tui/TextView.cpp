@@ -31,6 +31,8 @@ namespace {
 constexpr int kMaxTicksPerTurn = 8;
 // The colours the dialog is drawn in unless its procedure answers others.
 constexpr CTLCOLORS kDefaultColours{RGB(212, 208, 200), RGB(0, 0, 0)};
+// More than a terminal's clipboard takes in one OSC 52.
+constexpr size_t kMaxCopy = 1 << 20;
 
 std::u16string RequestText(SIZE size) {
   std::string str = "Please make the terminal at least " + std::to_string(kSmallestScreen.cx) + " x " +
@@ -57,6 +59,7 @@ bool CTextView::Start(FILE* pIn, FILE* pOut, std::string* pError) {
   m_pCrashGuard->SetLeave(m_screen.LeaveSequence());
   win::SetModalHost(this);
   win::AddWindowObserver(this);
+  win::SetClipboard(this);
   m_bStarted = true;
   return true;
 }
@@ -64,6 +67,7 @@ bool CTextView::Start(FILE* pIn, FILE* pOut, std::string* pError) {
 void CTextView::Stop() {
   if (!m_bStarted) return;
   m_bStarted = false;
+  win::SetClipboard(nullptr);
   win::RemoveWindowObserver(this);
   win::SetModalHost(nullptr);
   m_mapCells.clear();
@@ -76,6 +80,11 @@ void CTextView::Stop() {
 CCellWindow* CTextView::Find(HWND hWnd) const {
   auto it = m_mapCells.find(hWnd);
   return it == m_mapCells.end() ? nullptr : it->second.get();
+}
+
+void CTextView::SetText(std::u16string_view text) {
+  m_strClipboard = text;
+  m_screen.Copy(text.substr(0, kMaxCopy));
 }
 
 void CTextView::OnWindowCreated(HWND hWnd) {

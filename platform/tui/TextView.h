@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CellLayout.h"
+#include "Clipboard.h"
 #include "CrashGuard.h"
 #include "Dialog.h"
 #include "MenuCell.h"
@@ -24,7 +25,7 @@ namespace tui {
 
 class CCellWindow;
 
-class CTextView final : public win::CWindowObserver, public win::CModalHost {
+class CTextView final : public win::CWindowObserver, public win::CModalHost, public win::CClipboard {
  public:
   CTextView();
   ~CTextView() override;
@@ -63,11 +64,15 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   bool IsFeeding(HWND hWnd) const { return m_hFeeding == hWnd; }
   void InvalidateAll();
   SIZE ScreenSize() const { return m_screen.Size(); }
-  void Copy(std::u16string_view text) { m_screen.Copy(text); }
   // What the terminal shows is the request to make it larger.
   bool IsTooSmall() const { return m_bTooSmall; }
   // The view's window for a window of the window system, if it has one.
   CCellWindow* Find(HWND hWnd) const;
+
+  // The edit boxes' clipboard: the view's own, and the terminal's where it
+  // takes OSC 52.
+  void SetText(std::u16string_view text) override;
+  std::u16string Text() const override { return m_strClipboard; }
 
   void OnWindowCreated(HWND hWnd) override;
   void OnWindowDestroyed(HWND hWnd) override;
@@ -103,6 +108,7 @@ class CTextView final : public win::CWindowObserver, public win::CModalHost {
   std::vector<HWND> m_vecModal;        // the running modal loops, innermost last
   std::unique_ptr<CMenuCell> m_pMenu;  // the open menu
   HWND m_hFeeding = nullptr;
+  std::u16string m_strClipboard;
   bool m_bStarted = false;
   bool m_bLayout = true;
   bool m_bTooSmall = false;

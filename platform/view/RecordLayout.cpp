@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "TextSelection.h"
-
 namespace view {
 
 namespace {
@@ -146,7 +144,7 @@ size_t CRecordLayout::PositionAt(std::u16string_view text, const SRow& row, doub
   return row.bLastOfLine ? row.nEnd : nLastStop;
 }
 
-size_t CRecordLayout::MoveCaret(std::u16string_view text, size_t nCaret, ECaretMove move, double fGoalX,
+size_t CRecordLayout::MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX,
                                 size_t nPageRows) const {
   auto vertical = [&](ptrdiff_t nDelta) {
     SRow row = RowAt(text, nCaret);
@@ -156,32 +154,20 @@ size_t CRecordLayout::MoveCaret(std::u16string_view text, size_t nCaret, ECaretM
   };
   ptrdiff_t nPage = static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1));
   switch (move) {
-    case ECaretMove::Left:
-      return PreviousStop(text, nCaret);
-    case ECaretMove::Right:
-      return NextStop(text, nCaret);
-    case ECaretMove::WordLeft:
-      return PreviousWordStart(text, nCaret);
-    case ECaretMove::WordRight:
-      return NextWordStart(text, nCaret);
-    case ECaretMove::Up:
+    case win::ERowMove::Up:
       return vertical(-1);
-    case ECaretMove::Down:
+    case win::ERowMove::Down:
       return vertical(1);
-    case ECaretMove::PageUp:
+    case win::ERowMove::PageUp:
       return vertical(-nPage);
-    case ECaretMove::PageDown:
+    case win::ERowMove::PageDown:
       return vertical(nPage);
-    case ECaretMove::RowStart:
+    case win::ERowMove::RowStart:
       return RowAt(text, nCaret).nStart;
-    case ECaretMove::RowEnd: {
+    case win::ERowMove::RowEnd: {
       SRow row = RowAt(text, nCaret);
       return row.bLastOfLine ? row.nEnd : PositionAt(text, row, XOf(text, row, row.nEnd));
     }
-    case ECaretMove::Start:
-      return 0;
-    case ECaretMove::End:
-      return m_rIndex.Length();
   }
   return nCaret;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "EditBox.h"
 #include "LineIndex.h"
 #include "TextMeasure.h"
 
@@ -29,8 +30,6 @@ struct SRow {
   size_t nEnd = 0;
   bool bLastOfLine = true;
 };
-
-enum class ECaretMove { Left, Right, WordLeft, WordRight, Up, Down, PageUp, PageDown, RowStart, RowEnd, Start, End };
 
 class CRecordLayout {
  public:
@@ -60,9 +59,9 @@ class CRecordLayout {
   double XOf(std::u16string_view text, const SRow& row, size_t nPos) const;
   size_t PositionAt(std::u16string_view text, const SRow& row, double fX) const;
 
-  // Where a key moves the caret. fGoalX is where up and down aim, kept by
-  // the caller from the last move that was not up or down.
-  size_t MoveCaret(std::u16string_view text, size_t nCaret, ECaretMove move, double fGoalX, size_t nPageRows) const;
+  // Where a move by rows takes the caret. fGoalX is where up and down aim,
+  // kept by the caller from the last move that was not up or down.
+  size_t MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX, size_t nPageRows) const;
 
  private:
   SRow MakeRow(const std::vector<size_t>& starts, std::u16string_view text, size_t nLine, size_t nRow) const;

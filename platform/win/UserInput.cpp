@@ -1,5 +1,7 @@
 #include "UserInput.h"
 
+#include <algorithm>
+
 #include "Dialog.h"
 #include "Window.h"
 #include "WindowRec.h"
@@ -7,6 +9,17 @@
 namespace win::input {
 
 namespace {
+UINT g_nHeld = 0;
+
+// The keys held while the message is handled.
+LRESULT SendHeld(HWND hCtl, UINT nModifiers, UINT message, WPARAM wParam, LPARAM lParam) {
+  UINT nSaved = g_nHeld;
+  g_nHeld = nModifiers;
+  LRESULT result = SendMessage(hCtl, message, wParam, lParam);
+  g_nHeld = nSaved;
+  return result;
+}
+
 // Shown and enabled, in a window that is enabled itself: a modal box's owner
 // takes nothing.
 bool Reachable(HWND h) {
@@ -34,9 +47,23 @@ bool Focus(HWND hCtl) {
   return true;
 }
 
-bool Key(HWND hCtl, UINT vk) {
+bool Key(HWND hCtl, UINT vk, UINT nModifiers) {
   if (!Reachable(hCtl)) return false;
-  SendMessage(hCtl, WM_KEYDOWN, vk, 0);
+  SendHeld(hCtl, nModifiers, WM_KEYDOWN, vk, 0);
+  return true;
+}
+
+bool Char(HWND hCtl, char32_t c) {
+  if (!Reachable(hCtl)) return false;
+  SendMessage(hCtl, WM_CHAR, c, 0);
+  return true;
+}
+
+bool Mouse(HWND hCtl, UINT message, int x, int y, UINT nModifiers) {
+  if (!Reachable(hCtl)) return false;
+  WPARAM keys = ((nModifiers & kShift) ? MK_SHIFT : 0) | ((nModifiers & kCtrl) ? MK_CONTROL : 0);
+  auto clamp = [](int n) { return static_cast<WORD>(static_cast<int16_t>(std::clamp(n, -32768, 32767))); };
+  SendHeld(hCtl, nModifiers, message, keys, MAKELPARAM(clamp(x), clamp(y)));
   return true;
 }
 
@@ -67,3 +94,11 @@ bool MenuHover(int nPos) { return detail::MenuHover(nPos); }
 bool MenuClick(int nPos) { return detail::MenuClick(nPos); }
 
 }  // namespace win::input
+
+short GetKeyState(int nVirtKey) {
+  using namespace win::input;
+  UINT nHeld = win::input::g_nHeld;
+  bool bDown = (nVirtKey == VK_SHIFT && (nHeld & kShift)) || (nVirtKey == VK_CONTROL && (nHeld & kCtrl)) ||
+               (nVirtKey == VK_MENU && (nHeld & kAlt));
+  return bDown ? static_cast<short>(0x8000) : 0;
+}

@@ -24,8 +24,19 @@ bool Pick(HWND hCombo, int nIndex);
 // and the parent hears CBN_EDITCHANGE).
 bool Edit(HWND hField, std::u16string_view text);
 bool Focus(HWND hCtl);
-// WM_KEYDOWN: a key pressed on a control, for its class procedure.
-bool Key(HWND hCtl, UINT vk);
+// The keys held with a key or a click.
+constexpr UINT kShift = 1;
+constexpr UINT kCtrl = 2;
+constexpr UINT kAlt = 4;
+
+// WM_KEYDOWN: a key pressed on a control, for its class procedure, which
+// asks GetKeyState for the keys held with it.
+bool Key(HWND hCtl, UINT vk, UINT nModifiers = 0);
+// WM_CHAR: a character typed on a control.
+bool Char(HWND hCtl, char32_t c);
+// WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP or WM_LBUTTONDBLCLK at a point
+// of the control (for an edit box, as its rows count it).
+bool Mouse(HWND hCtl, UINT message, int x, int y, UINT nModifiers = 0);
 // Keyboard navigation of the dialog manager.
 bool PressKey(HWND hDlg, UINT vk, bool bShift = false);
 // The caption's close and OK buttons.
@@ -47,3 +58,7 @@ bool MenuHover(int nPos);
 bool MenuClick(int nPos);
 
 }  // namespace win::input
+
+// Negative while the key (VK_SHIFT, VK_CONTROL, VK_MENU) is held with the
+// key or click being handed over.
+short GetKeyState(int nVirtKey);

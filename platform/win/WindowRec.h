@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "EditBox.h"
 #include "SharedText.h"
 #include "WinTypes.h"
 
@@ -22,6 +23,13 @@ struct WindowRec {
   void* userData = nullptr;
   win::CSharedText text;
   std::u16string toolTip;
+
+  // Edit box, and a combo box's field: where up and down aim, and whether
+  // the mouse button went down in it.
+  win::CTextSelection sel;
+  double fGoalX = 0;
+  win::CEditRows* pRows = nullptr;
+  bool bMouseDown = false;
 
   // Combo box.
   std::vector<std::u16string> items;
@@ -47,6 +55,10 @@ LRESULT ButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The editing rules of an edit box and of a combo box's field: the caret,
+// the selection, the editing keys, the mouse and the clipboard. True when
+// the message is one of them, with its answer in *pResult.
+bool EditFieldProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 LRESULT StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // What every window does with a message: its text, and a child's menu
 // request, which goes on to its parent.

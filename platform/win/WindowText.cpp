@@ -19,6 +19,11 @@ void StoreText(HWND hWnd, const CSharedText& text) {
     return;
   }
   hWnd->text = text;
+  // Text set anew shows from its start; an append keeps the selection.
+  if (nFrom == CWindowObserver::kReplaced) {
+    hWnd->sel = {};
+    hWnd->fGoalX = 0;
+  }
   NotifyObservers([&](CWindowObserver& o) { o.OnTextChanged(hWnd, nFrom); });
 }
 

@@ -221,6 +221,35 @@ TEST_F(CReceiveRecordTest, TypingGoesToTheWindowAndTheNextRefreshReplacesIt) {
   });
 }
 
+TEST_F(CReceiveRecordTest, HomeKeepsToTheRowCtrlHomeToTheTextAndAnArrowDropsTheSelection) {
+  RunApp([&] {
+    ClickButton(IDC_BUTTON_OPEN);
+    std::string strLine;
+    for (int i = 0; i < 60; ++i) strLine += "word" + std::to_string(i) + " ";
+    Receive(strLine);
+    QStringList rows = Record()->VisibleRows();
+    ASSERT_GE(rows.size(), 3);
+    auto nRow1 = static_cast<size_t>(rows[0].size());
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, RowPoint(1, 40));
+    QTest::keyClick(Record(), Qt::Key_Home);
+    EXPECT_EQ(Record()->Selection().Caret(), nRow1);
+    QTest::keyClick(Record(), Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(Record()->SelectedText(), rows[1].chopped(1));  // up to the blank it wraps at
+    QTest::keyClick(Record(), Qt::Key_Left);
+    EXPECT_TRUE(Record()->Selection().IsEmpty());
+    EXPECT_EQ(Record()->Selection().Caret(), nRow1);
+    QTest::keyClick(Record(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(Record(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(Record(), Qt::Key_Right);
+    EXPECT_TRUE(Record()->Selection().IsEmpty());
+    EXPECT_EQ(Record()->Selection().Caret(), nRow1 + 2);
+    QTest::keyClick(Record(), Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(Record()->Selection().Caret(), 0u);
+    QTest::keyClick(Record(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Record()->Selection().Caret(), strLine.size());
+  });
+}
+
 TEST_F(CReceiveRecordTest, AMegabyteWithoutLineBreaksWrapsAtTheBoxAndCopiesWhole) {
   RunApp([&] {
     ClickButton(IDC_BUTTON_OPEN);

@@ -283,6 +283,40 @@ TEST_F(CTextViewTest, BytesGoOutOnThePortAndReceivedControlSequencesShowAsPictur
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 
+// The record box keeps the edit box's rules: Home to the row's start,
+// Ctrl+Home to the text's, and an arrow without Shift drops the selection at
+// its side.
+TEST_F(CTextViewTest, HomeKeepsToTheRowCtrlHomeToTheTextAndAnArrowDropsTheSelection) {
+  CTmuxSession tmux(Command(""), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  auto rows = tmux.Rows();
+  int nTop = RowOf(rows, "Receive String Record:") + 1;
+  int nLeft = ColumnOf(rows[nTop - 1], "Receive String Record:");
+  tmux.Click(nLeft + 2, nTop);
+  std::string strTyped;
+  for (int i = 0; i < 30; ++i) strTyped += "word" + std::to_string(i) + " ";
+  tmux.Type(strTyped);
+  ASSERT_TRUE(tmux.WaitForText("word29")) << tmux.Screen();
+  auto cursor = [&] { return tmux.Format("#{cursor_x} #{cursor_y}"); };
+  auto waitCursor = [&](int x, int y) {
+    std::string strWanted = std::to_string(x) + " " + std::to_string(y);
+    return tmux.WaitFor([&](const std::string&) { return cursor() == strWanted; });
+  };
+  int nLast = RowOf(tmux.Rows(), "word29");
+  ASSERT_GT(nLast, nTop) << tmux.Screen();  // the text wrapped
+  int nRowStart = ColumnOf(tmux.Rows()[nLast], "word");
+  tmux.Keys({"Home"});
+  EXPECT_TRUE(waitCursor(nRowStart, nLast)) << cursor();
+  tmux.Keys({"S-Right", "S-Right", "S-Right", "Left"});
+  EXPECT_TRUE(waitCursor(nRowStart, nLast)) << cursor();
+  tmux.Keys({"S-Right", "S-Right", "Right"});
+  EXPECT_TRUE(waitCursor(nRowStart + 2, nLast)) << cursor();
+  tmux.Keys({"C-Home"});
+  EXPECT_TRUE(waitCursor(nLeft, nTop)) << cursor();
+  tmux.Keys({"Escape"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
 // The library's long messages are read whole where they show, without
 // scrolling: the status line wraps over the rows it needs, taken from the
 // records, at 80 x 24 and larger.

@@ -75,21 +75,17 @@ TEST_F(CRecordLayoutTest, ScrollingRevealingAndTheLastPage) {
   EXPECT_FALSE(row.bLastOfLine);
 }
 
-TEST_F(CRecordLayoutTest, CaretMovesByRowsPagesAndEnds) {
+TEST_F(CRecordLayoutTest, CaretMovesByRowsAndPages) {
   Show(u"abcdefghij klmno\r\npq\r\nrstuvw", 11);
   // Rows: "abcdefghij " "klmno" "pq" "rstuvw"
   size_t nK = 11;
-  EXPECT_EQ(layout.MoveCaret(text, 3, ECaretMove::Down, 3, 4), nK + 3);
-  EXPECT_EQ(layout.MoveCaret(text, nK + 3, ECaretMove::Down, 3, 4), 18u + 2);  // "pq" is short
-  EXPECT_EQ(layout.MoveCaret(text, 20, ECaretMove::Up, 3, 4), nK + 3);
-  EXPECT_EQ(layout.MoveCaret(text, 3, ECaretMove::PageDown, 1, 2), 19u);
-  EXPECT_EQ(layout.MoveCaret(text, 3, ECaretMove::RowEnd, 0, 4), 10u);  // before the blank that wraps
-  EXPECT_EQ(layout.MoveCaret(text, nK + 2, ECaretMove::RowEnd, 0, 4), 16u);
-  EXPECT_EQ(layout.MoveCaret(text, nK + 2, ECaretMove::RowStart, 0, 4), nK);
-  EXPECT_EQ(layout.MoveCaret(text, 16, ECaretMove::Right, 0, 4), 18u);  // over CR LF
-  EXPECT_EQ(layout.MoveCaret(text, 18, ECaretMove::Left, 0, 4), 16u);
-  EXPECT_EQ(layout.MoveCaret(text, 5, ECaretMove::End, 0, 4), text.size());
-  EXPECT_EQ(layout.MoveCaret(text, 5, ECaretMove::Start, 0, 4), 0u);
+  EXPECT_EQ(layout.MoveCaret(text, 3, win::ERowMove::Down, 3, 4), nK + 3);
+  EXPECT_EQ(layout.MoveCaret(text, nK + 3, win::ERowMove::Down, 3, 4), 18u + 2);  // "pq" is short
+  EXPECT_EQ(layout.MoveCaret(text, 20, win::ERowMove::Up, 3, 4), nK + 3);
+  EXPECT_EQ(layout.MoveCaret(text, 3, win::ERowMove::PageDown, 1, 2), 19u);
+  EXPECT_EQ(layout.MoveCaret(text, 3, win::ERowMove::RowEnd, 0, 4), 10u);  // before the blank that wraps
+  EXPECT_EQ(layout.MoveCaret(text, nK + 2, win::ERowMove::RowEnd, 0, 4), 16u);
+  EXPECT_EQ(layout.MoveCaret(text, nK + 2, win::ERowMove::RowStart, 0, 4), nK);
   // A click past a row's end: the end of the line, or before the wrap.
   EXPECT_EQ(layout.PositionAt(text, layout.RowAt(text, 19), 50), 20u);
   EXPECT_EQ(layout.PositionAt(text, layout.RowAt(text, 0), 50), 10u);

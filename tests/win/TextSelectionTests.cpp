@@ -2,7 +2,7 @@
 
 #include "TextSelection.h"
 
-using namespace view;
+using namespace win;
 
 TEST(TextSelection, StopsWordsAndEnds) {
   std::u16string_view text = u"ab\r\ncd \U0001F600 e,f";

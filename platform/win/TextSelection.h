@@ -1,4 +1,4 @@
-// The selection of a record box, in units of the window's text: an anchor
+// The selection of an edit box, in units of the window's text: an anchor
 // where it began and a caret where it ends, which may lie on either side.
 // The free functions give the caret stops a person's keys and clicks move
 // between: a CR LF and a surrogate pair are each one step.
@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-namespace view {
+namespace win {
 
 class CTextSelection {
  public:
@@ -50,4 +50,4 @@ std::pair<size_t, size_t> WordAround(std::u16string_view text, size_t nPos);
 size_t NextWordStart(std::u16string_view text, size_t nPos);
 size_t PreviousWordStart(std::u16string_view text, size_t nPos);
 
-}  // namespace view
+}  // namespace win

@@ -1,6 +1,6 @@
 #include "TextSelection.h"
 
-namespace view {
+namespace win {
 
 namespace {
 
@@ -69,4 +69,4 @@ size_t PreviousWordStart(std::u16string_view text, size_t nPos) {
   return WordAround(text, n - 1).first;
 }
 
-}  // namespace view
+}  // namespace win

@@ -1,0 +1,42 @@
+// What an edit box shares with the view that shows it: its selection, and
+// its rows.
+//
+// How an edit box's text falls into rows depends on how a view draws it (a
+// grid's cells or a font's advances, and the box's width), so the view that
+// shows an edit box lends the box its rows. The edit box's rules ask them
+// for the moves by rows and for the point a person clicked. Without a view
+// each line is a row and each caret stop a column.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "TextSelection.h"
+#include "WinTypes.h"
+
+namespace win {
+
+enum class ERowMove { Up, Down, PageUp, PageDown, RowStart, RowEnd };
+
+class CEditRows {
+ public:
+  virtual ~CEditRows() = default;
+  // Where the caret at nPos stands across its row: where up and down aim.
+  virtual double CaretX(std::u16string_view text, size_t nPos) const = 0;
+  // Where a move by rows takes the caret, up and down aiming at fGoalX. A
+  // page move scrolls the view a page with the caret.
+  virtual size_t MoveCaret(std::u16string_view text, size_t nCaret, ERowMove move, double fGoalX) = 0;
+  // The caret stop nearest to x on row nRow counted from the top row in
+  // view, x measured as CaretX does; with bCharUnder the start of the
+  // character under x instead (what a double-click picks).
+  virtual size_t PositionAt(std::u16string_view text, int x, int nRow, bool bCharUnder) const = 0;
+};
+
+// The anchor and caret of an edit box or a list's field (EM_GETSEL gives
+// only its ends); observers hear OnSelectionChanged when they move.
+CTextSelection GetEditSelection(HWND hEdit);
+
+// Lends hEdit its rows, or takes them back with null.
+void SetEditRows(HWND hEdit, CEditRows* pRows);
+
+}  // namespace win
