@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include "KeyInput.h"
 #include "Menu.h"
 #include "QtText.h"
 #include "QtView.h"
@@ -81,30 +82,13 @@ void CMenuPopup::ShowState() {
 }
 
 void CMenuPopup::keyPressEvent(QKeyEvent* pEvent) {
-  UINT vk = 0;
-  switch (pEvent->key()) {
-    case Qt::Key_Up:
-      vk = VK_UP;
-      break;
-    case Qt::Key_Down:
-      vk = VK_DOWN;
-      break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      vk = VK_RETURN;
-      break;
-    case Qt::Key_Escape:
-      vk = VK_ESCAPE;
-      break;
-    default:
-      break;
+  // A letter is a mnemonic; any other key goes as it is.
+  std::u32string typed = TypedOf(*pEvent);
+  if (!typed.empty()) {
+    Input([&] { win::input::MenuChar(typed.front()); });
+  } else if (auto key = KeyOf(*pEvent)) {
+    Input([&] { win::input::MenuKey(key->vk); });
   }
-  if (vk) {
-    Input([&] { win::input::MenuKey(vk); });
-    return;
-  }
-  QString typed = pEvent->text();
-  if (!typed.isEmpty() && typed[0].isPrint()) Input([&] { win::input::MenuChar(typed.toUcs4().value(0)); });
 }
 
 }  // namespace qtview

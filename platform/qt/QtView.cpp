@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QEventLoop>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -249,6 +250,14 @@ bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
 bool CQtView::HandleKey(HWND hWnd, QKeyEvent* pEvent) {
   UINT vk = 0;
   bool bShift = pEvent->modifiers() & Qt::ShiftModifier;
+  if (pEvent->key() == Qt::Key_F10 && pEvent->modifiers() == Qt::ShiftModifier) {
+    // Shift+F10 asks for the menu as the Menu key does.
+    QWidget* pWidget = Widget(hWnd);
+    QPoint at = pWidget->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, pWidget->mapToGlobal(at));
+    QApplication::sendEvent(pWidget, &event);
+    return true;
+  }
   switch (pEvent->key()) {
     case Qt::Key_Tab:
       vk = VK_TAB;

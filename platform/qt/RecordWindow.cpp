@@ -3,14 +3,12 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "Clipboard.h"
 #include "FontMeasure.h"
 #include "KeyInput.h"
 #include "QtText.h"
@@ -48,7 +46,6 @@ CRecordWindow::CRecordWindow(CQtView& view, HWND hWnd, QWidget* pParent)
   DWORD style = GetWindowStyle(hWnd);
   setFrameShape(style & WS_BORDER ? QFrame::StyledPanel : QFrame::NoFrame);
   setFrameShadow(QFrame::Sunken);
-  m_bReadOnly = style & ES_READONLY;
   setVerticalScrollBar(new CRecordScrollBar);
   setVerticalScrollBarPolicy(style & WS_VSCROLL ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -165,10 +162,6 @@ void CRecordWindow::Mouse(UINT message, QPointF point, Qt::KeyboardModifiers mod
   auto x = static_cast<int>(std::lround(point.x() - kMargin));
   UINT nModifiers = (modifiers & Qt::ShiftModifier) ? win::input::kShift : 0;
   m_rView.Input(m_hWnd, [&] { win::input::Mouse(m_hWnd, message, x, nRow, nModifiers); });
-}
-
-void CRecordWindow::Command(UINT message) {
-  m_rView.Input(m_hWnd, [&] { SendMessage(m_hWnd, message, 0, message == EM_SETSEL ? -1 : 0); });
 }
 
 void CRecordWindow::RestartCaretBlink() {
@@ -291,18 +284,8 @@ void CRecordWindow::wheelEvent(QWheelEvent* pEvent) {
 }
 
 void CRecordWindow::contextMenuEvent(QContextMenuEvent* pEvent) {
-  auto* pMenu = new QMenu(this);
-  pMenu->setAttribute(Qt::WA_DeleteOnClose);
-  bool bSelected = !Selection().IsEmpty();
-  bool bCanPaste = !m_bReadOnly && !win::GetClipboardText().empty();
-  pMenu->addAction(QStringLiteral("Cu&t"), this, [this] { Command(WM_CUT); })->setEnabled(bSelected && !m_bReadOnly);
-  pMenu->addAction(QStringLiteral("&Copy"), this, [this] { Command(WM_COPY); })->setEnabled(bSelected);
-  pMenu->addAction(QStringLiteral("&Paste"), this, [this] { Command(WM_PASTE); })->setEnabled(bCanPaste);
-  pMenu->addAction(QStringLiteral("&Delete"), this, [this] { Command(WM_CLEAR); })
-      ->setEnabled(bSelected && !m_bReadOnly);
-  pMenu->addSeparator();
-  pMenu->addAction(QStringLiteral("Select &All"), this, [this] { Command(EM_SETSEL); })->setEnabled(!Text().empty());
-  pMenu->popup(pEvent->globalPos());
+  QPoint at = pEvent->globalPos();
+  m_rView.Input(m_hWnd, [&] { win::input::ContextMenu(m_hWnd, POINT{at.x(), at.y()}); });
 }
 
 void CRecordWindow::focusInEvent(QFocusEvent* pEvent) {

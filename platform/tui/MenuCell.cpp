@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CellText.h"
+#include "KeyInput.h"
 #include "Menu.h"
 #include "UserInput.h"
 
@@ -44,7 +45,6 @@ void CMenuCell::Draw(CScreen& screen) {
   auto track = win::GetTrackedMenu();
   int nHighlight = track ? track->nHighlight : -1;
   screen.Frame(r, EStyle::Menu);
-  int nTextCells = r.cx - kBefore - kAfter + 2;
   for (int i = 0; i + 2 < r.cy; ++i) {
     int y = r.y + 1 + i;
     UINT state = GetMenuState(m_hMenu, i, MF_BYPOSITION);
@@ -62,7 +62,8 @@ void CMenuCell::Draw(CScreen& screen) {
     screen.PutChar(r.x + 2, y, mark, style);
     screen.PutChar(r.x + 3, y, U' ', style);
     win::SMenuText shown = win::SplitMnemonic(GetMenuString(m_hMenu, i, MF_BYPOSITION));
-    int x = r.x + kBefore - 1, nEnd = x + nTextCells;
+    // The text, and blanks to the right border.
+    int x = r.x + kBefore, nEnd = r.x + r.cx - 1;
     for (size_t n = 0; n < shown.strText.size();) {
       bool bMnemonic = n == shown.nMnemonic;
       char32_t c = ShownChar(NextChar(shown.strText, n));
@@ -75,25 +76,12 @@ void CMenuCell::Draw(CScreen& screen) {
 }
 
 void CMenuCell::Key(const SInput& in) {
-  switch (in.key) {
-    case EKey::Up:
-      win::input::MenuKey(VK_UP);
-      break;
-    case EKey::Down:
-      win::input::MenuKey(VK_DOWN);
-      break;
-    case EKey::Enter:
-      win::input::MenuKey(VK_RETURN);
-      break;
-    case EKey::Escape:
-      win::input::MenuKey(VK_ESCAPE);
-      break;
-    case EKey::Char:
-      win::input::MenuChar(in.ch);
-      break;
-    default:
-      break;
-  }
+  auto key = KeyOf(in);
+  if (!key) return;
+  if (key->vk)
+    win::input::MenuKey(key->vk);
+  else
+    win::input::MenuChar(key->ch);
 }
 
 void CMenuCell::Mouse(const SInput& in) {

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
-#include <QTimer>
 
 #include "FakeViewTest.h"
 #include "Menu.h"
@@ -35,22 +34,13 @@ class CViewMenuTest : public CFakeViewTest {
   // Opens the menu on the receive record at a point on the screen, lets the
   // person work the QMenu, and answers the command picked.
   UINT Track(QPoint at, const std::function<void(QMenu*)>& person) {
-    HWND hRecord = Item(IDC_EDIT_RECEIVE_RECORD);
-    bool bWorked = false;
-    QTimer::singleShot(0, [&] {
-      auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      ASSERT_NE(pMenu, nullptr);
-      ASSERT_TRUE(QTest::qWaitForWindowExposed(pMenu));
-      person(pMenu);
-      bWorked = true;
-      if (!win::IsMenuDone(m_hMenu)) {
-        ADD_FAILURE() << "the menu is still open";
-        EndMenu();
-      }
-    });
-    auto nCommand = static_cast<UINT>(TrackPopupMenu(m_hMenu, TPM_RETURNCMD, at.x(), at.y(), 0, hRecord, nullptr));
-    EXPECT_TRUE(bWorked);
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    UINT nCommand = 0;
+    WorkMenu(
+        [&] {
+          nCommand = static_cast<UINT>(
+              TrackPopupMenu(m_hMenu, TPM_RETURNCMD, at.x(), at.y(), 0, Item(IDC_EDIT_RECEIVE_RECORD), nullptr));
+        },
+        person);
     return nCommand;
   }
   static int Highlight() { return win::GetTrackedMenu() ? win::GetTrackedMenu()->nHighlight : -2; }
