@@ -10,8 +10,8 @@
 namespace tui {
 
 namespace {
-// A border each side, and a blank, the check and a blank before the text;
-// two blanks after it.
+// Cells beside the text: before it the border, a blank, the check and a
+// blank; after it two blanks and the border.
 constexpr int kBefore = 4;
 constexpr int kAfter = 3;
 }  // namespace

@@ -3,6 +3,7 @@
 // comes of it.
 #include <gtest/gtest.h>
 
+#include "Clipboard.h"
 #include "Dialog.h"
 #include "Menu.h"
 #include "UserInput.h"
@@ -45,16 +46,19 @@ class CMenuTest : public ::testing::Test {
   void SetUp() override {
     COwnerLog::commands.clear();
     COwnerLog::contextMenus.clear();
-    win::DialogTemplate tmpl{WS_POPUP | WS_VISIBLE,
-                             0,
-                             0,
-                             0,
-                             100,
-                             100,
-                             u"test",
-                             u"System",
-                             8,
-                             {{WindowClass::Edit, WS_VISIBLE | WS_TABSTOP, 11, nullptr, 0, 60, 50, 10}}};
+    win::DialogTemplate tmpl{
+        WS_POPUP | WS_VISIBLE,
+        0,
+        0,
+        0,
+        100,
+        100,
+        u"test",
+        u"System",
+        8,
+        {{WindowClass::Edit, WS_VISIBLE | WS_TABSTOP | ES_MULTILINE, 11, nullptr, 0, 60, 50, 10},
+         {WindowClass::Button, WS_VISIBLE | WS_TABSTOP, 12, u"OK", 60, 60, 30, 10},
+         {WindowClass::Edit, WS_VISIBLE | ES_MULTILINE | ES_READONLY, 13, u"fixed", 0, 80, 50, 10}}};
     m_hDlg = CreateDialogIndirect(tmpl, nullptr, COwnerLog::Proc, nullptr);
     // The record box's menu with nothing selected in a read-only box:
     // Cu&t, &Copy, &Paste, &Delete, separator, Select &All.
@@ -253,14 +257,61 @@ TEST_F(CMenuTest, EndingTheDialogsOrTheOwnerClosesTheMenu) {
 }
 
 TEST_F(CMenuTest, AControlPassesAMenuRequestItLeavesToItsDialog) {
-  HWND hEdit = GetDlgItem(m_hDlg, 11);
-  EXPECT_TRUE(win::input::ContextMenu(hEdit, POINT{-2, 7}));
+  HWND hButton = GetDlgItem(m_hDlg, 12);
+  EXPECT_TRUE(win::input::ContextMenu(hButton, POINT{-2, 7}));
   ASSERT_EQ(COwnerLog::contextMenus.size(), 1u);
   EXPECT_EQ(GET_X_LPARAM(COwnerLog::contextMenus[0]), -2);
   EXPECT_EQ(GET_Y_LPARAM(COwnerLog::contextMenus[0]), 7);
-  ShowWindow(hEdit, false);
-  EXPECT_FALSE(win::input::ContextMenu(hEdit, POINT{}));
+  ShowWindow(hButton, false);
+  EXPECT_FALSE(win::input::ContextMenu(hButton, POINT{}));
   EXPECT_EQ(COwnerLog::contextMenus.size(), 1u);
+}
+
+// The edit box's own menu: what it cannot do is grayed, and its commands
+// edit the box.
+TEST_F(CMenuTest, AnEditBoxMenuGraysWhatItCannotDoAndItsCommandsEdit) {
+  HWND hEdit = GetDlgItem(m_hDlg, 11);
+  SetWindowText(hEdit, u"hello");
+  win::SetClipboardText(u"");
+  win::CScriptModalHost host(nullptr, IDCANCEL);
+  win::SetModalHost(&host);
+  // Opens the box's menu, notes its items and presses a key in it.
+  auto menu = [&](char32_t key, HWND hBox) {
+    std::vector<std::u16string> items;
+    host.SetMenuScript([&](HMENU hMenu) {
+      EXPECT_EQ(win::GetTrackedMenu()->hOwner, hBox);
+      for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
+        UINT state = GetMenuState(hMenu, i, MF_BYPOSITION);
+        items.push_back(
+            (state & MF_SEPARATOR) ? u"|" : GetMenuString(hMenu, i, MF_BYPOSITION) + (state & MF_GRAYED ? u"-" : u""));
+      }
+      win::input::MenuChar(key);
+    });
+    EXPECT_TRUE(win::input::ContextMenu(hBox, POINT{1, 2}));
+    return items;
+  };
+  auto selection = [&] {
+    DWORD nStart = 0, nEnd = 0;
+    SendMessage(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
+    return std::pair{nStart, nEnd};
+  };
+  EXPECT_EQ(menu(U'a', hEdit),
+            (std::vector<std::u16string>{u"Cu&t-", u"&Copy-", u"&Paste-", u"&Delete-", u"|", u"Select &All"}));
+  EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>{0, 5}));
+  EXPECT_EQ(GetFocus(), hEdit);
+  EXPECT_EQ(menu(U'c', hEdit),
+            (std::vector<std::u16string>{u"Cu&t", u"&Copy", u"&Paste-", u"&Delete", u"|", u"Select &All"}));
+  EXPECT_EQ(win::GetClipboardText(), u"hello");
+  EXPECT_EQ(menu(U'd', hEdit)[2], u"&Paste");
+  EXPECT_EQ(GetWindowText(hEdit), u"");
+  // An empty box has nothing to select; a read-only one takes nothing.
+  EXPECT_EQ(menu(U'p', hEdit).back(), u"Select &All-");
+  EXPECT_EQ(GetWindowText(hEdit), u"hello");
+  HWND hFixed = GetDlgItem(m_hDlg, 13);
+  SendMessage(hFixed, EM_SETSEL, 0, -1);
+  EXPECT_EQ(menu(U't', hFixed),
+            (std::vector<std::u16string>{u"Cu&t-", u"&Copy", u"&Paste-", u"&Delete-", u"|", u"Select &All"}));
+  EXPECT_EQ(GetWindowText(hFixed), u"fixed");
 }
 
 }  // namespace
