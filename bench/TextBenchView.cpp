@@ -84,6 +84,7 @@ class CTextBenchView final : public CView {
         if (!IsDialogEnded(hDlg)) EndDialog(hDlg, IDOK);
         m_rView.EndModal();
       }
+      void RunMenuLoop(HMENU hMenu) override { m_rView.RunMenuLoop(hMenu); }
 
      private:
       tui::CTextView& m_rView;

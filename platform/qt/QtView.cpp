@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QEventLoop>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -20,6 +21,8 @@
 #include "FontMetrics.h"
 #include "GroupBoxWindow.h"
 #include "KeyInput.h"
+#include "Menu.h"
+#include "MenuPopup.h"
 #include "QtText.h"
 #include "RecordWindow.h"
 #include "StaticWindow.h"
@@ -219,6 +222,25 @@ void CQtView::ShowFocus(HWND hWnd) {
 
 void CQtView::OnTimersChanged() { m_timerPump.Rearm(); }
 
+void CQtView::OnMenuOpened(HMENU hMenu) {
+  auto track = win::GetTrackedMenu();
+  if (!track) return;
+  m_pMenu = new CMenuPopup(*this, hMenu, track->hOwner, Widget(track->hOwner));
+  m_pMenu->popup(QPoint(static_cast<int>(track->pt.x), static_cast<int>(track->pt.y)));
+}
+
+void CQtView::OnMenuChanged(HMENU) {
+  if (m_pMenu) m_pMenu->ShowState();
+}
+
+void CQtView::OnMenuClosed(HMENU) {
+  if (!m_pMenu) return;
+  CApplying applying(*this);
+  m_pMenu->hide();
+  m_pMenu->deleteLater();
+  m_pMenu = nullptr;
+}
+
 bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
   HWND hWnd = Window(pObject);
   if (!hWnd) return false;
@@ -242,6 +264,14 @@ bool CQtView::eventFilter(QObject* pObject, QEvent* pEvent) {
 
 bool CQtView::HandleKey(HWND hWnd, QKeyEvent* pEvent) {
   if (pEvent->modifiers() & Qt::MetaModifier) return false;
+  if (pEvent->key() == Qt::Key_F10 && pEvent->modifiers() == Qt::ShiftModifier) {
+    // Shift+F10 asks for the menu as the Menu key does.
+    QWidget* pWidget = Widget(hWnd);
+    QPoint at = pWidget->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, pWidget->mapToGlobal(at));
+    QApplication::sendEvent(pWidget, &event);
+    return true;
+  }
   std::optional<SKeyInput> key = KeyOf(*pEvent);
   std::u32string typed = TypedOf(*pEvent);
   HWND hDlg = GetWindowClass(hWnd) == WindowClass::Dialog ? hWnd : GetParent(hWnd);
@@ -299,8 +329,19 @@ void CQtView::HandleFocusIn(HWND hWnd, Qt::FocusReason reason) {
 }
 
 void CQtView::QuitEndedLoops() {
+  if (m_menuRun && win::IsMenuDone(m_menuRun->hMenu)) m_menuRun->pLoop->quit();
   for (const CModalRun& run : m_vecModalRuns)
     if (IsDialogEnded(run.hDlg)) run.pLoop->quit();
+}
+
+void CQtView::RunMenuLoop(HMENU hMenu) {
+  QEventLoop loop;
+  m_menuRun = CMenuRun{hMenu, &loop};
+  auto connection = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                            [this] { QuitEndedLoops(); });
+  if (!win::IsMenuDone(hMenu)) loop.exec();
+  disconnect(connection);
+  m_menuRun.reset();
 }
 
 void CQtView::RunModalLoop(HWND hDlg) {

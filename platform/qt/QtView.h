@@ -12,6 +12,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 #include "Dialog.h"
@@ -27,6 +28,7 @@ class QMouseEvent;
 
 namespace qtview {
 
+class CMenuPopup;
 class CViewWindow;
 
 class CQtView final : public QObject, public CWindowHost, public win::CWindowObserver, public win::CModalHost {
@@ -46,6 +48,10 @@ class CQtView final : public QObject, public CWindowHost, public win::CWindowObs
   bool IsApplying() const { return m_nApplying > 0; }
 
   void RunModalLoop(HWND hDlg) override;
+  // Runs the event loop while the menu is open.
+  void RunMenuLoop(HMENU hMenu) override;
+  // The open menu's popup, if any.
+  CMenuPopup* MenuPopup() const { return m_pMenu; }
 
   void OnWindowCreated(HWND hWnd) override;
   void OnWindowDestroyed(HWND hWnd) override;
@@ -59,6 +65,9 @@ class CQtView final : public QObject, public CWindowHost, public win::CWindowObs
   void OnToolTipChanged(HWND hWnd) override;
   void OnFocusChanged(HWND hOld, HWND hNew) override;
   void OnTimersChanged() override;
+  void OnMenuOpened(HMENU hMenu) override;
+  void OnMenuChanged(HMENU hMenu) override;
+  void OnMenuClosed(HMENU hMenu) override;
 
  protected:
   bool eventFilter(QObject* pObject, QEvent* pEvent) override;
@@ -88,6 +97,12 @@ class CQtView final : public QObject, public CWindowHost, public win::CWindowObs
     QEventLoop* pLoop;
   };
   std::vector<CModalRun> m_vecModalRuns;
+  CMenuPopup* m_pMenu = nullptr;
+  struct CMenuRun {
+    HMENU hMenu;
+    QEventLoop* pLoop;
+  };
+  std::optional<CMenuRun> m_menuRun;
   view::CSignalPipe m_signals{SIGTERM, SIGINT, SIGHUP};
   QSocketNotifier m_signalNotifier{m_signals.Fd(), QSocketNotifier::Read};
 };

@@ -3,14 +3,12 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "Clipboard.h"
 #include "FontMeasure.h"
 #include "QtText.h"
 #include "RecordScrollBar.h"
@@ -47,7 +45,6 @@ CRecordWindow::CRecordWindow(CWindowHost& host, HWND hWnd, QWidget* pParent)
   DWORD style = GetWindowStyle(hWnd);
   setFrameShape(style & WS_BORDER ? QFrame::StyledPanel : QFrame::NoFrame);
   setFrameShadow(QFrame::Sunken);
-  m_bReadOnly = style & ES_READONLY;
   setVerticalScrollBar(new CRecordScrollBar);
   setVerticalScrollBarPolicy(style & WS_VSCROLL ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -166,10 +163,6 @@ void CRecordWindow::Mouse(UINT message, QPointF point, Qt::KeyboardModifiers mod
   m_rView.Input(m_hWnd, [&] { win::input::Mouse(m_hWnd, message, x, nRow, nModifiers); });
 }
 
-void CRecordWindow::Command(UINT message) {
-  m_rView.Input(m_hWnd, [&] { SendMessage(m_hWnd, message, 0, message == EM_SETSEL ? -1 : 0); });
-}
-
 void CRecordWindow::RestartCaretBlink() {
   m_bCaretOn = true;
   if (hasFocus()) m_caretBlink.start();
@@ -280,18 +273,8 @@ void CRecordWindow::wheelEvent(QWheelEvent* pEvent) {
 }
 
 void CRecordWindow::contextMenuEvent(QContextMenuEvent* pEvent) {
-  auto* pMenu = new QMenu(this);
-  pMenu->setAttribute(Qt::WA_DeleteOnClose);
-  bool bSelected = !Selection().IsEmpty();
-  bool bCanPaste = !m_bReadOnly && !win::GetClipboardText().empty();
-  pMenu->addAction(QStringLiteral("Cu&t"), this, [this] { Command(WM_CUT); })->setEnabled(bSelected && !m_bReadOnly);
-  pMenu->addAction(QStringLiteral("&Copy"), this, [this] { Command(WM_COPY); })->setEnabled(bSelected);
-  pMenu->addAction(QStringLiteral("&Paste"), this, [this] { Command(WM_PASTE); })->setEnabled(bCanPaste);
-  pMenu->addAction(QStringLiteral("&Delete"), this, [this] { Command(WM_CLEAR); })
-      ->setEnabled(bSelected && !m_bReadOnly);
-  pMenu->addSeparator();
-  pMenu->addAction(QStringLiteral("Select &All"), this, [this] { Command(EM_SETSEL); })->setEnabled(!Text().empty());
-  pMenu->popup(pEvent->globalPos());
+  QPoint at = pEvent->globalPos();
+  m_rView.Input(m_hWnd, [&] { win::input::ContextMenu(m_hWnd, POINT{at.x(), at.y()}); });
 }
 
 void CRecordWindow::focusInEvent(QFocusEvent* pEvent) {

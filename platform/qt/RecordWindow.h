@@ -64,13 +64,10 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
   void ScrollRows(ptrdiff_t nRows);
   // Hands a click to the window system at a point of the viewport.
   void Mouse(UINT message, QPointF point, Qt::KeyboardModifiers modifiers);
-  // Hands a clipboard command to the window system.
-  void Command(UINT message);
   void RestartCaretBlink();
 
   std::unique_ptr<CFontMeasure> m_pMeasure;
   view::CEditBoxRows m_rows;
-  bool m_bReadOnly = false;
   bool m_bSyncingScrollBar = false;
   int m_nWheelDelta = 0;
   // The end of the last row drawn: an append past it needs no drawing.

@@ -68,6 +68,7 @@ std::optional<SKeyInput> KeyOf(const SInput& in) {
       return key;
     case EKey::None:
     case EKey::DropDown:
+    case EKey::ContextMenu:
     case EKey::Mouse:
       break;
   }

@@ -130,6 +130,9 @@ bool CRecordCell::Mouse(const SInput& in) {
       }
       m_bDragging = false;
       return true;
+    case EMouse::RightPress:
+      // The view asks the window for its menu.
+      return false;
   }
   return true;
 }

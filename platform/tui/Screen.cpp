@@ -29,6 +29,7 @@ enum EPair : short {
   kScrollBar,
   kThumb,
   kRequest,
+  kMenu,
   kGreyed
 };
 
@@ -182,7 +183,7 @@ bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
   curs_set(0);
   mousemask(ALL_MOUSE_EVENTS | REPORT_MOUSE_POSITION, nullptr);
   mouseinterval(0);
-  // As xterm and its kin send them: 3 is Alt, 5 Ctrl, 6 Ctrl+Shift.
+  // As xterm and its kin send them: 3 is Alt, 5 Ctrl, 6 Ctrl+Shift; 29~ is the Menu key.
   struct SSequence {
     const char* pszSequence;
     EKey key;
@@ -190,11 +191,12 @@ bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
     bool bCtrl;
   };
   static constexpr SSequence kSequences[] = {
-      {"\033[1;3B", EKey::DropDown, false, false}, {"\033[1;5D", EKey::Left, false, true},
-      {"\033[1;5C", EKey::Right, false, true},     {"\033[1;5H", EKey::Home, false, true},
-      {"\033[1;5F", EKey::End, false, true},       {"\033[1;6D", EKey::Left, true, true},
-      {"\033[1;6C", EKey::Right, true, true},      {"\033[1;6H", EKey::Home, true, true},
-      {"\033[1;6F", EKey::End, true, true},        {"\033[2;5~", EKey::Insert, false, true},
+      {"\033[1;3B", EKey::DropDown, false, false},   {"\033[1;5D", EKey::Left, false, true},
+      {"\033[1;5C", EKey::Right, false, true},       {"\033[1;5H", EKey::Home, false, true},
+      {"\033[1;5F", EKey::End, false, true},         {"\033[1;6D", EKey::Left, true, true},
+      {"\033[1;6C", EKey::Right, true, true},        {"\033[1;6H", EKey::Home, true, true},
+      {"\033[1;6F", EKey::End, true, true},          {"\033[2;5~", EKey::Insert, false, true},
+      {"\033[29~", EKey::ContextMenu, false, false},
   };
   m_vecSequenceKeys.clear();
   int nNextCode = KEY_MAX + 1;
@@ -256,6 +258,7 @@ void CScreen::MakePairs() {
   init_extended_pair(kScrollBar, colour(kBlack), colour(kFace));
   init_extended_pair(kThumb, colour(kBlack), colour(kShadow));
   init_extended_pair(kRequest, colour(kBlack), colour(kWhite));
+  init_extended_pair(kMenu, colour(kBlack), colour(kFace));
   init_extended_pair(kGreyed, colour(kShadow), colour(kFace));
 }
 
@@ -272,7 +275,10 @@ int CScreen::Attributes(EStyle style) const {
         return A_UNDERLINE | A_DIM;
       case EStyle::Button:
       case EStyle::ScrollBar:
+      case EStyle::Menu:
         return A_BOLD;
+      case EStyle::GreyedItem:
+        return A_DIM;
       case EStyle::Caption:
       case EStyle::Selected:
       case EStyle::Focused:
@@ -315,7 +321,10 @@ short PairOf(EStyle style) {
       return kThumb;
     case EStyle::Request:
       return kRequest;
+    case EStyle::Menu:
+      return kMenu;
     case EStyle::Greyed:
+    case EStyle::GreyedItem:
       return kGreyed;
   }
   return kDialog;
@@ -491,6 +500,9 @@ std::optional<SInput> CScreen::Read() {
     case KEY_F(4):
       in.key = EKey::DropDown;
       break;
+    case KEY_F(22):  // Shift+F10
+      in.key = EKey::ContextMenu;
+      break;
     case KEY_MOUSE: {
       MEVENT event{};
       if (getmouse(&event) != OK) return SInput{};
@@ -506,6 +518,8 @@ std::optional<SInput> CScreen::Read() {
         in.mouse = EMouse::Press;
       else if (event.bstate & BUTTON1_RELEASED)
         in.mouse = EMouse::Release;
+      else if (event.bstate & (BUTTON3_PRESSED | BUTTON3_CLICKED))
+        in.mouse = EMouse::RightPress;
       else if (event.bstate & REPORT_MOUSE_POSITION)
         in.mouse = EMouse::Drag;
       else

@@ -18,16 +18,18 @@ struct screen;
 namespace tui {
 
 enum class EStyle {
-  Dialog,     // the dialog's colours
-  Caption,    // the caption line
-  Field,      // edit boxes, a list's field, record boxes: white
-  Greyed,     // a disabled record box: grey text on the face
-  Selected,   // a highlighted list item, selected record text
-  Button,     // a push button's face
-  Focused,    // a push button with the focus
-  ScrollBar,  // a record box's scroll bar track
-  Thumb,      // its thumb
-  Request,    // the request to enlarge the terminal
+  Dialog,      // the dialog's colours
+  Caption,     // the caption line
+  Field,       // edit boxes, a list's field, record boxes: white
+  Greyed,      // a disabled record box: grey text on the face
+  Selected,    // a highlighted list item, selected record text
+  Button,      // a push button's face
+  Focused,     // a push button with the focus
+  ScrollBar,   // a record box's scroll bar track
+  Thumb,       // its thumb
+  Request,     // the request to enlarge the terminal
+  Menu,        // a pop-up menu's face
+  GreyedItem,  // a grayed menu item: grey text on the face
 };
 
 enum class EKey {
@@ -48,11 +50,12 @@ enum class EKey {
   Backspace,
   Delete,
   Insert,
-  DropDown,  // F4 or Alt+Down
+  DropDown,     // F4 or Alt+Down
+  ContextMenu,  // Shift+F10 or the Menu key
   Mouse,
 };
 
-enum class EMouse { Press, Release, Drag, WheelUp, WheelDown };
+enum class EMouse { Press, Release, Drag, WheelUp, WheelDown, RightPress };
 
 struct SInput {
   EKey key = EKey::None;

@@ -17,6 +17,7 @@
 #include "EditCell.h"
 #include "GroupBoxCell.h"
 #include "KeyInput.h"
+#include "Menu.h"
 #include "RecordCell.h"
 #include "StaticCell.h"
 #include "Timer.h"
@@ -175,8 +176,21 @@ void CTextView::Feed(HWND hWnd, const std::function<void()>& action) {
   m_hFeeding = hSaved;
 }
 
+void CTextView::OnMenuOpened(HMENU hMenu) { m_pMenu = std::make_unique<CMenuCell>(hMenu, m_screen.Size()); }
+
+void CTextView::OnMenuChanged(HMENU) {
+  // Its items may have grown narrower or fewer: what it covered is drawn again.
+  if (m_pMenu) InvalidateAll();
+}
+
+void CTextView::OnMenuClosed(HMENU) {
+  m_pMenu.reset();
+  InvalidateAll();
+}
+
 void CTextView::InvalidateAll() {
   for (auto& [h, p] : m_mapCells) p->Invalidate();
+  if (m_pMenu) m_pMenu->Invalidate();
 }
 
 void CTextView::Layout() {
@@ -210,6 +224,7 @@ void CTextView::Layout() {
   }
   if (bTooSmall != m_bTooSmall || !bTooSmall) m_screen.Invalidate();
   m_bTooSmall = bTooSmall;
+  if (m_pMenu) m_pMenu->SetScreenSize(size);
   m_bRequestShown = false;
   InvalidateAll();
 }
@@ -256,10 +271,15 @@ void CTextView::Draw() {
   bool bDrew = false;
   // A dialog over another is drawn again whenever the one below drew.
   for (HWND hDlg : m_vecDialogs) bDrew = DrawDialog(hDlg, bDrew) || bDrew;
+  if (m_pMenu && (bDrew || m_pMenu->IsDirty())) {
+    m_pMenu->Draw(m_screen);
+    bDrew = true;
+  }
 
   std::optional<std::pair<int, int>> cursor;
   HWND hFocus = GetFocus();
-  if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == ActiveDialog()) cursor = p->Caret();
+  CCellWindow* pFocus = m_pMenu ? nullptr : Find(hFocus);
+  if (pFocus && GetParent(hFocus) == ActiveDialog()) cursor = pFocus->Caret();
   if (!bDrew && cursor == m_cursor) return;
   m_cursor = cursor;
   m_screen.SetCursor(cursor);
@@ -272,6 +292,10 @@ void CTextView::RunModalLoop(HWND hDlg) {
   BeginModal(hDlg);
   while (!IsDialogEnded(hDlg)) Turn(-1);
   EndModal();
+}
+
+void CTextView::RunMenuLoop(HMENU hMenu) {
+  while (!win::IsMenuDone(hMenu)) Turn(-1);
 }
 
 void CTextView::BeginModal(HWND hDlg) {
@@ -331,13 +355,27 @@ void CTextView::HandleSignal(int nSignal) {
 void CTextView::HandleInput(const SInput& in) {
   HWND hDlg = ActiveDialog();
   if (!hDlg || in.key == EKey::None || m_bTooSmall) return;
+  if (m_pMenu) {
+    if (in.key == EKey::Mouse)
+      m_pMenu->Mouse(in);
+    else
+      m_pMenu->Key(in);
+    return;
+  }
   if (in.key == EKey::Mouse) {
     HandleMouse(in);
     return;
   }
   // What the view's own parts take first: a button's Space, a dropped-down list.
   HWND hFocus = GetFocus();
-  if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == hDlg && p->Key(in)) return;
+  CCellWindow* pFocus = GetParent(hFocus) == hDlg ? Find(hFocus) : nullptr;
+  if (pFocus && in.key == EKey::ContextMenu) {
+    // At the caret, else at the control's first cell.
+    auto at = pFocus->Caret().value_or(std::pair{pFocus->Rect().x, pFocus->Rect().y});
+    ContextMenu(hFocus, at.first, at.second);
+    return;
+  }
+  if (pFocus && pFocus->Key(in)) return;
   std::optional<SKeyInput> key = KeyOf(in);
   if (!key) return;
   Feed(hFocus, [&] {
@@ -357,14 +395,22 @@ void CTextView::HandleMouse(const SInput& in) {
   // A dropped-down list has the mouse first; elsewhere a press closes it.
   for (HWND h : GetChildren(hDlg))
     if (CCellWindow* p = Find(h); p && p->Popup() && p->Mouse(in)) return;
+  HWND hHit = hDlg;
   for (HWND h : GetChildren(hDlg)) {
     CCellWindow* p = Find(h);
     if (!p || !IsWindowVisible(h) || !IsWindowEnabled(h) || !p->Rect().Contains(in.x, in.y)) continue;
     if (dynamic_cast<CGroupBoxCell*>(p) || dynamic_cast<CStaticCell*>(p)) continue;
-    p->Mouse(in);
-    return;
+    hHit = h;
+    break;
   }
-  if (CCellWindow* p = Find(hDlg)) p->Mouse(in);
+  if (in.mouse == EMouse::RightPress)
+    ContextMenu(hHit, in.x, in.y);
+  else if (CCellWindow* p = Find(hHit))
+    p->Mouse(in);
+}
+
+void CTextView::ContextMenu(HWND hCtl, int x, int y) {
+  Feed(hCtl, [&] { win::input::ContextMenu(hCtl, POINT{x, y}); });
 }
 
 }  // namespace tui

@@ -19,6 +19,7 @@
 #include "Clipboard.h"
 #include "CrashGuard.h"
 #include "Dialog.h"
+#include "MenuCell.h"
 #include "Screen.h"
 #include "SignalPipe.h"
 #include "WindowObserver.h"
@@ -41,6 +42,8 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
   void Stop();
 
   void RunModalLoop(HWND hDlg) override;
+  // Turns until the menu is done.
+  void RunMenuLoop(HMENU hMenu) override;
   // A modal run whose turns someone else takes (a benchmark's loop).
   void BeginModal(HWND hDlg);
   void EndModal();
@@ -72,6 +75,9 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
   void OnEnabledChanged(HWND hWnd) override;
   void OnGeometryChanged(HWND hWnd) override;
   void OnFocusChanged(HWND hOld, HWND hNew) override;
+  void OnMenuOpened(HMENU hMenu) override;
+  void OnMenuChanged(HMENU hMenu) override;
+  void OnMenuClosed(HMENU hMenu) override;
 
  private:
   void Layout();
@@ -80,6 +86,8 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
   static bool IsHungUp() { return win::EndingSignal() == SIGHUP; }
   void HandleInput(const SInput& in);
   void HandleMouse(const SInput& in);
+  // Asks the control for its menu at a cell.
+  void ContextMenu(HWND hCtl, int x, int y);
   HWND ActiveDialog() const;
   bool DrawDialog(HWND hDlg, bool bAll);
 
@@ -90,7 +98,8 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
   std::vector<HWND> m_vecDialogs;  // bottom to top
   // The windows whose rows follow their text, with the rows it wrapped into.
   std::unordered_map<HWND, int> m_mapTextRows;
-  std::vector<HWND> m_vecModal;  // the running modal loops, innermost last
+  std::vector<HWND> m_vecModal;        // the running modal loops, innermost last
+  std::unique_ptr<CMenuCell> m_pMenu;  // the open menu
   HWND m_hFeeding = nullptr;
   std::u16string m_strClipboard;
   bool m_bStarted = false;

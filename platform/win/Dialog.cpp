@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Clock.h"
+#include "Menu.h"
 #include "Mnemonic.h"
 #include "Timer.h"
 #include "UserInput.h"
@@ -26,11 +27,20 @@ struct CPendingEnd {
 };
 std::optional<CPendingEnd> g_pendingEnd;
 
-// Headless real time: deliver timers until the dialog ends.
+// Headless real time: deliver timers until the dialog ends or the menu is done.
 class CRealTimeHost final : public win::CModalHost {
  public:
   void RunModalLoop(HWND hDlg) override {
-    while (!IsDialogEnded(hDlg)) {
+    RunUntil([hDlg] { return IsDialogEnded(hDlg); });
+  }
+  void RunMenuLoop(HMENU hMenu) override {
+    RunUntil([hMenu] { return win::IsMenuDone(hMenu); });
+  }
+
+ private:
+  template <typename F>
+  static void RunUntil(F&& done) {
+    while (!done()) {
       if (win::DispatchDueTimer()) continue;
       auto due = win::NextTimerDue();
       int64_t nWait = due ? std::max<int64_t>(0, *due - win::GetClock().NowMs()) : 10;
@@ -38,6 +48,11 @@ class CRealTimeHost final : public win::CModalHost {
     }
   }
 };
+
+win::CModalHost& Host() {
+  static CRealTimeHost realTime;
+  return g_pModalHost ? *g_pModalHost : realTime;
+}
 
 bool IsTabStop(HWND h) { return (GetWindowStyle(h) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h); }
 
@@ -114,7 +129,18 @@ void CScriptModalHost::RunModalLoop(HWND hDlg) {
   if (!IsDialogEnded(hDlg)) EndDialog(hDlg, m_nResult);
 }
 
+void CScriptModalHost::RunMenuLoop(HMENU hMenu) {
+  if (m_menu) m_menu(hMenu);
+  if (!IsMenuDone(hMenu)) EndMenu();
+}
+
 }  // namespace win
+
+namespace win::detail {
+
+void RunMenuLoop(HMENU hMenu) { Host().RunMenuLoop(hMenu); }
+
+}  // namespace win::detail
 
 HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData) {
   SIZE base = win::GetDialogBaseUnits(tmpl.fontName, tmpl.pointSize);
@@ -157,9 +183,8 @@ int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC pro
   HWND hDlg = CreateDialogIndirect(tmpl, hParent, proc, userData);
   if (g_pendingEnd) EndDialog(hDlg, g_pendingEnd->nResult);
   if (!IsDialogEnded(hDlg)) {
-    static CRealTimeHost realTime;
     g_vecModal.push_back(hDlg);
-    (g_pModalHost ? *g_pModalHost : static_cast<win::CModalHost&>(realTime)).RunModalLoop(hDlg);
+    Host().RunModalLoop(hDlg);
     g_vecModal.pop_back();
   }
   int nResult = hDlg->nResult;
@@ -179,6 +204,7 @@ BOOL EndDialog(HWND hDlg, int nResult) {
 bool IsDialogEnded(HWND hDlg) { return !IsWindow(hDlg) || hDlg->bEnded; }
 
 void EndModalDialogs(int nResult, int nSignal) {
+  EndMenu();
   if (!g_pendingEnd) g_pendingEnd = CPendingEnd{nResult, nSignal};
   for (HWND hDlg : g_vecModal) EndDialog(hDlg, g_pendingEnd->nResult);
 }

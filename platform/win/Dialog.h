@@ -24,6 +24,8 @@ class CModalHost {
  public:
   virtual ~CModalHost() = default;
   virtual void RunModalLoop(HWND hDlg) = 0;
+  // Runs the loop while a pop-up menu is open, until IsMenuDone(hMenu).
+  virtual void RunMenuLoop(HMENU hMenu) = 0;
 };
 void SetModalHost(CModalHost* pHost);
 
@@ -36,16 +38,20 @@ void ForgetPendingEnd();
 // A modal loop that is a script: the script drives the dialog, and a dialog
 // still open when it returns is ended with nResult. A modal run started
 // inside it (a message box) runs the nested script, or ends at once with
-// nResult when there is none.
+// nResult when there is none. A menu opened inside it runs the menu script,
+// and closes unpicked when that leaves it open.
 class CScriptModalHost final : public CModalHost {
  public:
   CScriptModalHost(std::function<void(HWND)> script, int nResult, std::function<void(HWND)> nested = {})
       : m_script(std::move(script)), m_nested(std::move(nested)), m_nResult(nResult) {}
   void RunModalLoop(HWND hDlg) override;
+  void RunMenuLoop(HMENU hMenu) override;
+  void SetMenuScript(std::function<void(HMENU)> script) { m_menu = std::move(script); }
 
  private:
   std::function<void(HWND)> m_script;
   std::function<void(HWND)> m_nested;
+  std::function<void(HMENU)> m_menu;
   int m_nResult;
   int m_nDepth = 0;
 };
@@ -61,9 +67,9 @@ HWND CreateDialogIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC
 int DialogBoxIndirect(const win::DialogTemplate& tmpl, HWND hParent, WNDPROC proc, void* userData);
 BOOL EndDialog(HWND hDlg, int nResult);
 bool IsDialogEnded(HWND hDlg);
-// The program is told to end by nSignal: every dialog in its modal run ends with
-// nResult, its procedure unasked, and the end stays pending, so a modal run started
-// later ends at once with it too. The first end is the one kept.
+// The program is told to end by nSignal: an open menu closes, every dialog in its
+// modal run ends with nResult, its procedure unasked, and the end stays pending, so
+// a modal run started later ends at once with it too. The first end is the one kept.
 void EndModalDialogs(int nResult, int nSignal);
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, bool bPrevious);
 // Keyboard handling of the dialog manager, for every key pressed in the

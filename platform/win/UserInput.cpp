@@ -4,6 +4,7 @@
 
 #include "Dialog.h"
 #include "Window.h"
+#include "WindowRec.h"
 
 namespace win::input {
 
@@ -81,6 +82,18 @@ bool CaptionOk(HWND hDlg) {
   SendMessage(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   return true;
 }
+
+bool ContextMenu(HWND hCtl, POINT pt) {
+  if (!Reachable(hCtl)) return false;
+  SendMessage(hCtl, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hCtl),
+              MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
+  return true;
+}
+
+bool MenuKey(UINT vk) { return detail::MenuKey(vk); }
+bool MenuChar(char32_t ch) { return detail::MenuChar(ch); }
+bool MenuHover(int nPos) { return detail::MenuHover(nPos); }
+bool MenuClick(int nPos) { return detail::MenuClick(nPos); }
 
 }  // namespace win::input
 

@@ -46,6 +46,20 @@ bool Type(HWND hDlg, char32_t c);
 bool Close(HWND hDlg);
 bool CaptionOk(HWND hDlg);
 
+// WM_CONTEXTMENU: a right click, the Menu key or Shift+F10 on a control asks
+// for its menu at pt, in the view's own screen coordinates, where the view
+// then draws the menu. Returns once the menu the window opens has closed.
+bool ContextMenu(HWND hCtl, POINT pt);
+// The open menu (see Menu.h for what each does); each answers false when no
+// menu is open. A key: VK_UP, VK_DOWN, VK_RETURN or VK_ESCAPE.
+bool MenuKey(UINT vk);
+// A typed letter, for the mnemonics.
+bool MenuChar(char32_t ch);
+// The pointer over the item at nPos, or -1 off the items.
+bool MenuHover(int nPos);
+// A click on the item at nPos, or -1 outside the menu.
+bool MenuClick(int nPos);
+
 }  // namespace win::input
 
 // Negative while the key (VK_SHIFT, VK_CONTROL, VK_MENU) is held with the

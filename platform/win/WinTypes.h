@@ -22,6 +22,8 @@ struct WindowRec;
 using HWND = WindowRec*;
 struct IconRec;
 using HICON = const IconRec*;
+struct MenuRec;
+using HMENU = MenuRec*;
 
 struct RECT {
   long left = 0, top = 0, right = 0, bottom = 0;
@@ -29,6 +31,10 @@ struct RECT {
 };
 struct SIZE {
   long cx = 0, cy = 0;
+};
+struct POINT {
+  long x = 0, y = 0;
+  friend bool operator==(const POINT&, const POINT&) = default;
 };
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
@@ -49,6 +55,7 @@ constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT BM_CLICK = 0x00F5;
 constexpr UINT WM_NCDESTROY = 0x0082;
@@ -153,6 +160,24 @@ constexpr UINT MB_YESNO = 0x0004;
 constexpr UINT MB_TYPEMASK = 0x000F;
 constexpr UINT MB_DEFBUTTON2 = 0x0100;
 constexpr UINT MB_DEFMASK = 0x0F00;
+
+// Menu items: their kind and state, and how an item is named (by its
+// command id or its position).
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_ENABLED = 0x0000;
+constexpr UINT MF_UNCHECKED = 0x0000;
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_GRAYED = 0x0001;
+constexpr UINT MF_DISABLED = 0x0002;
+constexpr UINT MF_CHECKED = 0x0008;
+constexpr UINT MFT_RADIOCHECK = 0x0200;
+constexpr UINT MF_BYPOSITION = 0x0400;
+constexpr UINT MF_SEPARATOR = 0x0800;
+
+// TrackPopupMenu: answer the command instead of sending it to the owner.
+constexpr UINT TPM_LEFTALIGN = 0x0000;
+constexpr UINT TPM_NONOTIFY = 0x0080;
+constexpr UINT TPM_RETURNCMD = 0x0100;
 
 // Keys; letters are their capitals.
 constexpr UINT VK_BACK = 0x08;

@@ -28,6 +28,11 @@ class CWindowObserver {
   virtual void OnToolTipChanged(HWND) {}
   virtual void OnFocusChanged(HWND /*hOld*/, HWND /*hNew*/) {}
   virtual void OnTimersChanged() {}
+  // A menu is tracked: it opened, its highlighted item or its items changed,
+  // or it closed. GetTrackedMenu tells where it stands and what is highlighted.
+  virtual void OnMenuOpened(HMENU) {}
+  virtual void OnMenuChanged(HMENU) {}
+  virtual void OnMenuClosed(HMENU) {}
 };
 
 void AddWindowObserver(CWindowObserver* pObserver);

@@ -60,7 +60,16 @@ LRESULT EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // the message is one of them, with its answer in *pResult.
 bool EditFieldProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 LRESULT StaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-// What every window does with a message: its text.
+// What every window does with a message: its text, and a child's menu
+// request, which goes on to its parent.
 LRESULT BaseWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the modal host's menu loop until hMenu is done.
+void RunMenuLoop(HMENU hMenu);
+// A person's action on the open menu; false when no menu is open.
+bool MenuKey(UINT vk);
+bool MenuChar(char32_t ch);
+bool MenuHover(int nPos);
+bool MenuClick(int nPos);
 
 }  // namespace win::detail

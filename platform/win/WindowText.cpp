@@ -1,5 +1,7 @@
 // A window's text: stored once as shared text, set through WM_SETTEXT or as a
-// view of shared storage, and read through GetWindowTextShared alone.
+// view of shared storage, and read through GetWindowTextShared alone. And
+// the rest every window does: a child passes a menu request it leaves
+// unanswered on to its parent.
 #include <algorithm>
 
 #include "Window.h"
@@ -41,6 +43,9 @@ LRESULT BaseWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
       out[n] = 0;
       return static_cast<LRESULT>(n);
     }
+    case WM_CONTEXTMENU:
+      if (hWnd->style & WS_CHILD) SendMessage(hWnd->parent, WM_CONTEXTMENU, wParam, lParam);
+      return 0;
   }
   return 0;
 }

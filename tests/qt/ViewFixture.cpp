@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "Dialog.h"
+#include "Menu.h"
 #include "TerminalDlg.h"
 #include "TerminalState.h"
 #include "Window.h"
@@ -48,6 +50,8 @@ class CScriptedHost final : public win::CModalHost {
     m_rView.RunModalLoop(hDlg);
     m_bRunning = false;
   }
+  // A menu runs in the view's loop; the test works it.
+  void RunMenuLoop(HMENU hMenu) override { m_rView.RunMenuLoop(hMenu); }
 
  private:
   qtview::CQtView& m_rView;
@@ -125,4 +129,23 @@ void CViewTest::PickItem(int id, int nIndex) {
 void CViewTest::TypeInto(QWidget* pWidget, const QString& text) {
   QTest::keyClick(pWidget, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(pWidget, text);
+}
+
+void CViewTest::WorkMenu(const std::function<void()>& open, const std::function<void(QMenu*)>& person) {
+  bool bWorked = false;
+  // The menu runs its own loop inside open(); work it from there.
+  QTimer::singleShot(0, [&] {
+    auto track = win::GetTrackedMenu();
+    ASSERT_TRUE(track);
+    auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (pMenu && QTest::qWaitForWindowExposed(pMenu)) person(pMenu);
+    bWorked = pMenu != nullptr;
+    if (!win::IsMenuDone(track->hMenu)) {
+      ADD_FAILURE() << "the menu is still open";
+      EndMenu();
+    }
+  });
+  open();
+  EXPECT_TRUE(bWorked);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }

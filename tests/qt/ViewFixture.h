@@ -15,6 +15,7 @@
 #include "WinTypes.h"
 
 class QComboBox;
+class QMenu;
 
 class CViewTest : public ::testing::Test {
  protected:
@@ -43,6 +44,10 @@ class CViewTest : public ::testing::Test {
   void PickItem(int id, int nIndex);
   // Replaces a field's text by typing, as a person selects all and types.
   void TypeInto(QWidget* pWidget, const QString& text);
+  // Opens a pop-up menu by open(), which returns once the menu has closed,
+  // and has the person work the menu meanwhile. A menu the person leaves
+  // open fails the test.
+  void WorkMenu(const std::function<void()>& open, const std::function<void(QMenu*)>& person);
 
   std::unique_ptr<qtview::CQtView> m_pView;
   HWND m_hDlg = nullptr;

@@ -2,7 +2,6 @@
 // and the keys, copying, typing, and appends that keep the person's place.
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -46,20 +45,33 @@ class CReceiveRecordTest : public CFakeViewTest {
     QApplication::clipboard()->clear();
     QTest::keyClick(Record(), Qt::Key_C, Qt::ControlModifier);
   }
-  // Right-clicks the box and picks an entry of its menu.
+  // Right-clicks the box's first row, as a person does on the dialog's
+  // window, and lets the person work the menu.
+  void WithMenu(const std::function<void(QMenu*)>& person) {
+    WorkMenu(
+        [&] {
+          QTest::mouseClick(Dialog()->windowHandle(), Qt::RightButton, {}, Viewport()->mapTo(Dialog(), RowPoint(0)));
+        },
+        person);
+  }
+  // Right-clicks the box and clicks an entry of its menu.
   void PickFromMenu(const QString& strEntry) {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, RowPoint(0), Viewport()->mapToGlobal(RowPoint(0)));
-    QApplication::sendEvent(Viewport(), &event);
-    auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_NE(pMenu, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(pMenu));
-    for (QAction* pAction : pMenu->actions()) {
-      if (pAction->text().remove(u'&') == strEntry) {
-        QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAction).center());
-        return;
+    WithMenu([&](QMenu* pMenu) {
+      for (QAction* pAction : pMenu->actions()) {
+        if (pAction->text().remove(u'&') == strEntry) {
+          QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAction).center());
+          return;
+        }
       }
-    }
-    ADD_FAILURE() << "no entry " << strEntry.toStdString();
+      ADD_FAILURE() << "no entry " << strEntry.toStdString();
+    });
+  }
+  // The menu's entries: grayed ones marked with a -, separators as |.
+  static QStringList Entries(QMenu* pMenu) {
+    QStringList entries;
+    for (QAction* pAction : pMenu->actions())
+      entries << (pAction->isSeparator() ? QStringLiteral("|") : pAction->text() + (pAction->isEnabled() ? "" : "-"));
+    return entries;
   }
 };
 
@@ -189,6 +201,38 @@ TEST_F(CReceiveRecordTest, CopyGivesExactlyTheSelectedTextAsReceived) {
     QApplication::sendEvent(Viewport(), &move);
     QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, RowPoint(2, 200));
     EXPECT_EQ(Record()->SelectedText(), QStringLiteral("cd\re"));
+  });
+}
+
+// The box's menu as a person works it: a right click or Shift+F10 opens it,
+// with what the box cannot do grayed, and its mnemonics pick.
+TEST_F(CReceiveRecordTest, TheMenuOpensOnARightClickOrShiftF10AndItsMnemonicsPick) {
+  RunApp([&] {
+    ReceiveLines(2);
+    const QString strAll = QString::fromStdString(Lines(0, 2));
+    QApplication::clipboard()->clear();
+    WithMenu([&](QMenu* pMenu) {
+      EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t-", "&Copy-", "&Paste-", "&Delete-", "|", "Select &All"}));
+      QTest::keyClick(pMenu, Qt::Key_A);
+    });
+    EXPECT_EQ(Record()->SelectedText(), strAll);
+    EXPECT_EQ(QApplication::focusWidget(), Record());
+
+    WorkMenu([&] { QTest::keyClick(Record(), Qt::Key_F10, Qt::ShiftModifier); },
+             [&](QMenu* pMenu) {
+               EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t", "&Copy", "&Paste-", "&Delete", "|", "Select &All"}));
+               QTest::keyClick(pMenu, Qt::Key_C);
+             });
+    EXPECT_EQ(Clipboard(), strAll);
+
+    // Cut, then Paste brings the text back.
+    WithMenu([&](QMenu* pMenu) {
+      EXPECT_EQ(Entries(pMenu)[2], QStringLiteral("&Paste"));
+      QTest::keyClick(pMenu, Qt::Key_T);
+    });
+    EXPECT_EQ(Text(IDC_EDIT_RECEIVE_RECORD), u"");
+    WithMenu([&](QMenu* pMenu) { QTest::keyClick(pMenu, Qt::Key_P); });
+    EXPECT_EQ(Record()->VisibleRows(), (QStringList{"line 0", "line 1", ""}));
   });
 }
 

@@ -467,6 +467,68 @@ TEST_F(CTextViewTest, ATerminalThatCannotMoveTheCursorIsToldAndLeftAsItWas) {
   }
 }
 
+// The record box's menu, opened as a person does with a right click or
+// Shift+F10: a box over the dialog, picked from by its mnemonics, while the
+// receive poll goes on.
+TEST_F(CTextViewTest, TheRecordMenuOpensOverTheDialogAndItsMnemonicsPick) {
+  CPseudoTerminal pty;
+  CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave()), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter"});
+  ASSERT_TRUE(pty.Write("hello\r\nworld\r\n"));
+  ASSERT_TRUE(tmux.WaitForText("world")) << tmux.Screen();
+  auto rows = tmux.Rows();
+  int nLabel = RowOf(rows, "Receive String Record:");
+  int nLeft = ColumnOf(rows[nLabel], "Receive String Record:");
+
+  // Nothing selected: what needs a selection or a clipboard is grayed.
+  tmux.Click(nLeft + 2, nLabel + 3, 2);
+  ASSERT_TRUE(tmux.WaitForText("Select All")) << tmux.Screen();
+  rows = tmux.Rows();
+  int nTop = RowOf(rows, "Cut");
+  ASSERT_GT(nTop, 0);
+  int nColumn = ColumnOf(rows[nTop], "Cut");
+  EXPECT_EQ(ColumnOf(rows[nTop - 1], "\u250C"), nColumn - 4) << tmux.Screen();
+  std::vector<std::string> items;
+  for (int i = nTop; i < nTop + 6; ++i) {
+    std::string strItem = CellsOf(rows[i], nColumn - 4, nColumn + 13);
+    items.push_back(strItem);
+  }
+  EXPECT_EQ(
+      items,
+      (std::vector<std::string>{
+          "\u2502   Cut         \u2502", "\u2502   Copy        \u2502", "\u2502   Paste       \u2502",
+          "\u2502   Delete      \u2502",
+          "\u251C\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2524",
+          "\u2502   Select All  \u2502"}))
+      << tmux.Screen();
+  // The mnemonic A picks Select All and the menu goes.
+  tmux.Type("a");
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("Select All") == std::string::npos; }))
+      << tmux.Screen();
+
+  // From the keyboard: Copy, then Delete empties the box.
+  tmux.Keys({"S-F10"});
+  ASSERT_TRUE(tmux.WaitForText("Select All")) << tmux.Screen();
+  tmux.Type("c");
+  tmux.Keys({"S-F10"});
+  ASSERT_TRUE(tmux.WaitForText("Select All")) << tmux.Screen();
+  tmux.Keys({"Down", "Down", "Down"});
+  tmux.Type("d");
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("hello") == std::string::npos; })) << tmux.Screen();
+
+  // The receive poll goes on under an open menu, here at the box's right
+  // edge; Escape closes it.
+  tmux.Click(nLeft + 30, nLabel + 6, 2);
+  ASSERT_TRUE(tmux.WaitForText("Select All")) << tmux.Screen();
+  ASSERT_TRUE(pty.Write("more\r\n"));
+  ASSERT_TRUE(tmux.WaitForText("more")) << tmux.Screen();
+  EXPECT_NE(tmux.Screen().find("Select All"), std::string::npos);
+  tmux.Keys({"Escape"});
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("Select All") == std::string::npos; }))
+      << tmux.Screen();
+}
+
 TEST_F(CTextViewTest, ASignalEndingTheProgramClosesThePortAndLeavesEverySentBlockInTheCaptureFile) {
   for (int nSignal : {SIGHUP, SIGTERM}) {
     SCOPED_TRACE(strsignal(nSignal));

@@ -48,16 +48,17 @@ void CTmuxSession::Keys(const std::vector<std::string>& keys) const {
 
 void CTmuxSession::Type(const std::string& strText) const { Tmux("send-keys -t t -l " + Quoted(strText)); }
 
-void CTmuxSession::Click(int x, int y) const {
+void CTmuxSession::Click(int x, int y, int nButton) const {
   // Press and release, in the encoding the program asked the terminal for.
   bool bSgr = Format("#{mouse_sgr_flag}") == "1";
-  for (int nButton : {0, 3}) {
+  for (bool bPress : {true, false}) {
     std::string strReport;
     if (bSgr) {
-      strReport = "\033[<0;" + std::to_string(x + 1) + ";" + std::to_string(y + 1) + (nButton == 0 ? "M" : "m");
+      strReport = "\033[<" + std::to_string(nButton) + ";" + std::to_string(x + 1) + ";" + std::to_string(y + 1) +
+                  (bPress ? "M" : "m");
     } else {
       strReport = "\033[M";
-      for (int n : {nButton, x + 1, y + 1}) strReport += static_cast<char>(32 + n);
+      for (int n : {bPress ? nButton : 3, x + 1, y + 1}) strReport += static_cast<char>(32 + n);
     }
     Tmux("send-keys -t t -l " + Quoted(strReport));
   }

@@ -20,8 +20,9 @@ class CTmuxSession {
   void Keys(const std::vector<std::string>& keys) const;
   // Text typed as it is.
   void Type(const std::string& strText) const;
-  // A mouse click at a cell, as an xterm reports it (SGR encoding).
-  void Click(int x, int y) const;
+  // A mouse click at a cell, as an xterm reports it (SGR encoding); nButton
+  // 0 is the left button, 2 the right.
+  void Click(int x, int y, int nButton = 0) const;
 
   // The screen, one line a row; with bColours, with the colours' sequences.
   std::string Screen(bool bColours = false) const;
