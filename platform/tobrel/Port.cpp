@@ -18,6 +18,7 @@
 #include "DeviceCheck.h"
 #include "LineSpeed.h"
 #include "Messages.h"
+#include "NetworkTarget.h"
 #include "PortMap.h"
 #include "SerialDevices.h"
 #include "SystemText.h"
@@ -166,6 +167,10 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   m_strDevice = target.strShown;
   m_strPath = target.strPath;
   m_strDescription = DescribeDevice(target.device);
+  m_strOpened = DescribeTarget(target);
+  m_strServer.clear();
+  m_pTelnet.reset();
+  if (IsNetworkTarget(m_strDevice)) return OpenNetwork(flags);
 
   // Refused before anything is opened, so a refused device keeps its settings.
   const SDeviceCheck check = CheckDevice(m_strPath);
@@ -192,19 +197,33 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   }
   if (nResult == TOBREL_OK) {
     m_ring.Reset();
-    if (const int nError = m_receiver.Start(m_nFd, m_ring, m_nPort); nError != 0)
-      nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start reading: " + SystemError(nError) + ".");
-    else if (const int nWriterError = m_writer.Start(m_nFd); nWriterError != 0)
-      nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start writing: " + SystemError(nWriterError) + ".");
+    nResult = StartTransfer();
+  } else {
+    close(m_nFd);
+    m_nFd = -1;
   }
+  if (nResult == TOBREL_OK)
+    CaptureEvent(m_nPort, "opened " + m_strDevice + ", " + DescribeSettings(m_flags.nCflag, m_flags.nBaud));
+  return nResult;
+}
+
+uint32_t CPort::StartTransfer() {
+  uint32_t nResult = TOBREL_OK;
+  if (const int nError = m_receiver.Start(m_nFd, m_ring, m_nPort, IsNetwork(), m_pTelnet.get()); nError != 0)
+    nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start reading: " + SystemError(nError) + ".");
+  else if (const int nWriterError = m_writer.Start(m_nFd, m_pTelnet != nullptr); nWriterError != 0)
+    nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start writing: " + SystemError(nWriterError) + ".");
   if (nResult != TOBREL_OK) {
     m_receiver.Stop();
     close(m_nFd);
     m_nFd = -1;
-    return nResult;
   }
-  CaptureEvent(m_nPort, "opened " + m_strDevice + ", " + DescribeSettings(m_flags.nCflag, m_flags.nBaud));
   return nResult;
+}
+
+void CPort::KeepFlags(const SLineFlags& flags) {
+  m_flags = flags;
+  m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
 }
 
 uint32_t CPort::Apply(const SLineFlags& flags) {
@@ -239,8 +258,7 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
       return Report(TOBREL_ERR_SETTINGS_REFUSED,
                     strWhere + " did not take the settings: " + strMismatch + ". " + kSettingsAdvice);
   }
-  m_flags = flags;
-  m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
+  KeepFlags(flags);
   return TOBREL_OK;
 }
 
@@ -261,7 +279,17 @@ uint64_t CPort::Close() {
   return nDropped;
 }
 
+std::string CPort::ClosedReason() const {
+  if (!m_ring.IsGone()) return "sending failed";
+  const int nError = m_receiver.GoneError();
+  return nError == 0 ? "the server ended it" : SystemError(nError);
+}
+
 uint32_t ReportDisconnected(const CPort& port, const std::string& strWhile) {
+  if (port.IsNetwork())
+    return Report(TOBREL_ERR_DISCONNECTED,
+                  PortPrefix(port.Number()) + "the connection to " + port.Server() + " was closed" + strWhile + ": " +
+                      port.ClosedReason() + ". Everything received before is kept; press Open Com to connect again.");
   return Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port.Number()) + port.Device() + " has disconnected" + strWhile +
                                              ". Everything received before is kept. " + kReplugAdvice);
 }
@@ -295,7 +323,9 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
   std::lock_guard lock(g_mtxTable);
   std::shared_ptr<CPort>& pPort = g_table.apPorts[port];
   uint32_t nResult = TOBREL_OK;
-  if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && !target.strPath.empty() && pPort->Path() == target.strPath) {
+  // A network port connects afresh each time, so the server gets the settings in one go.
+  if (pPort && !pPort->IsNetwork() && !pPort->IsGone() && !pPort->IsHungUp() && !target.strPath.empty() &&
+      pPort->Path() == target.strPath) {
     nResult = pPort->Apply(flags);
     if (nResult == TOBREL_OK) CaptureEvent(port, "settings " + DescribeSettings(flags.nCflag, flags.nBaud));
   } else {
@@ -310,7 +340,7 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
     if (nResult == TOBREL_OK) pPort = std::move(pNew);
   }
   if (nResult != TOBREL_OK) return nResult;
-  return Report(TOBREL_OK, PortName(port) + " is open: " + DescribeTarget(target));
+  return Report(TOBREL_OK, PortName(port) + " is open: " + pPort->Opened());
 }
 
 extern "C" uint32_t Close_Com(uint8_t port) {

@@ -11,6 +11,7 @@
 #include "Receiver.h"
 #include "RingBuffer.h"
 #include "Settings.h"
+#include "Telnet.h"
 #include "Writer.h"
 
 namespace tobrel {
@@ -35,6 +36,14 @@ class CPort {
   // The device as the user knows it ("/dev/ttyUSB0"), and the path that was opened.
   const std::string& Device() const { return m_strDevice; }
   const std::string& Path() const { return m_strPath; }
+  // What the open port stands on, for the success message: the device and its description, or
+  // the server with what it answered.
+  const std::string& Opened() const { return m_strOpened; }
+  // A port on another machine (rfc2217:// or tcp://), and that machine ("lab-pi:3001").
+  bool IsNetwork() const { return !m_strServer.empty(); }
+  const std::string& Server() const { return m_strServer; }
+  // Why the connection ended ("the server ended it"), once it has.
+  std::string ClosedReason() const;
   bool IsGone() const { return m_ring.IsGone(); }
   // The device hung up, even if the reader has not seen it yet.
   bool IsHungUp() const;
@@ -48,6 +57,12 @@ class CPort {
   // "COM3: /dev/ttyUSB0 (FTDI FT232R USB UART, serial A6008isP)", for messages.
   std::string Where() const;
   uint32_t ReportOpenError(int nErrno) const;
+  // Connects to the server and sends the settings; in NetworkPort.cpp.
+  uint32_t OpenNetwork(const SLineFlags& flags);
+  // Starts the reader and writer on the open fd; on failure closes it.
+  uint32_t StartTransfer();
+  // The settings in force, by which the writer judges a stall.
+  void KeepFlags(const SLineFlags& flags);
 
   uint8_t m_nPort;
   int m_nFd = -1;
@@ -55,6 +70,9 @@ class CPort {
   std::string m_strDevice;
   std::string m_strPath;
   std::string m_strDescription;
+  std::string m_strOpened;
+  std::string m_strServer;
+  std::unique_ptr<CTelnetDecoder> m_pTelnet;
   SLineFlags m_flags{};
   CRingBuffer m_ring;
   CReceiver m_receiver;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DeviceCheck.h"
+#include "NetworkTarget.h"
 #include "PortMemory.h"
 #include "SystemRoot.h"
 
@@ -146,6 +147,11 @@ std::string DescribeTarget(const SPortTarget& target) {
 }
 
 std::string TargetProblem(const SPortTarget& target) {
+  if (IsNetworkTarget(target.strShown)) {
+    SNetworkTarget network;
+    std::string strProblem;
+    return ParseNetworkTarget(target.strShown, network, strProblem) ? "" : "not a network port: " + strProblem;
+  }
   const SDeviceCheck check = CheckDevice(target.strPath);
   if (check.nError == ENOTTY) return "not a serial port";
   if (check.nError != 0) return "does not exist";

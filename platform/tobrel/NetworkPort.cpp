@@ -1,0 +1,97 @@
+// Opening a port on another machine: a TCP connection to ser2net or a server like it, with
+// the settings sent through RFC 2217 (rfc2217://) or left to the server (tcp://). The reader,
+// writer and buffers are those of a device node.
+#include <unistd.h>
+
+#include <chrono>
+
+#include "Capture.h"
+#include "Connect.h"
+#include "Messages.h"
+#include "NetworkTarget.h"
+#include "Port.h"
+#include "RemoteLine.h"
+#include "SystemText.h"
+#include "TobrelResults.h"
+
+namespace tobrel {
+
+namespace {
+
+// SET-CONTROL: no flow control, as a device node opens without it.
+constexpr uint8_t kNoFlowControl = 1;
+
+std::string JoinNames(const std::vector<std::string>& vecNames) {
+  std::string strText;
+  for (size_t i = 0; i < vecNames.size(); ++i) {
+    if (i != 0) strText += i + 1 == vecNames.size() ? " and " : ", ";
+    strText += vecNames[i];
+  }
+  return strText;
+}
+
+}  // namespace
+
+uint32_t CPort::OpenNetwork(const SLineFlags& flags) {
+  const auto deadline = std::chrono::steady_clock::now() + kReachTime;
+  const std::string strPrefix = PortPrefix(m_nPort);
+  SNetworkTarget network;
+  std::string strProblem;
+  if (!ParseNetworkTarget(m_strDevice, network, strProblem))
+    return Report(TOBREL_ERR_NO_DEVICE, strPrefix + m_strDevice + " is no network port: " + strProblem +
+                                            ". Write rfc2217://HOST:PORT or tcp://HOST:PORT in " +
+                                            PortVariable(m_nPort) + ".");
+  std::string strReason;
+  m_nFd = ConnectWithin(network, deadline, strReason);
+  if (m_nFd < 0)
+    return Report(TOBREL_ERR_OPEN_COM, strPrefix + "could not reach " + network.Where() + ": " + strReason +
+                                           ". Check that the server runs and shares the port there, then press "
+                                           "Open Com again.");
+  m_strServer = network.Where();
+
+  std::vector<uint8_t> vecEarly;
+  std::string strAnswered;
+  uint32_t nResult = TOBREL_OK;
+  if (!network.bRfc2217) {
+    strAnswered = ", raw TCP: the dialog's settings were not sent, the server's own apply";
+  } else {
+    m_pTelnet = std::make_unique<CTelnetDecoder>();
+    const SRemoteRequest request{RemoteSettings(flags), {kNoFlowControl}};
+    SRemoteAnswer answer;
+    if (!NegotiateRemoteLine(m_nFd, *m_pTelnet, request, deadline, answer, vecEarly, strReason)) {
+      nResult = Report(TOBREL_ERR_OPEN_COM, strPrefix + "the connection to " + m_strServer +
+                                                " failed while the settings were sent: " + strReason +
+                                                ". Press Open Com to try again.");
+    } else if (!answer.bComPort) {
+      strAnswered = ", which takes no serial settings (no RFC 2217): the server's own apply";
+    } else {
+      const tcflag_t nCflag = AnsweredCflag(request.settings, answer.settings);
+      const uint32_t nBaud = answer.settings.nBaud != 0 ? answer.settings.nBaud : flags.nBaud;
+      if (!answer.strSignature.empty()) strAnswered = " (" + answer.strSignature + ")";
+      strAnswered += ", " + DescribeSettings(nCflag, nBaud);
+      if (!answer.vecUnconfirmed.empty())
+        strAnswered += "; the server did not confirm " + JoinNames(answer.vecUnconfirmed) + " within " +
+                       std::to_string(kConfirmTime.count() / 1000) + " s";
+      if (const std::string strMismatch = DescribeMismatch(flags, nCflag, nBaud); !strMismatch.empty())
+        nResult = Report(TOBREL_ERR_SETTINGS_REFUSED, strPrefix + "the server at " + m_strServer +
+                                                          " did not take the settings: " + strMismatch + ". " +
+                                                          kSettingsAdvice);
+    }
+    // From here on the reader decodes alone; the server's later notices are not asked for.
+    m_pTelnet->StopKeeping();
+  }
+  if (nResult != TOBREL_OK) {
+    close(m_nFd);
+    m_nFd = -1;
+    return nResult;
+  }
+  KeepFlags(flags);
+  m_ring.Reset();
+  m_ring.Append(vecEarly.data(), vecEarly.size());
+  if (nResult = StartTransfer(); nResult != TOBREL_OK) return nResult;
+  m_strOpened = m_strDevice + strAnswered;
+  CaptureEvent(m_nPort, "opened " + m_strOpened);
+  return TOBREL_OK;
+}
+
+}  // namespace tobrel
