@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
-#include "Ser2net.h"
+#include "Ser2netServer.h"
 #include "Tobrel.h"
 #include "TobrelCapture.h"
 #include "TobrelQueries.h"

@@ -1,4 +1,4 @@
-#include "Ser2net.h"
+#include "Ser2netServer.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -28,9 +29,16 @@ uint16_t FreeTcpPort() {
 }
 
 CSer2net::CSer2net(const std::string& strDevice, EAccepter accepter)
-    : m_strDevice(strDevice), m_accepter(accepter), m_nPort(FreeTcpPort()) {}
+    : m_strDevice(strDevice), m_accepter(accepter), m_nPort(FreeTcpPort()) {
+  char szDir[] = "/tmp/quorvel-ser2net-XXXXXX";
+  if (mkdtemp(szDir) != nullptr) m_strDir = szDir;
+}
 
-CSer2net::~CSer2net() { Stop(); }
+CSer2net::~CSer2net() {
+  Stop();
+  std::error_code error;
+  if (!m_strDir.empty()) std::filesystem::remove_all(m_strDir, error);
+}
 
 std::string CSer2net::Url() const {
   return std::string(m_accepter == EAccepter::Rfc2217 ? "rfc2217" : "tcp") + "://127.0.0.1:" + std::to_string(m_nPort);
@@ -52,14 +60,14 @@ bool CSer2net::Listening() const {
 }
 
 bool CSer2net::Start() {
-  const std::string strConfig = m_dir.File("ser2net.yaml");
+  const std::string strConfig = m_strDir + "/ser2net.yaml";
   const std::string strAccepter = m_accepter == EAccepter::Rfc2217 ? "telnet(rfc2217),tcp" : "tcp";
   std::ofstream(strConfig) << "connection: &shared\n"
                            << "  accepter: " << strAccepter << ",127.0.0.1," << m_nPort << "\n"
                            << "  connector: serialdev," << m_strDevice << ",9600n81,local\n"
                            << "  options:\n    mdns: false\n";
-  const std::string strLog = m_dir.File("ser2net.log");
-  const std::string strPidFile = m_dir.File("ser2net.pid");
+  const std::string strLog = m_strDir + "/ser2net.log";
+  const std::string strPidFile = m_strDir + "/ser2net.pid";
   m_nPid = fork();
   if (m_nPid == 0) {
     const int nLog = open(strLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);

@@ -1,12 +1,11 @@
-// A real ser2net on the loopback address in front of a device, for the tests of network ports.
+// A real ser2net on the loopback address in front of a device, for the tests and benchmarks of
+// network ports.
 #pragma once
 
 #include <sys/types.h>
 
 #include <cstdint>
 #include <string>
-
-#include "PseudoTerminal.h"
 
 // A TCP port on 127.0.0.1 that nothing listens on just now.
 uint16_t FreeTcpPort();
@@ -30,7 +29,7 @@ class CSer2net {
  private:
   bool Listening() const;
 
-  CTempDir m_dir;
+  std::string m_strDir;  // its configuration and log, removed with it
   std::string m_strDevice;
   EAccepter m_accepter;
   uint16_t m_nPort;
