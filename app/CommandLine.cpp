@@ -52,7 +52,8 @@ std::string HelpText(std::span<const SOption> options) {
     strText += "  " + strSynopsis + std::string(nWidth - strSynopsis.size() + 2, ' ') + option.pszHelp + "\n";
   }
   strText +=
-      "\nQUORVEL_COMn=DEVICE puts DEVICE behind COMn; QUORVEL_BACKPLANE names the controller's\n"
+      "\nQUORVEL_COMn=DEVICE[,OPTIONS] puts DEVICE (or rfc2217://HOST:PORT, tcp://HOST:PORT) behind\n"
+      "COMn, as ~/.config/quorvel/ports.conf does; QUORVEL_BACKPLANE names the controller's\n"
       "backplane socket; QUORVEL_CAPTURE=FILE captures as --capture does, unless an option\n"
       "names a file. See man quorvel.\n";
   return strText;

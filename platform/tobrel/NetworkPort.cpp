@@ -18,8 +18,15 @@ namespace tobrel {
 
 namespace {
 
-// SET-CONTROL: no flow control, as a device node opens without it.
-constexpr uint8_t kNoFlowControl = 1;
+// SET-CONTROL values of the line options. Without flow= the port opens without flow control, as
+// a device node does.
+std::vector<uint8_t> ControlRequest(const SLineOptions& options) {
+  const EFlow flow = options.flow.value_or(EFlow::None);
+  std::vector<uint8_t> vecControl = {static_cast<uint8_t>(flow == EFlow::RtsCts ? 3 : flow == EFlow::XonXoff ? 2 : 1)};
+  if (options.bDtr) vecControl.push_back(*options.bDtr ? 8 : 9);
+  if (options.bRts) vecControl.push_back(*options.bRts ? 11 : 12);
+  return vecControl;
+}
 
 std::string JoinNames(const std::vector<std::string>& vecNames) {
   std::string strText;
@@ -56,7 +63,7 @@ uint32_t CPort::OpenNetwork(const SLineFlags& flags) {
     strAnswered = ", raw TCP: the dialog's settings were not sent, the server's own apply";
   } else {
     m_pTelnet = std::make_unique<CTelnetDecoder>();
-    const SRemoteRequest request{RemoteSettings(flags), {kNoFlowControl}};
+    const SRemoteRequest request{RemoteSettings(flags), ControlRequest(m_options)};
     SRemoteAnswer answer;
     if (!NegotiateRemoteLine(m_nFd, *m_pTelnet, request, deadline, answer, vecEarly, strReason)) {
       nResult = Report(TOBREL_ERR_OPEN_COM, strPrefix + "the connection to " + m_strServer +
@@ -69,6 +76,8 @@ uint32_t CPort::OpenNetwork(const SLineFlags& flags) {
       const uint32_t nBaud = answer.settings.nBaud != 0 ? answer.settings.nBaud : flags.nBaud;
       if (!answer.strSignature.empty()) strAnswered = " (" + answer.strSignature + ")";
       strAnswered += ", " + DescribeSettings(nCflag, nBaud);
+      if (const std::string strOptions = DescribeOptions(m_options); !strOptions.empty())
+        strAnswered += ", " + strOptions;
       if (!answer.vecUnconfirmed.empty())
         strAnswered += "; the server did not confirm " + JoinNames(answer.vecUnconfirmed) + " within " +
                        std::to_string(kConfirmTime.count() / 1000) + " s";

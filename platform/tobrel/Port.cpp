@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
@@ -167,10 +168,12 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   m_strDevice = target.strShown;
   m_strPath = target.strPath;
   m_strDescription = DescribeDevice(target.device);
-  m_strOpened = DescribeTarget(target);
   m_strServer.clear();
   m_pTelnet.reset();
-  if (IsNetworkTarget(m_strDevice)) return OpenNetwork(flags);
+  if (IsNetworkTarget(m_strDevice)) {
+    m_options = target.options;
+    return OpenNetwork(flags);
+  }
 
   // Refused before anything is opened, so a refused device keeps its settings.
   const SDeviceCheck check = CheckDevice(m_strPath);
@@ -191,7 +194,7 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   if (nResult == TOBREL_OK) {
     struct stat st {};
     if (fstat(m_nFd, &st) == 0) m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
-    nResult = Apply(flags);
+    nResult = Apply(flags, target.options);
     // A device that did not take the settings is left as it was found.
     if (nResult != TOBREL_OK) tcsetattr(m_nFd, TCSANOW, &tioBefore);
   }
@@ -226,7 +229,7 @@ void CPort::KeepFlags(const SLineFlags& flags) {
   m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
 }
 
-uint32_t CPort::Apply(const SLineFlags& flags) {
+uint32_t CPort::Apply(const SLineFlags& flags, const SLineOptions& options) {
   // Not while a send is under way: it reads the line timing from m_flags.
   std::lock_guard lock(m_mtxIo);
   const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
@@ -235,6 +238,8 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
     return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " refused the settings: " + SystemError(errno) + ".");
   cfmakeraw(&tio);
   tio.c_cflag = (tio.c_cflag & ~kOwnedCflag) | flags.nCflag;
+  m_options = options;
+  ApplyOptions(m_options, tio);
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   cfsetispeed(&tio, flags.nSpeed);
@@ -248,10 +253,18 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
       return Report(TOBREL_ERR_SETTINGS_REFUSED,
                     strWhere + " does not take " + std::to_string(flags.nBaud) + " baud: " + SystemError(nError) + ".");
   }
+  if (tcgetattr(m_nFd, &tio) != 0)
+    return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not tell its settings: " + SystemError(errno) + ".");
+  if (const std::string strMismatch = DescribeOptionsMismatch(m_options, tio); !strMismatch.empty())
+    return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " did not take the line options: " + strMismatch + ".");
+  // A pseudo-terminal has no modem lines.
+  if (const int nError = m_bPseudoTerminal ? 0 : SetModemLines(); nError != 0)
+    return Report(TOBREL_ERR_SETTINGS_REFUSED,
+                  strWhere + " did not take " + DescribeOptions(m_options) + ": " + SystemError(nError) + ".");
   // A pseudo-terminal has no line: it keeps no parity or character size worth comparing.
   if (!m_bPseudoTerminal) {
     uint32_t nBaudRead = 0;
-    if (tcgetattr(m_nFd, &tio) != 0 || ReadLineSpeed(m_nFd, nBaudRead) != 0)
+    if (ReadLineSpeed(m_nFd, nBaudRead) != 0)
       return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not tell its settings: " + SystemError(errno) + ".");
     const std::string strMismatch = DescribeMismatch(flags, tio.c_cflag, nBaudRead);
     if (!strMismatch.empty())
@@ -260,6 +273,20 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
   }
   KeepFlags(flags);
   return TOBREL_OK;
+}
+
+int CPort::SetModemLines() const {
+  int nRaise = 0;
+  int nDrop = 0;
+  if (m_options.bDtr) (*m_options.bDtr ? nRaise : nDrop) |= TIOCM_DTR;
+  if (m_options.bRts) (*m_options.bRts ? nRaise : nDrop) |= TIOCM_RTS;
+  if (nRaise != 0 && ioctl(m_nFd, TIOCMBIS, &nRaise) != 0) return errno;
+  if (nDrop != 0 && ioctl(m_nFd, TIOCMBIC, &nDrop) != 0) return errno;
+  int nLines = 0;
+  if ((nRaise | nDrop) != 0 && ioctl(m_nFd, TIOCMGET, &nLines) == 0 &&
+      ((nLines & nRaise) != nRaise || (nLines & nDrop) != 0))
+    return EIO;
+  return 0;
 }
 
 bool CPort::IsHungUp() const {
@@ -326,7 +353,7 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
   // A network port connects afresh each time, so the server gets the settings in one go.
   if (pPort && !pPort->IsNetwork() && !pPort->IsGone() && !pPort->IsHungUp() && !target.strPath.empty() &&
       pPort->Path() == target.strPath) {
-    nResult = pPort->Apply(flags);
+    nResult = pPort->Apply(flags, target.options);
     if (nResult == TOBREL_OK) CaptureEvent(port, "settings " + DescribeSettings(flags.nCflag, flags.nBaud));
   } else {
     // A device that went away, or a port mapped elsewhere now, is opened afresh.
@@ -340,7 +367,8 @@ extern "C" uint32_t Open_Com(uint8_t port, uint32_t baudRate, int8_t dataBits, i
     if (nResult == TOBREL_OK) pPort = std::move(pNew);
   }
   if (nResult != TOBREL_OK) return nResult;
-  return Report(TOBREL_OK, PortName(port) + " is open: " + pPort->Opened());
+  return Report(TOBREL_OK,
+                PortName(port) + " is open: " + (pPort->IsNetwork() ? pPort->Opened() : DescribeTarget(target)));
 }
 
 extern "C" uint32_t Close_Com(uint8_t port) {

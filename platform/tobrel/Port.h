@@ -25,8 +25,8 @@ class CPort {
 
   // Opens the target's device afresh with the given settings; TOBREL_OK or a reported failure.
   uint32_t Open(const SPortTarget& target, const SLineFlags& flags);
-  // New settings for the open device.
-  uint32_t Apply(const SLineFlags& flags);
+  // New settings and line options for the open device.
+  uint32_t Apply(const SLineFlags& flags, const SLineOptions& options);
   // Gives queued bytes up to a second to go out, stops the reader and writer, releases the
   // lock and closes the device; answers the count of queued bytes dropped. Harmless twice.
   uint64_t Close();
@@ -36,8 +36,7 @@ class CPort {
   // The device as the user knows it ("/dev/ttyUSB0"), and the path that was opened.
   const std::string& Device() const { return m_strDevice; }
   const std::string& Path() const { return m_strPath; }
-  // What the open port stands on, for the success message: the device and its description, or
-  // the server with what it answered.
+  // A network port's target with what its server answered, for the success message.
   const std::string& Opened() const { return m_strOpened; }
   // A port on another machine (rfc2217:// or tcp://), and that machine ("lab-pi:3001").
   bool IsNetwork() const { return !m_strServer.empty(); }
@@ -57,6 +56,8 @@ class CPort {
   // "COM3: /dev/ttyUSB0 (FTDI FT232R USB UART, serial A6008isP)", for messages.
   std::string Where() const;
   uint32_t ReportOpenError(int nErrno) const;
+  // Sets DTR and RTS as the options ask; 0 or an errno value.
+  int SetModemLines() const;
   // Connects to the server and sends the settings; in NetworkPort.cpp.
   uint32_t OpenNetwork(const SLineFlags& flags);
   // Starts the reader and writer on the open fd; on failure closes it.
@@ -73,6 +74,7 @@ class CPort {
   std::string m_strOpened;
   std::string m_strServer;
   std::unique_ptr<CTelnetDecoder> m_pTelnet;
+  SLineOptions m_options;
   SLineFlags m_flags{};
   CRingBuffer m_ring;
   CReceiver m_receiver;
