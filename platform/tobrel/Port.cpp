@@ -20,6 +20,7 @@
 #include "LineSpeed.h"
 #include "Messages.h"
 #include "NetworkTarget.h"
+#include "PortHolder.h"
 #include "PortMap.h"
 #include "SerialDevices.h"
 #include "SystemText.h"
@@ -153,8 +154,13 @@ uint32_t CPort::ReportOpenError(int nErrno) const {
     case EPERM:
       return Report(TOBREL_ERR_PERMISSION, strWhere + ": permission denied. " + PermissionAdvice(m_strPath));
     case EBUSY:
-    case EWOULDBLOCK:
-      return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by another program. " + kInUseAdvice);
+    case EWOULDBLOCK: {
+      const SPortHolder holder = FindHolder(m_strPath);
+      if (holder.strName.empty())
+        return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by another program. " + kInUseAdvice);
+      return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by " + holder.strName + ". " +
+                                           (holder.strFix.empty() ? std::string(kInUseAdvice) : holder.strFix));
+    }
     case ENOTTY:
     case EINVAL:
       return Report(TOBREL_ERR_NOT_A_TTY, strWhere + " is not a serial port. " + AdapterHint(m_nPort));
