@@ -1,6 +1,7 @@
 #include "Telnet.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace tobrel {
@@ -28,6 +29,15 @@ void CTelnetDecoder::Finish() {
 size_t CTelnetDecoder::Decode(uint8_t* pData, size_t nCount) {
   size_t nOut = 0;
   for (size_t i = 0; i < nCount; ++i) {
+    // Plain data moves in runs up to the next IAC.
+    if (m_state == EState::Data) {
+      const auto* pIac = static_cast<const uint8_t*>(std::memchr(pData + i, kIac, nCount - i));
+      const size_t nRun = (pIac != nullptr ? static_cast<size_t>(pIac - pData) : nCount) - i;
+      if (nOut != i) std::memmove(pData + nOut, pData + i, nRun);
+      nOut += nRun;
+      i += nRun;
+      if (i == nCount) break;
+    }
     const uint8_t nByte = pData[i];
     switch (m_state) {
       case EState::Data:
