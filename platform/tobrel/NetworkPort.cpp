@@ -95,12 +95,14 @@ uint32_t CPort::OpenNetwork(const SLineFlags& flags) {
     return nResult;
   }
   KeepFlags(flags);
+  m_strOpened = m_strDevice + strAnswered;
+  // What the device said while the settings went out comes first, in the buffer and the file.
   m_ring.Reset();
   m_ring.Append(vecEarly.data(), vecEarly.size());
-  if (nResult = StartTransfer(); nResult != TOBREL_OK) return nResult;
-  m_strOpened = m_strDevice + strAnswered;
   CaptureEvent(m_nPort, "opened " + m_strOpened);
-  return TOBREL_OK;
+  if (!vecEarly.empty()) CaptureReceived(m_nPort, vecEarly.data(), vecEarly.size());
+  if (nResult = StartTransfer(); nResult != TOBREL_OK) CaptureEvent(m_nPort, "closed");
+  return nResult;
 }
 
 }  // namespace tobrel
