@@ -25,6 +25,9 @@ constexpr size_t kReadChunk = 64 * 1024;
 // poll's 50 ms, and at the rate below which it waits fills far less than
 // the kernel's buffer; a faster stream is read as it comes.
 constexpr int kGatherMs = 10;
+// A network port's reads each cost the kernel TCP acknowledgements too, and its server
+// already batches what it sends (ser2net waits a moment for more): it gathers longer.
+constexpr int kNetworkGatherMs = 20;
 constexpr uint64_t kGatherBelowBytesPerSecond = 256 * 1024;
 constexpr auto kRateWindow = std::chrono::milliseconds(100);
 
@@ -103,7 +106,7 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort, bool bNetwork, CT
         windowStart = now;
         nWindowBytes = 0;
       }
-      if (bGather && poll(&afd[1], 1, kGatherMs) > 0) return;
+      if (bGather && poll(&afd[1], 1, bNetwork ? kNetworkGatherMs : kGatherMs) > 0) return;
       continue;
     }
     const bool bHangUp = afd[0].revents & (POLLHUP | POLLERR);
