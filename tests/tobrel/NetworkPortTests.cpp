@@ -216,3 +216,24 @@ TEST(NetworkPort, RawTcpCarriesTheBytesAsTheyAreAndTheCaptureNamesTheTarget) {
   EXPECT_NE(strCapture.find("COM5 ! opened " + server.Url() + ", raw TCP"), std::string::npos) << strCapture;
   EXPECT_NE(strCapture.find("COM5 ! closed"), std::string::npos) << strCapture;
 }
+
+TEST_F(CNetworkPortTest, ADeviceThatTakesNothingIsToldAsAStalledSendAndByThePollOnce) {
+  ASSERT_EQ(Open(115200, 8, 0, 0), TOBREL_OK);
+  // Nobody reads the device side: the pseudo-terminal, ser2net and the connection fill up.
+  const std::vector<uint8_t> vecBlock(64 * 1024, 'a');
+  uint32_t nResult = TOBREL_OK;
+  const auto deadline = Clock::now() + std::chrono::seconds(30);
+  while (Clock::now() < deadline) {
+    nResult = Send_Binary(kPort, vecBlock.data(), static_cast<uint32_t>(vecBlock.size()), 0);
+    if (nResult == TOBREL_ERR_SEND_STALLED) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(nResult == TOBREL_OK ? 1 : 100));
+  }
+  ASSERT_EQ(nResult, TOBREL_ERR_SEND_STALLED);
+  EXPECT_NE(MessageOf(TOBREL_ERR_SEND_STALLED).find(" to go out: " + m_server.Url() + " takes no data."),
+            std::string::npos)
+      << MessageOf(TOBREL_ERR_SEND_STALLED);
+  uint8_t abyBuffer[4];
+  uint32_t nElapsed = 0;
+  EXPECT_EQ(Receive_Binary(kPort, abyBuffer, 0, 1, &nElapsed), TOBREL_ERR_SEND_STALLED);
+  EXPECT_EQ(Receive_Binary(kPort, abyBuffer, 0, 1, &nElapsed), TOBREL_ERR_RECEIVE_TIMEOUT);
+}
