@@ -61,6 +61,8 @@ uint32_t CPort::OpenNetwork(const SLineFlags& flags) {
   uint32_t nResult = TOBREL_OK;
   if (!network.bRfc2217) {
     strAnswered = ", raw TCP: the dialog's settings were not sent, the server's own apply";
+    if (const std::string strOptions = DescribeOptions(m_options); !strOptions.empty())
+      strAnswered += "; nor were " + strOptions;
   } else {
     m_pTelnet = std::make_unique<CTelnetDecoder>();
     const SRemoteRequest request{RemoteSettings(flags), ControlRequest(m_options)};
@@ -81,6 +83,8 @@ uint32_t CPort::OpenNetwork(const SLineFlags& flags) {
       if (!answer.vecUnconfirmed.empty())
         strAnswered += "; the server did not confirm " + JoinNames(answer.vecUnconfirmed) + " within " +
                        std::to_string(kConfirmTime.count() / 1000) + " s";
+      // RFC 2217 has no command for it: the server drops DTR at close as it is set up to.
+      if (m_options.bHangup) strAnswered += "; hangup is left to the server";
       if (const std::string strMismatch = DescribeMismatch(flags, nCflag, nBaud); !strMismatch.empty())
         nResult = Report(TOBREL_ERR_SETTINGS_REFUSED, strPrefix + "the server at " + m_strServer +
                                                           " did not take the settings: " + strMismatch + ". " +

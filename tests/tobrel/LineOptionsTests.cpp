@@ -167,15 +167,16 @@ TEST(LineOptions, APseudoTerminalTakesFlowControlAndHangUpAndTheMessageShowsThem
   unsetenv("QUORVEL_COM3");
 }
 
-TEST(LineOptions, ThroughSer2netFlowControlArrivesAndAnUnconfirmedDtrIsNamed) {
+TEST(LineOptions, ThroughSer2netFlowControlArrivesAndAnUnconfirmedDtrAndTheServersHangUpAreNamed) {
   CPseudoTerminal pty;
   CSer2net server(pty.Slave());
   ASSERT_TRUE(server.Start());
-  setenv("QUORVEL_COM5", (server.Url() + ",flow=rtscts,dtr=off").c_str(), 1);
+  setenv("QUORVEL_COM5", (server.Url() + ",flow=rtscts,dtr=off,hangup=off").c_str(), 1);
   ASSERT_EQ(Open_Com(5, 9600, 8, 0, 0), TOBREL_OK);
   EXPECT_EQ(MessageOf(TOBREL_OK), "COM5 is open: " + server.Url() +
                                       " (ser2net), 9600 baud, 8 data bits, no parity, 1 stop bit, flow=rtscts, "
-                                      "dtr=off; the server did not confirm DTR within 1 s");
+                                      "dtr=off, hangup=off; the server did not confirm DTR within 1 s; hangup is left "
+                                      "to the server");
   EXPECT_EQ(SlaveSettings(pty.Slave()).c_cflag & CRTSCTS, tcflag_t{CRTSCTS});
   EXPECT_EQ(Close_Com(5), TOBREL_OK);
   unsetenv("QUORVEL_COM5");

@@ -201,10 +201,11 @@ TEST(NetworkPort, RawTcpCarriesTheBytesAsTheyAreAndTheCaptureNamesTheTarget) {
   CSer2net server(pty.Slave(), CSer2net::EAccepter::RawTcp);
   ASSERT_TRUE(server.Start());
   ASSERT_EQ(StartCapture(dir.File("wire.log"), ECaptureForm::Text), TOBREL_OK);
-  MapPortTo(kPort, server.Url());
+  MapPortTo(kPort, server.Url() + ",flow=rtscts");
   ASSERT_EQ(Open_Com(kPort, 115200, 8, 0, 0), TOBREL_OK);
   EXPECT_EQ(MessageOf(TOBREL_OK),
-            "COM5 is open: " + server.Url() + ", raw TCP: the dialog's settings were not sent, the server's own apply");
+            "COM5 is open: " + server.Url() +
+                ", raw TCP: the dialog's settings were not sent, the server's own apply; nor were flow=rtscts");
   const std::vector<uint8_t> vecAll = AllValues(4);
   ASSERT_EQ(Send_Binary(kPort, vecAll.data(), static_cast<uint32_t>(vecAll.size()), 0), TOBREL_OK);
   EXPECT_EQ(pty.Read(vecAll.size()), vecAll);
