@@ -54,8 +54,9 @@ std::string HelpText(std::span<const SOption> options) {
     strText += "  " + strSynopsis + std::string(nWidth - strSynopsis.size() + 2, ' ') + option.pszHelp + "\n";
   }
   strText +=
-      "\nQUORVEL_COMn=DEVICE puts DEVICE behind COMn, and QUORVEL_COMn_IS_SERIAL=yes confirms\n"
-      "that it is a serial line when another session has it as its terminal; QUORVEL_BACKPLANE\n"
+      "\nQUORVEL_COMn=DEVICE[,OPTIONS] puts DEVICE (or rfc2217://HOST:PORT, tcp://HOST:PORT) behind\n"
+      "COMn, as ~/.config/quorvel/ports.conf does; QUORVEL_COMn_IS_SERIAL=yes confirms that\n"
+      "it is a serial line when another session has it as its terminal; QUORVEL_BACKPLANE\n"
       "names the controller's backplane socket; QUORVEL_CAPTURE=FILE captures as --capture\n"
       "does, unless an option names a file. See man quorvel.\n";
   return strText;

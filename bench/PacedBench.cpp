@@ -5,6 +5,7 @@
 //   bench_paced_qt --long    also five minutes of CR LF lines (./benchmark runs it)
 //   bench_paced --capture    each stream but the five minutes again with the capture file on, and
 //                            printable text lines; --rounds N runs each comparison N times
+//   bench_paced --ser2net    the streams through ser2net on loopback (COM1 is rfc2217://)
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "Machine.h"
 #include "Options.h"
 #include "PtyPeer.h"
+#include "Ser2netServer.h"
 #include "StreamRun.h"
 #include "Table.h"
 #include "TerminalRun.h"
@@ -31,15 +33,21 @@ int main(int argc, char** argv) {
   const uint64_t nLongCount = kLineRate * 300;
   // One write every 2 ms at most.
   CPtyPeer peer(static_cast<size_t>((bLong ? nLongCount : nCount) * 1000 / kLineRate / 2 + 1000));
+  const bool bSer2net = HasFlag(argc, argv, "--ser2net");
+  CSer2net server(peer.Slave());
+  if (bSer2net && !server.Start()) {
+    std::fprintf(stderr, "bench: ser2net did not start (sudo apt-get install ser2net)\n");
+    return 1;
+  }
   CView& view = SetUpView(argc, argv);
   PrintMachine();
-  CTable table(
-      "Paced: " + Number(nCount / kMiB) + " MiB at " + Number(kLineRate) + " B/s (921600 baud 8N1), " + view.Name(),
-      {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "max delay ms", "p99 delay ms",
-       "longest tick gap ms", "CPU s/MiB", "% of one core", "seconds", "peak RSS MiB", "growth B per byte",
-       "to terminal B/s"});
+  CTable table("Paced: " + Number(nCount / kMiB) + " MiB at " + Number(kLineRate) + " B/s (921600 baud 8N1), " +
+                   view.Name() + (bSer2net ? ", through ser2net on loopback (RFC 2217)" : ""),
+               {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "max delay ms", "p99 delay ms",
+                "longest tick gap ms", "CPU s/MiB", "% of one core", "seconds", "peak RSS MiB", "growth B per byte",
+                "to terminal B/s"});
   CCaptureComparison capture("paced at " + Number(kLineRate) + " B/s, " + std::string(view.Name()));
-  RunTerminal(peer.Slave(), [&](HWND hDlg) {
+  RunTerminal(bSer2net ? server.Url() : peer.Slave(), [&](HWND hDlg) {
     if (!OpenPort(hDlg)) return;
     std::vector<std::pair<EStreamKind, uint64_t>> runs = {{EStreamKind::Lines, nCount}, {EStreamKind::NoLines, nCount}};
     if (bLong) runs.emplace_back(EStreamKind::Lines, nLongCount);

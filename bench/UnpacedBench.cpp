@@ -6,6 +6,7 @@
 //   bench_unpaced_qt --long    also 1 GiB of CR LF lines (./benchmark runs it)
 //   bench_unpaced --capture    each stream but the 1 GiB one again with the capture file on, and
 //                              printable text lines, and binary in the raw form
+//   bench_unpaced --ser2net    the streams through ser2net on loopback (COM1 is rfc2217://)
 #include <cstdio>
 
 #include "BenchPattern.h"
@@ -15,6 +16,7 @@
 #include "Options.h"
 #include "PtyPeer.h"
 #include "RecordCheck.h"
+#include "Ser2netServer.h"
 #include "StreamRun.h"
 #include "Table.h"
 #include "TerminalRun.h"
@@ -45,14 +47,21 @@ int main(int argc, char** argv) {
   const uint64_t nCount = (HasFlag(argc, argv, "--quick") ? 8 : 64) * kMiB;
   const uint64_t nLongCount = 1024 * kMiB;
   CPtyPeer peer(static_cast<size_t>((bLong ? nLongCount : nCount) / 1024));
+  const bool bSer2net = HasFlag(argc, argv, "--ser2net");
+  CSer2net server(peer.Slave());
+  if (bSer2net && !server.Start()) {
+    std::fprintf(stderr, "bench: ser2net did not start (sudo apt-get install ser2net)\n");
+    return 1;
+  }
   CView& view = SetUpView(argc, argv);
   PrintMachine();
-  CTable table("Unpaced: as fast as the pseudo-terminal carries it, " + std::string(view.Name()),
+  CTable table("Unpaced: as fast as the pseudo-terminal carries it, " + std::string(view.Name()) +
+                   (bSer2net ? ", through ser2net on loopback (RFC 2217)" : ""),
                {"stream", "MiB", "bytes lost", "mismatched", "extra", "copy", "MiB/s into record", "MiB/s shown",
                 "MiB/s written", "CPU s/MiB", "peak RSS MiB", "peak B per byte", "max delay ms", "key frame ms",
                 "drag frame ms", "to terminal B/s"});
   CCaptureComparison capture("unpaced, " + std::string(view.Name()));
-  RunTerminal(peer.Slave(), [&](HWND hDlg) {
+  RunTerminal(bSer2net ? server.Url() : peer.Slave(), [&](HWND hDlg) {
     if (!OpenPort(hDlg)) return;
     std::vector<std::pair<EStreamKind, uint64_t>> runs = {{EStreamKind::Lines, nCount}, {EStreamKind::NoLines, nCount}};
     if (bLong) runs.emplace_back(EStreamKind::Lines, nLongCount);

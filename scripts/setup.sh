@@ -8,10 +8,11 @@
 # The Debian package takes its dependencies from dpkg-shlibdeps (dpkg-dev, with file);
 # scdoc makes the manual page, and the package's check renders it (groff-base), loads the
 # completion (bash-completion) and validates the metainfo (appstream).
+# ser2net shares pseudo-terminals over the network in the tests of network ports.
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
           libncurses-dev ncurses-term tmux clang libclang-rt-dev clang-format desktop-file-utils
           fonts-dejavu-core fonts-cantarell fonts-noto-core
-          dpkg-dev file scdoc groff-base bash-completion appstream)
+          dpkg-dev file scdoc groff-base bash-completion appstream ser2net)
 
 ensure_packages() {
   local missing=()

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
@@ -19,6 +20,8 @@
 #include "DeviceCheck.h"
 #include "LineSpeed.h"
 #include "Messages.h"
+#include "NetworkTarget.h"
+#include "PortHolder.h"
 #include "PortMap.h"
 #include "PortMemory.h"
 #include "SerialDevices.h"
@@ -153,8 +156,13 @@ uint32_t CPort::ReportOpenError(int nErrno) const {
     case EPERM:
       return Report(TOBREL_ERR_PERMISSION, strWhere + ": permission denied. " + PermissionAdvice(m_strPath));
     case EBUSY:
-    case EWOULDBLOCK:
-      return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by another program. " + kInUseAdvice);
+    case EWOULDBLOCK: {
+      const SPortHolder holder = FindHolder(m_strPath);
+      if (holder.strName.empty())
+        return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by another program. " + kInUseAdvice);
+      return Report(TOBREL_ERR_IN_USE, strWhere + " is in use by " + holder.strName + ". " +
+                                           (holder.strFix.empty() ? std::string(kInUseAdvice) : holder.strFix));
+    }
     case ENAMETOOLONG: {
       // Said first, and the path cut: thousands of characters would hide the reason.
       constexpr size_t kShown = 60;
@@ -176,6 +184,12 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   m_strDevice = target.strShown;
   m_strPath = target.strPath;
   m_strDescription = DescribeDevice(target.device);
+  m_strServer.clear();
+  m_pTelnet.reset();
+  if (IsNetworkTarget(m_strDevice)) {
+    m_options = target.options;
+    return OpenNetwork(flags);
+  }
 
   // Refused before anything is opened, so a refused device keeps its settings.
   const SDeviceCheck check = CheckDevice(m_strPath, IsConfirmedSerial(m_nPort, target));
@@ -200,28 +214,42 @@ uint32_t CPort::Open(const SPortTarget& target, const SLineFlags& flags) {
   if (nResult == TOBREL_OK) {
     struct stat st {};
     if (fstat(m_nFd, &st) == 0) m_bPseudoTerminal = IsPseudoTerminal(st.st_rdev);
-    nResult = Apply(flags);
+    nResult = Apply(flags, target.options);
     // A device that did not take the settings is left as it was found.
     if (nResult != TOBREL_OK) tcsetattr(m_nFd, TCSANOW, &m_tioBefore);
   }
   if (nResult == TOBREL_OK) {
     m_ring.Reset();
-    if (const int nError = m_receiver.Start(m_nFd, m_ring, m_nPort); nError != 0)
-      nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start reading: " + SystemError(nError) + ".");
-    else if (const int nWriterError = m_writer.Start(m_nFd); nWriterError != 0)
-      nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start writing: " + SystemError(nWriterError) + ".");
+    nResult = StartTransfer();
+  } else {
+    close(m_nFd);
+    m_nFd = -1;
   }
+  if (nResult == TOBREL_OK)
+    CaptureEvent(m_nPort, "opened " + m_strDevice + ", " + DescribeSettings(m_flags.nCflag, m_flags.nBaud));
+  return nResult;
+}
+
+uint32_t CPort::StartTransfer() {
+  uint32_t nResult = TOBREL_OK;
+  if (const int nError = m_receiver.Start(m_nFd, m_ring, m_nPort, IsNetwork(), m_pTelnet.get()); nError != 0)
+    nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start reading: " + SystemError(nError) + ".");
+  else if (const int nWriterError = m_writer.Start(m_nFd, m_pTelnet != nullptr); nWriterError != 0)
+    nResult = Report(TOBREL_ERR_OPEN_COM, Where() + ": could not start writing: " + SystemError(nWriterError) + ".");
   if (nResult != TOBREL_OK) {
     m_receiver.Stop();
     close(m_nFd);
     m_nFd = -1;
-    return nResult;
   }
-  CaptureEvent(m_nPort, "opened " + m_strDevice + ", " + DescribeSettings(m_flags.nCflag, m_flags.nBaud));
   return nResult;
 }
 
-uint32_t CPort::Apply(const SLineFlags& flags) {
+void CPort::KeepFlags(const SLineFlags& flags) {
+  m_flags = flags;
+  m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
+}
+
+uint32_t CPort::Apply(const SLineFlags& flags, const SLineOptions& options) {
   // Not while a send is under way: it reads the line timing from m_flags.
   std::lock_guard lock(m_mtxIo);
   const std::string strWhere = PortPrefix(m_nPort) + m_strDevice;
@@ -230,6 +258,8 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
     return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " refused the settings: " + SystemError(errno) + ".");
   cfmakeraw(&tio);
   tio.c_cflag = (tio.c_cflag & ~kOwnedCflag) | flags.nCflag;
+  m_options = options;
+  ApplyOptions(m_options, tio);
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   cfsetispeed(&tio, flags.nSpeed);
@@ -243,19 +273,40 @@ uint32_t CPort::Apply(const SLineFlags& flags) {
       return Report(TOBREL_ERR_SETTINGS_REFUSED,
                     strWhere + " does not take " + std::to_string(flags.nBaud) + " baud: " + SystemError(nError) + ".");
   }
+  if (tcgetattr(m_nFd, &tio) != 0)
+    return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not tell its settings: " + SystemError(errno) + ".");
+  if (const std::string strMismatch = DescribeOptionsMismatch(m_options, tio); !strMismatch.empty())
+    return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " did not take the line options: " + strMismatch + ".");
+  // A pseudo-terminal has no modem lines.
+  if (const int nError = m_bPseudoTerminal ? 0 : SetModemLines(); nError != 0)
+    return Report(TOBREL_ERR_SETTINGS_REFUSED,
+                  strWhere + " did not take " + DescribeOptions(m_options) + ": " + SystemError(nError) + ".");
   // A pseudo-terminal has no line: it keeps no parity or character size worth comparing.
   if (!m_bPseudoTerminal) {
     uint32_t nBaudRead = 0;
-    if (tcgetattr(m_nFd, &tio) != 0 || ReadLineSpeed(m_nFd, nBaudRead) != 0)
+    if (ReadLineSpeed(m_nFd, nBaudRead) != 0)
       return Report(TOBREL_ERR_SETTINGS_REFUSED, strWhere + " does not tell its settings: " + SystemError(errno) + ".");
     const std::string strMismatch = DescribeMismatch(flags, tio.c_cflag, nBaudRead);
     if (!strMismatch.empty())
       return Report(TOBREL_ERR_SETTINGS_REFUSED,
                     strWhere + " did not take the settings: " + strMismatch + ". " + kSettingsAdvice);
   }
-  m_flags = flags;
-  m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
+  KeepFlags(flags);
   return TOBREL_OK;
+}
+
+int CPort::SetModemLines() const {
+  int nRaise = 0;
+  int nDrop = 0;
+  if (m_options.bDtr) (*m_options.bDtr ? nRaise : nDrop) |= TIOCM_DTR;
+  if (m_options.bRts) (*m_options.bRts ? nRaise : nDrop) |= TIOCM_RTS;
+  if (nRaise != 0 && ioctl(m_nFd, TIOCMBIS, &nRaise) != 0) return errno;
+  if (nDrop != 0 && ioctl(m_nFd, TIOCMBIC, &nDrop) != 0) return errno;
+  int nLines = 0;
+  if ((nRaise | nDrop) != 0 && ioctl(m_nFd, TIOCMGET, &nLines) == 0 &&
+      ((nLines & nRaise) != nRaise || (nLines & nDrop) != 0))
+    return EIO;
+  return 0;
 }
 
 bool CPort::IsHungUp() const {
@@ -277,7 +328,17 @@ uint64_t CPort::Close() {
   return nDropped;
 }
 
+std::string CPort::ClosedReason() const {
+  if (!m_ring.IsGone()) return "sending failed";
+  const int nError = m_receiver.GoneError();
+  return nError == 0 ? "the server ended it" : SystemError(nError);
+}
+
 uint32_t ReportDisconnected(const CPort& port, const std::string& strWhile) {
+  if (port.IsNetwork())
+    return Report(TOBREL_ERR_DISCONNECTED,
+                  PortPrefix(port.Number()) + "the connection to " + port.Server() + " was closed" + strWhile + ": " +
+                      port.ClosedReason() + ". Everything received before is kept; press Open Com to connect again.");
   return Report(TOBREL_ERR_DISCONNECTED, PortPrefix(port.Number()) + port.Device() + " has disconnected" + strWhile +
                                              ". Everything received before is kept. " + kReplugAdvice);
 }
@@ -313,8 +374,10 @@ uint32_t OpenPort(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parit
   std::lock_guard lock(g_mtxTable);
   std::shared_ptr<CPort>& pPort = g_table.apPorts[port];
   uint32_t nResult = TOBREL_OK;
-  if (pPort && !pPort->IsGone() && !pPort->IsHungUp() && !target.strPath.empty() && pPort->Path() == target.strPath) {
-    nResult = pPort->Apply(flags);
+  // A network port connects afresh each time, so the server gets the settings in one go.
+  if (pPort && !pPort->IsNetwork() && !pPort->IsGone() && !pPort->IsHungUp() && !target.strPath.empty() &&
+      pPort->Path() == target.strPath) {
+    nResult = pPort->Apply(flags, target.options);
     if (nResult == TOBREL_OK) CaptureEvent(port, "settings " + DescribeSettings(flags.nCflag, flags.nBaud));
   } else {
     // A device that went away, or a port mapped elsewhere now, is opened afresh.
@@ -328,7 +391,8 @@ uint32_t OpenPort(uint8_t port, uint32_t baudRate, int8_t dataBits, int8_t parit
     if (nResult == TOBREL_OK) pPort = std::move(pNew);
   }
   if (nResult != TOBREL_OK) return nResult;
-  return Report(TOBREL_OK, PortName(port) + " is open: " + DescribeTarget(target));
+  return Report(TOBREL_OK,
+                PortName(port) + " is open: " + (pPort->IsNetwork() ? pPort->Opened() : DescribeTarget(target)));
 }
 
 }  // namespace

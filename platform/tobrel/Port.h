@@ -13,6 +13,7 @@
 #include "Receiver.h"
 #include "RingBuffer.h"
 #include "Settings.h"
+#include "Telnet.h"
 #include "Writer.h"
 
 namespace tobrel {
@@ -26,8 +27,8 @@ class CPort {
 
   // Opens the target's device afresh with the given settings; TOBREL_OK or a reported failure.
   uint32_t Open(const SPortTarget& target, const SLineFlags& flags);
-  // New settings for the open device.
-  uint32_t Apply(const SLineFlags& flags);
+  // New settings and line options for the open device.
+  uint32_t Apply(const SLineFlags& flags, const SLineOptions& options);
   // Gives queued bytes up to a second to go out, stops the reader and writer, releases the
   // lock and closes the device; answers the count of queued bytes dropped. Harmless twice.
   uint64_t Close();
@@ -37,6 +38,13 @@ class CPort {
   // The device as the user knows it ("/dev/ttyUSB0"), and the path that was opened.
   const std::string& Device() const { return m_strDevice; }
   const std::string& Path() const { return m_strPath; }
+  // A network port's target with what its server answered, for the success message.
+  const std::string& Opened() const { return m_strOpened; }
+  // A port on another machine (rfc2217:// or tcp://), and that machine ("lab-pi:3001").
+  bool IsNetwork() const { return !m_strServer.empty(); }
+  const std::string& Server() const { return m_strServer; }
+  // Why the connection ended ("the server ended it"), once it has.
+  std::string ClosedReason() const;
   bool IsGone() const { return m_ring.IsGone(); }
   // The device hung up, even if the reader has not seen it yet.
   bool IsHungUp() const;
@@ -50,6 +58,14 @@ class CPort {
   // "COM3: /dev/ttyUSB0 (FTDI FT232R USB UART, serial A6008isP)", for messages.
   std::string Where() const;
   uint32_t ReportOpenError(int nErrno) const;
+  // Sets DTR and RTS as the options ask; 0 or an errno value.
+  int SetModemLines() const;
+  // Connects to the server and sends the settings; in NetworkPort.cpp.
+  uint32_t OpenNetwork(const SLineFlags& flags);
+  // Starts the reader and writer on the open fd; on failure closes it.
+  uint32_t StartTransfer();
+  // The settings in force, by which the writer judges a stall.
+  void KeepFlags(const SLineFlags& flags);
 
   uint8_t m_nPort;
   int m_nFd = -1;
@@ -57,6 +73,10 @@ class CPort {
   std::string m_strDevice;
   std::string m_strPath;
   std::string m_strDescription;
+  std::string m_strOpened;
+  std::string m_strServer;
+  std::unique_ptr<CTelnetDecoder> m_pTelnet;
+  SLineOptions m_options;
   SLineFlags m_flags{};
   termios m_tioBefore{};  // the device's modes as found, given back at close
   CRingBuffer m_ring;

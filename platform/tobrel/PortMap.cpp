@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <numeric>
 #include <string_view>
 #include <vector>
 
 #include "DeviceCheck.h"
+#include "NetworkTarget.h"
+#include "PortChoices.h"
 #include "PortMemory.h"
 #include "SystemRoot.h"
 #include "SystemText.h"
@@ -30,7 +31,7 @@ bool SameFile(const std::string& strA, const std::string& strB) {
 }
 
 SPortTarget DeviceTarget(const SSerialDevice& device) {
-  return {ShownDevice(device.strName), SystemPath(ShownDevice(device.strName)), false, device};
+  return {ShownDevice(device.strName), SystemPath(ShownDevice(device.strName)), false, device, {}, {}};
 }
 
 // The entries of the ports that stand behind something, in COM order, joined by separator.
@@ -88,13 +89,15 @@ CTargets MapPorts() {
   CTargets targets;
   std::vector<bool> vecTaken(vecDevices.size());
 
+  const SPortChoices choices = ReadPortChoices();
+  TellProblemsOnce(choices);
   for (uint8_t nPort = kFirstPort; nPort <= kLastPort; ++nPort) {
-    const char* pszMapped = std::getenv(PortVariable(nPort).c_str());
-    if (pszMapped == nullptr || *pszMapped == '\0') continue;
+    if (!choices.aChoices[nPort]) continue;
+    const SPortChoice& choice = *choices.aChoices[nPort];
     SPortTarget& target = targets[nPort];
-    target = {pszMapped, pszMapped, true, {}};
+    target = {choice.strTarget, choice.strTarget, true, {}, choice.options, choice.strOrigin};
     for (size_t i = 0; i < vecDevices.size(); ++i) {
-      if (SameFile(pszMapped, DeviceTarget(vecDevices[i]).strPath)) {
+      if (SameFile(choice.strTarget, DeviceTarget(vecDevices[i]).strPath)) {
         target.device = vecDevices[i];
         vecTaken[i] = true;
       }
@@ -143,7 +146,8 @@ CTargets MapPorts() {
 
 std::string DescribeTarget(const SPortTarget& target) {
   const std::string strDevice = DescribeDevice(target.device);
-  return strDevice.empty() ? target.strShown : target.strShown + ", " + strDevice;
+  const std::string strOptions = DescribeOptions(target.options);
+  return target.strShown + (strDevice.empty() ? "" : ", " + strDevice) + (strOptions.empty() ? "" : ", " + strOptions);
 }
 
 bool IsConfirmedSerial(uint8_t nPort, const SPortTarget& target) {
@@ -152,6 +156,11 @@ bool IsConfirmedSerial(uint8_t nPort, const SPortTarget& target) {
 }
 
 std::string TargetProblem(uint8_t nPort, const SPortTarget& target) {
+  if (IsNetworkTarget(target.strShown)) {
+    SNetworkTarget network;
+    std::string strProblem;
+    return ParseNetworkTarget(target.strShown, network, strProblem) ? "" : "not a network port: " + strProblem;
+  }
   const SDeviceCheck check = CheckDevice(target.strPath, IsConfirmedSerial(nPort, target));
   if (check.nError == ENOTTY) return "not a serial port";
   if (check.nError == ENAMETOOLONG) return "path too long";
@@ -165,13 +174,14 @@ std::string DescribePortMap(const CTargets& targets) {
     const SPortTarget& target = targets[nPort];
     if (target.strShown.empty()) continue;
     std::string strLine = PortName(nPort) + ": " + DescribeTarget(target);
-    if (target.bFromVariable) strLine += " (" + PortVariable(nPort) + ")";
+    if (target.bFromVariable) strLine += " (" + target.strOrigin + ")";
     if (!target.device.strById.empty()) strLine += " (by-id " + target.device.strById + ")";
     if (const std::string strProblem = TargetProblem(nPort, target); !strProblem.empty()) strLine += ": " + strProblem;
     vecLines.push_back({NumberOrder(std::to_string(nPort)), strLine});
   }
   std::stable_sort(vecLines.begin(), vecLines.end(),
                    [](const SMapLine& a, const SMapLine& b) { return a.order < b.order; });
+  for (const std::string& strProblem : ReadPortChoices().vecProblems) vecLines.push_back({{}, strProblem});
   std::string strText;
   for (const SMapLine& line : vecLines) strText += (strText.empty() ? "" : "\n") + ShowControls(line.strText);
   return strText;

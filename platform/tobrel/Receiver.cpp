@@ -25,6 +25,9 @@ constexpr size_t kReadChunk = 64 * 1024;
 // poll's 50 ms, and at the rate below which it waits fills far less than
 // the kernel's buffer; a faster stream is read as it comes.
 constexpr int kGatherMs = 10;
+// A network port's reads each cost the kernel TCP acknowledgements too, and its server
+// already batches what it sends (ser2net waits a moment for more): it gathers longer.
+constexpr int kNetworkGatherMs = 20;
 constexpr uint64_t kGatherBelowBytesPerSecond = 256 * 1024;
 constexpr auto kRateWindow = std::chrono::milliseconds(100);
 
@@ -32,11 +35,12 @@ constexpr auto kRateWindow = std::chrono::milliseconds(100);
 
 CReceiver::~CReceiver() { Stop(); }
 
-int CReceiver::Start(int nFd, CRingBuffer& ring, uint8_t nPort) {
+int CReceiver::Start(int nFd, CRingBuffer& ring, uint8_t nPort, bool bNetwork, CTelnetDecoder* pTelnet) {
+  m_nGoneError = 0;
   m_nStopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (m_nStopFd < 0) return errno;
   try {
-    m_thread = std::thread(&CReceiver::Run, this, nFd, std::ref(ring), nPort);
+    m_thread = std::thread(&CReceiver::Run, this, nFd, std::ref(ring), nPort, bNetwork, pTelnet);
   } catch (const std::system_error& error) {
     close(m_nStopFd);
     m_nStopFd = -1;
@@ -58,7 +62,7 @@ void CReceiver::Stop() {
   }
 }
 
-void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
+void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort, bool bNetwork, CTelnetDecoder* pTelnet) {
   pthread_setname_np(pthread_self(), ("quorvel " + PortName(nPort) + " rx").c_str());
   std::vector<uint8_t> vecScratch(kReadChunk);
   pollfd afd[2] = {{nFd, POLLIN, 0}, {m_nStopFd, POLLIN, 0}};
@@ -81,9 +85,12 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
     const ssize_t nRead =
         bFull ? read(nFd, vecScratch.data(), kReadChunk) : read(nFd, pArea, std::min(nFree, kReadChunk));
     if (nRead > 0) {
+      uint8_t* pRead = bFull ? vecScratch.data() : pArea;
+      const size_t nCount =
+          pTelnet != nullptr ? pTelnet->Decode(pRead, static_cast<size_t>(nRead)) : static_cast<size_t>(nRead);
+      if (nCount == 0) continue;
       // The capture copies the bytes before the caller's side can take and reuse the area.
-      const auto nCount = static_cast<size_t>(nRead);
-      CaptureReceived(nPort, bFull ? vecScratch.data() : pArea, nCount);
+      CaptureReceived(nPort, pRead, nCount);
       if (bFull) {
         // The file has each event before a caller can learn of it.
         CaptureEvent(nPort, std::to_string(nCount) + " bytes lost: the receive buffer was full");
@@ -99,15 +106,17 @@ void CReceiver::Run(int nFd, CRingBuffer& ring, uint8_t nPort) {
         windowStart = now;
         nWindowBytes = 0;
       }
-      if (bGather && poll(&afd[1], 1, kGatherMs) > 0) return;
+      if (bGather && poll(&afd[1], 1, bNetwork ? kNetworkGatherMs : kGatherMs) > 0) return;
       continue;
     }
     const bool bHangUp = afd[0].revents & (POLLHUP | POLLERR);
     if (nRead < 0 && (errno == EAGAIN || errno == EINTR) && !bHangUp) continue;
-    // End of file (hung up, adapter pulled) or EIO (pseudo-terminal's other side closed).
+    // End of file (hung up, adapter pulled, the server closed) or EIO (pseudo-terminal's other
+    // side closed), ECONNRESET or ETIMEDOUT (a dead link).
+    if (nRead < 0) m_nGoneError = errno;
     break;
   }
-  CaptureEvent(nPort, "device gone");
+  CaptureEvent(nPort, bNetwork ? "connection closed" : "device gone");
   ring.MarkGone();
 }
 

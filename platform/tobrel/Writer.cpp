@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
+#include <utility>
+
+#include "Telnet.h"
 
 namespace tobrel {
 
@@ -16,6 +19,8 @@ namespace {
 
 // How often the driver's output count is read while bytes wait in it.
 constexpr int kProgressCheckMs = 100;
+// Bytes escaped at a time.
+constexpr size_t kEscapeChunk = 64 * 1024;
 // Bytes wait this long, plus two characters' line time, before the device counts as stalled.
 constexpr std::chrono::milliseconds kStallAfter{1000};
 
@@ -25,7 +30,8 @@ CWriter::CWriter() : m_queue(kQueueCapacity) {}
 
 CWriter::~CWriter() { Finish(std::chrono::milliseconds(0)); }
 
-int CWriter::Start(int nFd) {
+int CWriter::Start(int nFd, bool bEscapeIac) {
+  m_bEscapeIac = bEscapeIac;
   m_nWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (m_nWakeFd < 0) return errno;
   m_nFd = nFd;
@@ -52,7 +58,7 @@ void CWriter::Wake() const {
 
 CWriter::SBacklog CWriter::BacklogLocked(Clock::time_point now) const {
   SBacklog backlog;
-  backlog.nWaiting = m_queue.Size() + m_nDriverQueue;
+  backlog.nWaiting = m_queue.Size() + m_nEscapedLeft + m_nDriverQueue;
   if (backlog.nWaiting == 0) return backlog;
   backlog.waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_lastProgress);
   backlog.bStalled = backlog.waited >= kStallAfter + 2 * m_charTime;
@@ -106,7 +112,38 @@ void CWriter::NoteProgress(Clock::time_point now) {
     m_lastProgress = now;
     m_bStallTold = false;
   }
-  if (m_queue.Size() == 0 && m_nDriverQueue == 0) m_cvDrained.notify_all();
+  if (m_queue.Size() == 0 && m_nEscapedLeft == 0 && m_nDriverQueue == 0) m_cvDrained.notify_all();
+}
+
+const uint8_t* CWriter::NextArea(size_t& nArea) {
+  if (!m_bEscapeIac) return m_queue.DataArea(nArea);
+  if (m_nEscapedSent == m_vecEscaped.size()) {
+    size_t nQueued = 0;
+    const uint8_t* pQueued = m_queue.DataArea(nQueued);
+    if (pQueued == nullptr) {
+      nArea = 0;
+      return nullptr;
+    }
+    nQueued = std::min(nQueued, kEscapeChunk);
+    m_vecEscaped.clear();
+    m_nEscapedSent = 0;
+    EscapeIac(pQueued, nQueued, m_vecEscaped);
+    std::lock_guard lock(m_mtx);
+    m_queue.Take(nullptr, nQueued);
+    m_nEscapedLeft = m_vecEscaped.size();
+  }
+  nArea = m_vecEscaped.size() - m_nEscapedSent;
+  return m_vecEscaped.data() + m_nEscapedSent;
+}
+
+void CWriter::Consume(size_t nDone) {
+  if (m_bEscapeIac)
+    m_nEscapedSent += nDone;
+  else
+    m_queue.Take(nullptr, nDone);
+  std::lock_guard lock(m_mtx);
+  if (m_bEscapeIac) m_nEscapedLeft -= nDone;
+  m_nWritten += static_cast<uint64_t>(nDone);
 }
 
 void CWriter::Run() {
@@ -118,15 +155,11 @@ void CWriter::Run() {
       bFailed = m_nFailure != 0;
     }
     size_t nArea = 0;
-    const uint8_t* pArea = bFailed ? nullptr : m_queue.DataArea(nArea);
+    const uint8_t* pArea = bFailed ? nullptr : NextArea(nArea);
     if (pArea != nullptr) {
       const ssize_t nDone = write(m_nFd, pArea, nArea);
       if (nDone > 0) {
-        m_queue.Take(nullptr, static_cast<size_t>(nDone));
-        {
-          std::lock_guard lock(m_mtx);
-          m_nWritten += static_cast<uint64_t>(nDone);
-        }
+        Consume(static_cast<size_t>(nDone));
         NoteProgress(Clock::now());
         continue;
       }
@@ -166,7 +199,9 @@ uint64_t CWriter::Finish(std::chrono::milliseconds limit) {
   if (!m_thread.joinable()) return 0;
   {
     std::unique_lock lock(m_mtx);
-    m_cvDrained.wait_for(lock, limit, [&] { return m_nFailure != 0 || (m_queue.Size() == 0 && m_nDriverQueue == 0); });
+    m_cvDrained.wait_for(lock, limit, [&] {
+      return m_nFailure != 0 || (m_queue.Size() == 0 && m_nEscapedLeft == 0 && m_nDriverQueue == 0);
+    });
     m_bStop = true;
   }
   Wake();
@@ -180,7 +215,10 @@ uint64_t CWriter::Finish(std::chrono::milliseconds limit) {
   // driver's closing wait. Only then: on a pseudo-terminal, which counts nothing here, a
   // flush would take what the other side has not read yet.
   if (nInDriver > 0) tcflush(m_nFd, TCOFLUSH);
-  return m_queue.Take(nullptr, m_queue.Size()) + static_cast<uint64_t>(std::max(nInDriver, 0));
+  const uint64_t nEscapedLeft = std::exchange(m_nEscapedLeft, 0);
+  m_vecEscaped.clear();
+  m_nEscapedSent = 0;
+  return m_queue.Take(nullptr, m_queue.Size()) + nEscapedLeft + static_cast<uint64_t>(std::max(nInDriver, 0));
 }
 
 }  // namespace tobrel

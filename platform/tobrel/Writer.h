@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "RingBuffer.h"
 
@@ -22,8 +23,9 @@ class CWriter {
   CWriter& operator=(const CWriter&) = delete;
   ~CWriter();
 
-  // 0 or an errno value. nFd must stay open until Finish().
-  int Start(int nFd);
+  // 0 or an errno value. nFd must stay open until Finish(). bEscapeIac doubles every 0xFF on
+  // its way out, for a telnet connection.
+  int Start(int nFd, bool bEscapeIac = false);
   // The time one character takes on the line; a stall is judged against it.
   void SetCharTime(std::chrono::microseconds charTime);
 
@@ -51,6 +53,9 @@ class CWriter {
 
   void Run();
   void Wake() const;
+  // The next bytes for the device, from the queue or, escaped, from m_vecEscaped; and their end.
+  const uint8_t* NextArea(size_t& nArea);
+  void Consume(size_t nDone);
   // Reads the driver's output count; the device took bytes when the total that left grew.
   void NoteProgress(Clock::time_point now);
   SBacklog BacklogLocked(Clock::time_point now) const;
@@ -59,12 +64,16 @@ class CWriter {
   std::thread m_thread;
   int m_nFd = -1;
   int m_nWakeFd = -1;
+  bool m_bEscapeIac = false;
+  std::vector<uint8_t> m_vecEscaped;  // the writer thread's escaped bytes, from m_nEscapedSent on not yet written
+  size_t m_nEscapedSent = 0;
 
   mutable std::mutex m_mtx;
   std::condition_variable m_cvDrained;
   uint64_t m_nWritten = 0;      // bytes the driver accepted
   uint64_t m_nLeft = 0;         // of those, bytes that left the driver
   uint64_t m_nDriverQueue = 0;  // accepted, not yet on the line
+  uint64_t m_nEscapedLeft = 0;  // taken from the queue and escaped, not yet accepted
   Clock::time_point m_lastProgress{};
   std::chrono::microseconds m_charTime{10};
   bool m_bStallTold = false;
