@@ -28,15 +28,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool WaitForSize(uint8_t nPort, uint32_t nSize) {
-  const auto deadline = Clock::now() + std::chrono::seconds(20);
-  while (DataSizeInCom(nPort) < nSize) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 std::vector<uint8_t> Bytes(std::string_view text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 std::string Text(const std::vector<uint8_t>& vecBytes) { return std::string(vecBytes.begin(), vecBytes.end()); }

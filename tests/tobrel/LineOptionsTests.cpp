@@ -20,12 +20,6 @@ using namespace tobrel;
 
 namespace {
 
-std::string PortMap() {
-  std::string strText;
-  for (const char16_t* p = GetSerialPortMap(); *p != 0; ++p) strText += static_cast<char>(*p);
-  return strText;
-}
-
 termios SlaveSettings(const std::string& strSlave) {
   termios tio{};
   const int nFd = open(strSlave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -22,12 +22,6 @@ using namespace tobrel;
 
 namespace {
 
-std::string PortMap() {
-  std::string strText;
-  for (const char16_t* p = GetSerialPortMap(); *p != 0; ++p) strText += static_cast<char>(*p);
-  return strText;
-}
-
 std::string StateFile() { return std::string(std::getenv("XDG_STATE_HOME")) + "/quorvel/ports"; }
 
 // A state directory of the test's own, for the numbers it remembers.

@@ -28,12 +28,6 @@ using namespace tobrel;
 
 namespace {
 
-std::string PortMap() {
-  std::string strText;
-  for (const char16_t* p = GetSerialPortMap(); *p != 0; ++p) strText += static_cast<char>(*p);
-  return strText;
-}
-
 int OpenSlave(const std::string& strPath) { return open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "PtyMaster.h"
 #include "Tobrel.h"
@@ -40,6 +41,21 @@ CTempDir::CTempDir() {
 CTempDir::~CTempDir() {
   std::error_code error;
   std::filesystem::remove_all(m_strPath, error);
+}
+
+std::string PortMap() {
+  std::string strText;
+  for (const char16_t* p = GetSerialPortMap(); *p != 0; ++p) strText += static_cast<char>(*p);
+  return strText;
+}
+
+bool WaitForSize(uint8_t nPort, uint32_t nSize) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (DataSizeInCom(nPort) < nSize) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
 }
 
 std::string ReadFile(const std::string& strPath) {

@@ -23,6 +23,12 @@ class CTempDir {
 // The whole of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& strPath);
 
+// The serial library's port map (GetSerialPortMap) as the ASCII it is in the tests.
+std::string PortMap();
+// Waits until the library has at least nSize bytes of nPort waiting; the 20 s bound is
+// only there so that a broken library fails instead of hanging.
+bool WaitForSize(uint8_t nPort, uint32_t nSize);
+
 class CPseudoTerminal {
  public:
   CPseudoTerminal();

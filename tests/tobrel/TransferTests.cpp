@@ -19,16 +19,6 @@ using namespace tobrel;
 
 namespace {
 
-// Generous: only there so that a broken library fails instead of hanging.
-bool WaitForSize(uint8_t nPort, uint32_t nSize) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (DataSizeInCom(nPort) < nSize) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 std::vector<uint8_t> Pattern(size_t nCount) {
   std::vector<uint8_t> vecData(nCount);
   for (size_t i = 0; i < nCount; ++i) vecData[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
