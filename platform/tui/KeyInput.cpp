@@ -69,6 +69,7 @@ std::optional<SKeyInput> KeyOf(const SInput& in) {
     case EKey::None:
     case EKey::DropDown:
     case EKey::Mouse:
+    case EKey::Paste:
       break;
   }
   return std::nullopt;

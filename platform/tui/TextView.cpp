@@ -328,8 +328,13 @@ void CTextView::HandleInput(const SInput& in) {
     HandleMouse(in);
     return;
   }
-  // What the view's own parts take first: a button's Space, a dropped-down list.
   HWND hFocus = GetFocus();
+  // A paste is text for the focused field; none of it acts on the dialog.
+  if (in.key == EKey::Paste) {
+    Feed(hFocus, [&] { win::input::Paste(hFocus, in.strText); });
+    return;
+  }
+  // What the view's own parts take first: a button's Space, a dropped-down list.
   if (CCellWindow* p = Find(hFocus); p && GetParent(hFocus) == hDlg && p->Key(in)) return;
   std::optional<SKeyInput> key = KeyOf(in);
   if (!key) return;

@@ -117,11 +117,15 @@ void Cut(HWND hWnd) {
   ReplaceSelection(hWnd, {});
 }
 
-void Paste(HWND hWnd) {
+// A box of one line takes a pasted text's first line.
+void Paste(HWND hWnd, std::u16string_view text) {
   if (IsReadOnly(hWnd)) return;
-  std::u16string text = GetClipboardText();
+  bool bMultiLine = hWnd->cls == WindowClass::Edit && (hWnd->style & ES_MULTILINE);
+  if (!bMultiLine) text = text.substr(0, std::min(text.find_first_of(u"\r\n"), text.size()));
   if (!text.empty()) ReplaceSelection(hWnd, text);
 }
+
+void Paste(HWND hWnd) { Paste(hWnd, GetClipboardText()); }
 
 // Backspace and Delete take the selection, or the one step beside the caret.
 void Erase(HWND hWnd, bool bForward) {
@@ -243,6 +247,10 @@ bool EditFieldProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, LRESUL
       return true;
     case WM_PASTE:
       Paste(hWnd);
+      return true;
+    case WM_INPUTPASTE:
+      Paste(hWnd, std::u16string_view(reinterpret_cast<const char16_t*>(lParam), wParam));
+      *pResult = TRUE;
       return true;
     case WM_CLEAR:
       if (!IsReadOnly(hWnd)) ReplaceSelection(hWnd, {});
