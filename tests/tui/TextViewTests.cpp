@@ -400,6 +400,25 @@ TEST_F(CTextViewTest, APasteIsTextThatAFieldTakesItsFirstLineOfAndARecordWhole) 
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 
+TEST_F(CTextViewTest, AFieldDrawsWhatIsInViewOfAVeryLongText) {
+  CTmuxSession tmux(Command(""), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  auto rows = tmux.Rows();
+  int nSend = RowOf(rows, "Send String:") + 1;
+  tmux.Click(ColumnOf(rows[nSend - 1], "Send String:") + 1, nSend);
+  tmux.Keys({"C-a"});
+  // A quarter of a megabyte with the caret at its end: the field shows the end.
+  tmux.Paste(std::string(256 * 1024, 'x') + "TAILEND");
+  ASSERT_TRUE(tmux.WaitForText("xxxxTAILEND", 30000)) << tmux.Screen();
+  tmux.Keys({"Home"});
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string& s) { return s.find("TAILEND") == std::string::npos; }))
+      << tmux.Screen();
+  tmux.Keys({"End", "Tab"});
+  ASSERT_TRUE(tmux.WaitForText("xxxxTAILEND")) << tmux.Screen();
+  tmux.Keys({"Escape"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
 // The library's long messages are read whole where they show, without
 // scrolling: the status line wraps over the rows it needs, taken from the
 // records, at 80 x 24 and larger.
