@@ -43,6 +43,26 @@ CString WideCharacterMessage(const CWideCharacter& wide) {
   return message;
 }
 
+// The library's message counts one block: a send of more than one is told whole.
+// Done, it keeps where the library says the bytes go.
+CString SendSummary(const CString& blockMessage, uint8_t nPort, bool bDone, size_t nSent, size_t nTotal) {
+  if (!bDone) {
+    std::string str =
+        " Only the first " + std::to_string(nSent) + " of its " + std::to_string(nTotal) + " bytes went out.";
+    CString message(blockMessage);
+    message += std::u16string(str.begin(), str.end());
+    return message;
+  }
+  std::string str =
+      "COM" + std::to_string(nPort) + ": the send's " + std::to_string(nTotal) + " bytes are on their way";
+  constexpr std::u16string_view kWay = u" on their way";
+  std::u16string_view block = blockMessage.View();
+  size_t nAt = block.find(kWay);
+  CString message(std::u16string(str.begin(), str.end()));
+  message += nAt == std::u16string_view::npos ? std::u16string_view(u".") : block.substr(nAt + kWay.size());
+  return message;
+}
+
 }  // namespace
 
 void CTerminalDlg::OnBnClickedSend() { SendText(); }
@@ -63,6 +83,8 @@ void CTerminalDlg::SendText() {
   std::string_view terminator = Terminator(m_comboTerminator.GetCurSel());
 
   uint32_t nResult = 0;
+  const size_t nTotal = rest.size() + terminator.size();
+  size_t nSent = 0, nBlocks = 0;
   for (;;) {
     bool bLast = rest.size() + terminator.size() <= kMaxBlock;
     size_t n = bLast ? rest.size() : std::min(rest.size(), kMaxBlock);
@@ -79,11 +101,15 @@ void CTerminalDlg::SendText() {
     nResult = Send_Binary(st.portNumber, st.sendBytes, static_cast<uint32_t>(nCount), 0);
     st.lastResult = nResult;
     if (nResult != 0) break;
+    nSent += nCount;
+    ++nBlocks;
     m_strSendRecord += std::u16string_view(st.sendText, n);
     rest.remove_prefix(n);
     if (bLast) break;
   }
   m_strStatus = GetSerialErrorMessage(nResult);
+  if (nResult == 0 ? nBlocks > 1 : nSent > 0)
+    m_strStatus = SendSummary(m_strStatus, st.portNumber, nResult == 0, nSent, nTotal);
   UpdateData(FALSE);
 }
 

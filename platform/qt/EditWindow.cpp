@@ -1,5 +1,7 @@
 #include "EditWindow.h"
 
+#include <limits>
+
 #include "EditBox.h"
 #include "QtText.h"
 #include "Window.h"
@@ -26,6 +28,8 @@ void MakeFieldShowOnly(QLineEdit& edit) {
   // Its menu and drops would edit the widget behind the window's back.
   edit.setContextMenuPolicy(Qt::NoContextMenu);
   edit.setAcceptDrops(false);
+  // It shows all the window holds: the widget's own limit would cut it.
+  edit.setMaxLength(std::numeric_limits<int>::max());
 }
 
 CEditWindow::CEditWindow(CWindowHost& host, HWND hWnd, QWidget* pParent) : QLineEdit(pParent), CViewWindow(host, hWnd) {

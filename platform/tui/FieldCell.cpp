@@ -15,6 +15,28 @@ int CellsBetween(std::u16string_view text, size_t nFrom, size_t nTo) {
   return TextCells(text.substr(nFrom, nTo - nFrom));
 }
 
+// Whether units [nFrom, nTo) fit in nCells, measured no further than that:
+// a draw costs what is in view, however long the text.
+bool Fits(std::u16string_view text, size_t nFrom, size_t nTo, int nCells) {
+  int nUsed = 0;
+  for (size_t i = nFrom; i < nTo && nUsed <= nCells;) nUsed += CellWidth(ShownChar(NextChar(text, i)));
+  return nUsed <= nCells;
+}
+
+// The first unit, not before nFrom, from which the caret at nCaret shows in
+// nCells with a cell left for it: walked back from the caret.
+size_t FirstShowing(std::u16string_view text, size_t nFrom, size_t nCaret, int nCells) {
+  size_t nStart = nCaret;
+  int nUsed = 0;
+  while (nStart > nFrom) {
+    size_t nBefore = win::PreviousStop(text, nStart), i = nBefore;
+    nUsed += CellWidth(ShownChar(NextChar(text, i)));
+    if (nUsed >= nCells) break;
+    nStart = nBefore;
+  }
+  return nStart;
+}
+
 }  // namespace
 
 CFieldCell::CFieldCell(CCellHost& host, HWND hWnd) : CCellWindow(host, hWnd), m_rows(hWnd) {
@@ -24,10 +46,13 @@ CFieldCell::CFieldCell(CCellHost& host, HWND hWnd) : CCellWindow(host, hWnd), m_
 void CFieldCell::Press(int x, int y) {
   m_rView.Feed(m_hWnd, [&] { win::input::Focus(m_hWnd); });
   int nRow = y - m_field.y, nCell = x - m_field.x;
-  // A field of one row counts its cells from the row's start, scrolled out of view or not.
+  // A field of one row counts its cells from the start of the row it is
+  // scrolled into: the index holds a long text as rows of pieces.
   if (m_field.cy <= 1) {
     std::u16string_view text = m_rows.Text();
-    nCell += CellsBetween(text, 0, std::min(m_nScroll, text.size()));
+    view::SRow row = m_rows.Layout().RowAt(text, m_nScroll);
+    nRow = static_cast<int>(row.nLine);
+    nCell += CellsBetween(text, row.nStart, std::min(m_nScroll, text.size()));
   }
   m_rView.Feed(m_hWnd, [&] {
     win::input::Mouse(m_hWnd, WM_LBUTTONDOWN, nCell, nRow);
@@ -79,13 +104,14 @@ void CFieldCell::DrawField(CScreen& screen, const SCellRect& rect) {
   }
   m_field = rect;
   if (rect.cy <= 1) {
-    view::SRow row = m_rows.Layout().RowAt(text, nCaret);
+    // The whole text is its row, however many pieces the index holds it in.
+    view::SRow row{.nEnd = text.size()};
     // The caret stays in view, with room for it after the last character.
     m_nScroll = std::clamp(m_nScroll, row.nStart, std::max(row.nStart, std::min(nCaret, row.nEnd)));
-    if (CellsBetween(text, row.nStart, row.nEnd) <= rect.cx)
+    if (Fits(text, row.nStart, row.nEnd, rect.cx))
       m_nScroll = row.nStart;
     else
-      while (m_nScroll < nCaret && CellsBetween(text, m_nScroll, nCaret) >= rect.cx) NextChar(text, m_nScroll);
+      m_nScroll = FirstShowing(text, m_nScroll, nCaret, rect.cx);
     DrawRow(screen, rect.x, rect.y, rect.cx, row, m_nScroll);
     return;
   }

@@ -70,6 +70,7 @@ std::optional<SKeyInput> KeyOf(const SInput& in) {
     case EKey::DropDown:
     case EKey::ContextMenu:
     case EKey::Mouse:
+    case EKey::Paste:
       break;
   }
   return std::nullopt;

@@ -19,6 +19,10 @@ namespace tui {
 
 namespace {
 
+// Bracketed paste on and off.
+constexpr const char* kPasteOn = "\033[?2004h";
+constexpr const char* kPasteOff = "\033[?2004l";
+
 enum EPair : short {
   kDialog = 1,
   kCaption,
@@ -196,7 +200,7 @@ bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
       {"\033[1;5F", EKey::End, false, true},         {"\033[1;6D", EKey::Left, true, true},
       {"\033[1;6C", EKey::Right, true, true},        {"\033[1;6H", EKey::Home, true, true},
       {"\033[1;6F", EKey::End, true, true},          {"\033[2;5~", EKey::Insert, false, true},
-      {"\033[29~", EKey::ContextMenu, false, false},
+      {"\033[29~", EKey::ContextMenu, false, false}, {"\033[200~", EKey::Paste, false, false},
   };
   m_vecSequenceKeys.clear();
   int nNextCode = KEY_MAX + 1;
@@ -208,6 +212,12 @@ bool CScreen::Start(FILE* pIn, FILE* pOut, std::string* pError) {
     }
     m_vecSequenceKeys.push_back({nCode, seq.key, seq.bShift, seq.bCtrl});
   }
+  m_nPasteEnd = key_defined("\033[201~");
+  if (m_nPasteEnd <= 0) define_key("\033[201~", m_nPasteEnd = nNextCode++);
+  m_pasting.reset();
+  // A paste comes bracketed, as text, so none of it acts as a key.
+  std::fputs(kPasteOn, pOut);
+  std::fflush(pOut);
   if (has_colors()) {
     start_color();
     if (COLORS >= 0x1000000)
@@ -223,6 +233,7 @@ void CScreen::Stop() {
   if (!m_pScreen) return;
   set_term(m_pScreen);
   mousemask(0, nullptr);
+  std::fputs(kPasteOff, m_pOut);
   curs_set(1);
   endwin();
   delscreen(m_pScreen);
@@ -233,6 +244,7 @@ void CScreen::Stop() {
 std::string CScreen::LeaveSequence() const {
   // Mouse reporting off in every mode ncurses may have asked for.
   std::string str = "\033[?1006l\033[?1003l\033[?1002l\033[?1000l";
+  str += kPasteOff;
   for (const char* pszName : {"sgr0", "cnorm", "rmkx", "rmcup"}) str += Capability(pszName);
   return str;
 }
@@ -391,6 +403,7 @@ void CScreen::Flush() {
 std::optional<SInput> CScreen::Read() {
   if (!m_pScreen) return std::nullopt;
   wint_t c = 0;
+  if (m_pasting) return ReadPaste();
   int nKind = wget_wch(stdscr, &c);
   if (nKind == ERR) return std::nullopt;
   SInput in;
@@ -532,10 +545,43 @@ std::optional<SInput> CScreen::Read() {
         in.key = key.key;
         in.bShift = key.bShift;
         in.bCtrl = key.bCtrl;
-        return in;
+        if (key.key != EKey::Paste) return in;
+        m_pasting.emplace();
+        return ReadPaste();
       }
       return SInput{};
   }
+  return in;
+}
+
+std::optional<SInput> CScreen::ReadPaste() {
+  // The rest of the paste may still be on its way: what came waits here.
+  for (;;) {
+    wint_t c = 0;
+    int nKind = wget_wch(stdscr, &c);
+    if (nKind == ERR) return std::nullopt;
+    if (nKind == KEY_CODE_YES && static_cast<int>(c) == m_nPasteEnd) break;
+    if (nKind != OK) continue;
+    if (c >= 0x10000) {
+      *m_pasting += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      *m_pasting += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      *m_pasting += static_cast<char16_t>(c);
+    }
+  }
+  SInput in;
+  in.key = EKey::Paste;
+  // A line break, CR LF, CR or LF, is CR LF, as an edit box holds it.
+  std::u16string_view text = *m_pasting;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') {
+      in.strText += text[i];
+      continue;
+    }
+    in.strText += u"\r\n";
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+  }
+  m_pasting.reset();
   return in;
 }
 

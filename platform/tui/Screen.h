@@ -52,6 +52,7 @@ enum class EKey {
   Insert,
   DropDown,     // F4 or Alt+Down
   ContextMenu,  // Shift+F10 or the Menu key
+  Paste,        // a bracketed paste, whose text is in strText
   Mouse,
 };
 
@@ -65,6 +66,7 @@ struct SInput {
   bool bAlt = false;  // a character typed with Alt
   EMouse mouse = EMouse::Press;
   int x = 0, y = 0;
+  std::u16string strText{};  // a paste's, its line breaks as CR LF
 };
 
 enum class EColourDepth { Direct, Palette256, None };
@@ -110,6 +112,8 @@ class CScreen {
   std::string LeaveSequence() const;
 
  private:
+  // The rest of an open paste, once its closing sequence has come.
+  std::optional<SInput> ReadPaste();
   int Attributes(EStyle style) const;
   void MakePairs();
 
@@ -128,6 +132,10 @@ class CScreen {
     bool bCtrl;
   };
   std::vector<SSequenceKey> m_vecSequenceKeys;
+  // The code of a paste's closing sequence, and the paste read so far while
+  // one is open.
+  int m_nPasteEnd = 0;
+  std::optional<std::u16string> m_pasting;
   std::optional<std::pair<int, int>> m_cursor;
 };
 

@@ -366,8 +366,12 @@ void CTextView::HandleInput(const SInput& in) {
     HandleMouse(in);
     return;
   }
-  // What the view's own parts take first: a button's Space, a dropped-down list.
   HWND hFocus = GetFocus();
+  // A paste is text for the focused field; none of it acts on the dialog.
+  if (in.key == EKey::Paste) {
+    Feed(hFocus, [&] { win::input::Paste(hFocus, in.strText); });
+    return;
+  }
   CCellWindow* pFocus = GetParent(hFocus) == hDlg ? Find(hFocus) : nullptr;
   if (pFocus && in.key == EKey::ContextMenu) {
     // At the caret, else at the control's first cell.

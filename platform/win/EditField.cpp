@@ -75,6 +75,8 @@ CEditRows& RowsOf(HWND hWnd) {
 
 std::u16string_view Text(HWND hWnd) { return hWnd->text.View(); }
 
+bool IsMultiLine(HWND hWnd) { return hWnd->cls == WindowClass::Edit && (hWnd->style & ES_MULTILINE); }
+
 bool IsReadOnly(HWND hWnd) { return hWnd->cls == WindowClass::Edit && (hWnd->style & ES_READONLY); }
 
 void Select(HWND hWnd, size_t nAnchor, size_t nCaret) {
@@ -117,11 +119,14 @@ void Cut(HWND hWnd) {
   ReplaceSelection(hWnd, {});
 }
 
-void Paste(HWND hWnd) {
+// A box of one line takes a pasted text's first line.
+void Paste(HWND hWnd, std::u16string_view text) {
   if (IsReadOnly(hWnd)) return;
-  std::u16string text = GetClipboardText();
+  if (!IsMultiLine(hWnd)) text = text.substr(0, std::min(text.find_first_of(u"\r\n"), text.size()));
   if (!text.empty()) ReplaceSelection(hWnd, text);
 }
+
+void Paste(HWND hWnd) { Paste(hWnd, GetClipboardText()); }
 
 // Backspace and Delete take the selection, or the one step beside the caret.
 void Erase(HWND hWnd, bool bForward) {
@@ -163,10 +168,11 @@ void Key(HWND hWnd, UINT vk) {
     case VK_NEXT:
       return byRows(ERowMove::PageDown, sel.Caret(), true);
     case VK_HOME:
-      if (bCtrl) return MoveCaret(hWnd, 0, bShift);
+      // A box of one line is one row, however long.
+      if (bCtrl || !IsMultiLine(hWnd)) return MoveCaret(hWnd, 0, bShift);
       return byRows(ERowMove::RowStart, sel.Caret(), false);
     case VK_END:
-      if (bCtrl) return MoveCaret(hWnd, text.size(), bShift);
+      if (bCtrl || !IsMultiLine(hWnd)) return MoveCaret(hWnd, text.size(), bShift);
       return byRows(ERowMove::RowEnd, sel.Caret(), false);
     case VK_BACK:
       return Erase(hWnd, false);
@@ -243,6 +249,10 @@ bool EditFieldProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, LRESUL
       return true;
     case WM_PASTE:
       Paste(hWnd);
+      return true;
+    case WM_INPUTPASTE:
+      Paste(hWnd, std::u16string_view(reinterpret_cast<const char16_t*>(lParam), wParam));
+      *pResult = TRUE;
       return true;
     case WM_CLEAR:
       if (!IsReadOnly(hWnd)) ReplaceSelection(hWnd, {});

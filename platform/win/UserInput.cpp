@@ -41,6 +41,11 @@ bool Edit(HWND hField, std::u16string_view text) {
          SendMessage(hField, WM_INPUTTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())) == TRUE;
 }
 
+bool Paste(HWND hField, std::u16string_view text) {
+  return Reachable(hField) &&
+         SendMessage(hField, WM_INPUTPASTE, text.size(), reinterpret_cast<LPARAM>(text.data())) == TRUE;
+}
+
 bool Focus(HWND hCtl) {
   if (!Reachable(hCtl)) return false;
   SetFocus(hCtl);

@@ -23,6 +23,9 @@ bool Pick(HWND hCombo, int nIndex);
 // parent hears EN_CHANGE) or a list's field (the list then has no selection
 // and the parent hears CBN_EDITCHANGE).
 bool Edit(HWND hField, std::u16string_view text);
+// WM_INPUTPASTE: text pasted into an edit box or a list's field, as the
+// clipboard's text is: a field of one line takes its first line.
+bool Paste(HWND hField, std::u16string_view text);
 bool Focus(HWND hCtl);
 // The keys held with a key or a click.
 constexpr UINT kShift = 1;

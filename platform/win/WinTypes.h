@@ -93,8 +93,11 @@ constexpr LRESULT CB_ERR = -1;
 // WM_INPUTTEXT: the person's typing left the text lParam (const char16_t*,
 // wParam units) in an edit box or a list's field; answers TRUE when taken.
 // CB_INPUTPICK: the person picked list item wParam; answers TRUE when taken.
+// WM_INPUTPASTE: the person pasted the text lParam (const char16_t*, wParam
+// units) at the selection; answers TRUE from an edit box or a list's field.
 constexpr UINT WM_INPUTTEXT = 0x03F0;
 constexpr UINT CB_INPUTPICK = 0x03F1;
+constexpr UINT WM_INPUTPASTE = 0x03F2;
 
 // What a control answers WM_GETDLGCODE: the keys it wants from the dialog
 // manager, and what it is.

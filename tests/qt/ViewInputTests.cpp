@@ -2,6 +2,8 @@
 // window system's user input.
 #include <signal.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
 #include <QKeySequence>
@@ -61,6 +63,26 @@ TEST_F(CViewInputTest, TypedTextIsWhatSendSends) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].bytes, (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '\r'}));
     EXPECT_EQ(Widget<qtview::CRecordWindow>(IDC_EDIT_SEND_RECORD)->VisibleRows(), QStringList{QStringLiteral("hello")});
+  });
+}
+
+TEST_F(CViewInputTest, APasteLongerThanTheToolkitsLineLimitIsHeldAndSentWhole) {
+  RunApp([&] {
+    ClickButton(IDC_BUTTON_OPEN);
+    serial.calls.clear();
+    const QString text(100000, QLatin1Char('z'));
+    QApplication::clipboard()->setText(text);
+    auto* pEdit = Widget<QLineEdit>(IDC_EDIT_SEND);
+    QTest::mouseClick(pEdit, Qt::LeftButton);
+    QTest::keyClick(pEdit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(pEdit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Text(IDC_EDIT_SEND).size(), 100000u);
+    EXPECT_EQ(pEdit->text().size(), 100000);
+    ClickButton(IDC_BUTTON_SEND);
+    size_t nBytes = 0;
+    for (const auto& call : serial.Calls("Send_Binary")) nBytes += call.bytes.size();
+    EXPECT_EQ(nBytes, 100001u);
+    EXPECT_EQ(pEdit->text().size(), 100000);
   });
 }
 

@@ -136,6 +136,7 @@ void ExpectBlocks(const std::vector<fake::CCall>& sends, const std::u16string& t
 
 TEST_F(CSendTest, ALongTextGoesOutWholeInBlocksWithTheTerminatorAfterTheLast) {
   RunApp([&] {
+    Click(IDC_BUTTON_OPEN);
     std::u16string text;
     for (int i = 0; i < 2500; ++i) text += static_cast<char16_t>(u'a' + i % 26);
     Type(IDC_EDIT_SEND, text);
@@ -143,6 +144,8 @@ TEST_F(CSendTest, ALongTextGoesOutWholeInBlocksWithTheTerminatorAfterTheLast) {
     Click(IDC_BUTTON_SEND);
     ExpectBlocks(serial.Calls("Send_Binary"), text, {0x0D, 0x0A});
     EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text);
+    // The status counts the whole send, not its last block.
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), u"COM1: the send's 2502 bytes are on their way.");
 
     // A text that fills a block exactly, and one a byte longer than that.
     Pick(IDC_COMBO_TERMINATOR, 1);
@@ -171,7 +174,8 @@ TEST_F(CSendTest, ALongTextGoesOutWholeInBlocksWithTheTerminatorAfterTheLast) {
     auto sends = serial.Calls("Send_Binary");
     ASSERT_EQ(sends.size(), 2u);
     EXPECT_EQ(Text(IDC_EDIT_SEND_RECORD), text.substr(0, sends[0].bytes.size()));
-    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(33));
+    // The status tells the refusal and how much of the send went before it.
+    EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(33) + u" Only the first 1023 of its 2501 bytes went out.");
   });
 }
 

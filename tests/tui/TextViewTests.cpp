@@ -373,6 +373,52 @@ TEST_F(CTextViewTest, HomeKeepsToTheRowCtrlHomeToTheTextAndAnArrowDropsTheSelect
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 
+TEST_F(CTextViewTest, APasteIsTextThatAFieldTakesItsFirstLineOfAndARecordWhole) {
+  CTmuxSession tmux(Command(""), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  auto rows = tmux.Rows();
+  int nSend = RowOf(rows, "Send String:") + 1;
+  tmux.Click(ColumnOf(rows[nSend - 1], "Send String:") + 1, nSend);
+  tmux.Keys({"C-a"});
+  // The line break is no Enter: the program goes on, the field holds the first line.
+  tmux.Paste("first line\nsecond line\n");
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string&) {
+    return tmux.Rows()[nSend].find("first line") != std::string::npos;
+  })) << tmux.Screen();
+  EXPECT_EQ(tmux.Screen().find("second line"), std::string::npos) << tmux.Screen();
+  EXPECT_EQ(tmux.Screen().find("ended"), std::string::npos) << tmux.Screen();
+  // The receive record takes both lines.
+  int nTop = RowOf(rows, "Receive String Record:") + 1;
+  tmux.Click(ColumnOf(rows[nTop - 1], "Receive String Record:") + 2, nTop);
+  tmux.Paste("north\nsouth\n");
+  ASSERT_TRUE(tmux.WaitForText("south")) << tmux.Screen();
+  rows = tmux.Rows();
+  EXPECT_EQ(RowOf(rows, "south"), RowOf(rows, "north") + 1) << tmux.Screen();
+  EXPECT_EQ(tmux.Screen().find("ended"), std::string::npos) << tmux.Screen();
+  // Escape ends it.
+  tmux.Keys({"Escape"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
+TEST_F(CTextViewTest, AFieldDrawsWhatIsInViewOfAVeryLongText) {
+  CTmuxSession tmux(Command(""), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  auto rows = tmux.Rows();
+  int nSend = RowOf(rows, "Send String:") + 1;
+  tmux.Click(ColumnOf(rows[nSend - 1], "Send String:") + 1, nSend);
+  tmux.Keys({"C-a"});
+  // A quarter of a megabyte with the caret at its end: the field shows the end.
+  tmux.Paste(std::string(256 * 1024, 'x') + "TAILEND");
+  ASSERT_TRUE(tmux.WaitForText("xxxxTAILEND", 30000)) << tmux.Screen();
+  tmux.Keys({"Home"});
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string& s) { return s.find("TAILEND") == std::string::npos; }))
+      << tmux.Screen();
+  tmux.Keys({"End", "Tab"});
+  ASSERT_TRUE(tmux.WaitForText("xxxxTAILEND")) << tmux.Screen();
+  tmux.Keys({"Escape"});
+  ExpectEndedAndRestored(tmux, "ended 0");
+}
+
 // The library's long messages are read whole where they show, without
 // scrolling: the status line wraps over the rows it needs, taken from the
 // records, at 80 x 24 and larger.

@@ -48,6 +48,14 @@ void CTmuxSession::Keys(const std::vector<std::string>& keys) const {
 
 void CTmuxSession::Type(const std::string& strText) const { Tmux("send-keys -t t -l " + Quoted(strText)); }
 
+void CTmuxSession::Paste(const std::string& strText) const {
+  std::string strFile = "/tmp/" + m_strSocket + "-paste";
+  std::ofstream(strFile, std::ios::binary) << strText;
+  Tmux("load-buffer -b p " + strFile);
+  Tmux("paste-buffer -p -d -b p -t t");
+  std::remove(strFile.c_str());
+}
+
 void CTmuxSession::Click(int x, int y, int nButton) const {
   // Press and release, in the encoding the program asked the terminal for.
   bool bSgr = Format("#{mouse_sgr_flag}") == "1";

@@ -20,6 +20,9 @@ class CTmuxSession {
   void Keys(const std::vector<std::string>& keys) const;
   // Text typed as it is.
   void Type(const std::string& strText) const;
+  // Text pasted as a terminal pastes it, bracketed where the program asked
+  // for that, its line breaks as CR.
+  void Paste(const std::string& strText) const;
   // A mouse click at a cell, as an xterm reports it (SGR encoding); nButton
   // 0 is the left button, 2 the right.
   void Click(int x, int y, int nButton = 0) const;

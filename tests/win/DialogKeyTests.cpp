@@ -111,3 +111,19 @@ TEST_F(CDialogKeyTest, TheFocusedControlGetsTheKeysItWantsAndTheDialogTheRest) {
   EXPECT_TRUE(win::input::PressKey(m_hDlg, VK_ESCAPE));
   EXPECT_EQ(CCommandLog::commands, (std::vector<int>{IDOK, kButton, IDCANCEL}));
 }
+
+TEST_F(CDialogKeyTest, APasteIsTextAFieldOfOneLineTakingItsFirstLine) {
+  // A field of one line and a list's field take the first line, at the selection.
+  SendMessage(Item(kEdit), EM_SETSEL, 5, 5);
+  EXPECT_TRUE(win::input::Paste(Item(kEdit), u" one\r\ntwo"));
+  EXPECT_EQ(GetWindowText(Item(kEdit)), u"field one");
+  EXPECT_TRUE(win::input::Paste(Item(kCombo), u"typed\rmore"));
+  EXPECT_EQ(GetWindowText(Item(kCombo)), u"typed");
+  // A record box takes it whole; none of it reaches the dialog as Enter.
+  SendMessage(Item(kRecord), EM_SETSEL, 0, -1);
+  EXPECT_TRUE(win::input::Paste(Item(kRecord), u"a\r\nb\r\n"));
+  EXPECT_EQ(GetWindowText(Item(kRecord)), u"a\r\nb\r\n");
+  // A button takes nothing.
+  EXPECT_FALSE(win::input::Paste(Item(kButton), u"x\r\n"));
+  EXPECT_EQ(CCommandLog::commands, std::vector<int>{});
+}
