@@ -400,6 +400,27 @@ TEST_F(CTextViewTest, APasteIsTextThatAFieldTakesItsFirstLineOfAndARecordWhole) 
   ExpectEndedAndRestored(tmux, "ended 0");
 }
 
+TEST_F(CTextViewTest, OneEscapeEndsTheProgramWhicheverControlWasClickedLast) {
+  // Open Com used to want a second Escape after a click on it.
+  for (const char* pszControl : {"Open Com", "Close Com", "Set", "Clear Receive", "COM Port:", "Send String:"}) {
+    SCOPED_TRACE(pszControl);
+    CTmuxSession tmux(Command(""), 80, 24);
+    ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+    auto rows = tmux.Rows();
+    int nRow = RowOf(rows, pszControl);
+    ASSERT_GE(nRow, 0) << tmux.Screen();
+    // A label's control is the row below it.
+    bool bLabel = std::string_view(pszControl).ends_with(':');
+    tmux.Click(ColumnOf(rows[nRow], pszControl) + 1, nRow + (bLabel ? 1 : 0));
+    if (std::string_view(pszControl) == "Open Com") {
+      // The open has answered in the status line.
+      ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return !StatusText(tmux.Rows()).empty(); })) << tmux.Screen();
+    }
+    tmux.Keys({"Escape"});
+    ExpectEndedAndRestored(tmux, "ended 0");
+  }
+}
+
 TEST_F(CTextViewTest, AFieldDrawsWhatIsInViewOfAVeryLongText) {
   CTmuxSession tmux(Command(""), 80, 24);
   ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
