@@ -141,6 +141,28 @@ TEST_F(CViewInputTest, AClickOnAFieldMovesTheWindowSystemsFocus) {
   });
 }
 
+TEST_F(CViewInputTest, TabSelectsAFieldsTextAndTheFieldShowsTheEditBoxsRules) {
+  RunApp([&] {
+    auto* pInterval = Widget<QLineEdit>(IDC_EDIT_INTERVAL);
+    QTest::mouseClick(pInterval, Qt::LeftButton, {}, QPoint(2, pInterval->height() / 2));
+    EXPECT_FALSE(pInterval->hasSelectedText());
+    QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(Dialog()->focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_EDIT_INTERVAL);
+    EXPECT_EQ(pInterval->selectedText(), QStringLiteral("100"));
+    QTest::keyClick(pInterval, Qt::Key_Left);
+    EXPECT_FALSE(pInterval->hasSelectedText());
+    EXPECT_EQ(pInterval->cursorPosition(), 0);
+    QTest::keyClick(pInterval, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(pInterval->selectedText(), QStringLiteral("100"));
+    QTest::keyClick(pInterval, Qt::Key_Right);
+    EXPECT_EQ(pInterval->cursorPosition(), 3);
+    QTest::keyClicks(pInterval, "0");
+    EXPECT_EQ(Text(IDC_EDIT_INTERVAL), u"1000");
+    EXPECT_EQ(pInterval->text(), QStringLiteral("1000"));
+  });
+}
+
 TEST_F(CViewInputTest, ChangesMadeByCodeReachTheWidgetsWithoutComingBack) {
   RunApp([&] {
     SetWindowText(Item(IDC_EDIT_SEND), u"abc");
