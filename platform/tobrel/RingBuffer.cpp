@@ -73,6 +73,8 @@ void CRingBuffer::Commit(size_t nCount) {
 }
 
 bool CRingBuffer::Append(const uint8_t* pData, size_t nCount) {
+  // A read that decoded to nothing may come with no data at all.
+  if (nCount == 0) return true;
   {
     std::lock_guard lock(m_mtx);
     if (m_nCapacity - static_cast<size_t>(m_nTail - m_nHead) < nCount) return false;
