@@ -60,6 +60,17 @@ void Finish(UINT nCommand) {
   g_track->nCommand = nCommand;
 }
 
+// Sets an item's state bits of nMask to those of flags and answers the old ones, or
+// kNoMenuItem; *pPos is where the item stands.
+DWORD SetItemState(HMENU hMenu, UINT item, UINT flags, UINT nMask, int* pPos) {
+  *pPos = Find(hMenu, item, flags);
+  if (*pPos < 0) return kNoMenuItem;
+  UINT& state = hMenu->items[*pPos].state;
+  DWORD old = state & nMask;
+  state = (state & ~nMask) | (flags & nMask);
+  return old;
+}
+
 }  // namespace
 
 HMENU CreatePopupMenu() {
@@ -94,12 +105,9 @@ BOOL InsertMenu(HMENU hMenu, UINT position, UINT flags, UINT_PTR id, std::u16str
 }
 
 DWORD CheckMenuItem(HMENU hMenu, UINT item, UINT flags) {
-  int nPos = Find(hMenu, item, flags);
-  if (nPos < 0) return kNoMenuItem;
-  UINT& state = hMenu->items[nPos].state;
-  DWORD old = state & MF_CHECKED;
-  state = (state & ~MF_CHECKED) | (flags & MF_CHECKED);
-  Changed(hMenu);
+  int nPos = -1;
+  DWORD old = SetItemState(hMenu, item, flags, MF_CHECKED, &nPos);
+  if (nPos >= 0) Changed(hMenu);
   return old;
 }
 
@@ -116,11 +124,9 @@ BOOL CheckMenuRadioItem(HMENU hMenu, UINT first, UINT last, UINT check, UINT fla
 }
 
 DWORD EnableMenuItem(HMENU hMenu, UINT item, UINT flags) {
-  int nPos = Find(hMenu, item, flags);
-  if (nPos < 0) return kNoMenuItem;
-  UINT& state = hMenu->items[nPos].state;
-  DWORD old = state & (MF_GRAYED | MF_DISABLED);
-  state = (state & ~(MF_GRAYED | MF_DISABLED)) | (flags & (MF_GRAYED | MF_DISABLED));
+  int nPos = -1;
+  DWORD old = SetItemState(hMenu, item, flags, MF_GRAYED | MF_DISABLED, &nPos);
+  if (nPos < 0) return old;
   // A highlighted item that can no longer be picked loses the highlight.
   if (g_track && g_track->hMenu == hMenu && g_track->nHighlight == nPos && !Pickable(hMenu->items[nPos]))
     g_track->nHighlight = -1;
