@@ -85,6 +85,14 @@ std::string StatusText(const std::vector<std::string>& rows) {
   return strText;
 }
 
+// Clicks into Send String and selects its text; answers the field's row.
+int SelectSendString(const CTmuxSession& tmux, const std::vector<std::string>& rows) {
+  int nSend = RowOf(rows, "Send String:") + 1;
+  tmux.Click(ColumnOf(rows[nSend - 1], "Send String:") + 1, nSend);
+  tmux.Keys({"C-a"});
+  return nSend;
+}
+
 class CTextViewTest : public ::testing::Test {
  protected:
   // The program in a pane whose shell notes the terminal's modes before and
@@ -377,9 +385,7 @@ TEST_F(CTextViewTest, APasteIsTextThatAFieldTakesItsFirstLineOfAndARecordWhole) 
   CTmuxSession tmux(Command(""), 80, 24);
   ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
   auto rows = tmux.Rows();
-  int nSend = RowOf(rows, "Send String:") + 1;
-  tmux.Click(ColumnOf(rows[nSend - 1], "Send String:") + 1, nSend);
-  tmux.Keys({"C-a"});
+  const int nSend = SelectSendString(tmux, rows);
   // The line break is no Enter: the program goes on, the field holds the first line.
   tmux.Paste("first line\nsecond line\n");
   ASSERT_TRUE(tmux.WaitFor([&](const std::string&) {
@@ -425,9 +431,7 @@ TEST_F(CTextViewTest, AFieldDrawsWhatIsInViewOfAVeryLongText) {
   CTmuxSession tmux(Command(""), 80, 24);
   ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
   auto rows = tmux.Rows();
-  int nSend = RowOf(rows, "Send String:") + 1;
-  tmux.Click(ColumnOf(rows[nSend - 1], "Send String:") + 1, nSend);
-  tmux.Keys({"C-a"});
+  SelectSendString(tmux, rows);
   // A quarter of a megabyte with the caret at its end: the field shows the end.
   tmux.Paste(std::string(256 * 1024, 'x') + "TAILEND");
   ASSERT_TRUE(tmux.WaitForText("xxxxTAILEND", 30000)) << tmux.Screen();
