@@ -28,3 +28,6 @@ constexpr int IDC_BUTTON_STOP_AUTO = 1024;
 constexpr int IDC_COMBO_TAIL = 1025;
 constexpr int IDC_BUTTON_SCAN = 1026;
 constexpr int IDC_BUTTON_NAME_QUERY = 1027;
+
+// Menu commands.
+constexpr int ID_SEND_AS_HEX = 32771;

@@ -5,10 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "HexText.h"
+#include "Menu.h"
 #include "TerminalDlg.h"
 #include "TerminalState.h"
 #include "TextConversion.h"
 #include "Tobrel.h"
+#include "resource.h"
 
 namespace {
 
@@ -43,6 +46,19 @@ CString WideCharacterMessage(const CWideCharacter& wide) {
   return message;
 }
 
+// Names the character that keeps a hex text from going out, and the form it takes.
+CString HexErrorMessage(const CHexError& error) {
+  const char* pszWhat = error.kind == CHexError::LoneDigit
+                            ? "is a lone hex digit; Send as Hex takes each byte as two digits, such as 0A."
+                            : "is not a hex digit; Send as Hex takes pairs such as 01 0A FF, with blanks, commas or "
+                              "0x between them.";
+  std::string strRest = "\" at position " + std::to_string(error.nPosition) + " " + pszWhat;
+  CString message(u"Not sent: \"");
+  message += error.units;
+  message += std::u16string(strRest.begin(), strRest.end());
+  return message;
+}
+
 // The library's message counts one block: a send of more than one is told whole.
 // Done, it keeps where the library says the bytes go.
 CString SendSummary(const CString& blockMessage, uint8_t nPort, bool bDone, size_t nSent, size_t nTotal) {
@@ -68,14 +84,25 @@ CString SendSummary(const CString& blockMessage, uint8_t nPort, bool bDone, size
 void CTerminalDlg::OnBnClickedSend() { SendText(); }
 
 // A text too long for one block goes out as consecutive blocks, the
-// terminator after the last; the first refused block stops the rest. A text
-// with a character beyond one byte sends nothing and says which one it is.
+// terminator after the last; the first refused block stops the rest, and the
+// record gains the text of the blocks that went. A text with a character
+// beyond one byte, or one that Send as Hex cannot read, sends nothing and
+// says which character it is.
 void CTerminalDlg::SendText() {
   TerminalState& st = g_terminalState;
   CString text;
   m_editSend.GetWindowText(text);
-  std::u16string_view rest = text.View();
-  if (auto wide = FindWideCharacter(rest)) {
+  const std::u16string_view all = text.View();
+  size_t nRest = all.size();
+  if (m_bSendHex) {
+    CHexReading reading = CheckHexText(all);
+    if (reading.error) {
+      m_strStatus = HexErrorMessage(*reading.error);
+      UpdateData(FALSE);
+      return;
+    }
+    nRest = reading.nBytes;
+  } else if (auto wide = FindWideCharacter(all)) {
     m_strStatus = WideCharacterMessage(*wide);
     UpdateData(FALSE);
     return;
@@ -83,14 +110,20 @@ void CTerminalDlg::SendText() {
   std::string_view terminator = Terminator(m_comboTerminator.GetCurSel());
 
   uint32_t nResult = 0;
-  const size_t nTotal = rest.size() + terminator.size();
-  size_t nSent = 0, nBlocks = 0;
+  const size_t nTotal = nRest + terminator.size();
+  size_t nSent = 0, nBlocks = 0, nPos = 0;
   for (;;) {
-    bool bLast = rest.size() + terminator.size() <= kMaxBlock;
-    size_t n = bLast ? rest.size() : std::min(rest.size(), kMaxBlock);
-    std::copy_n(rest.data(), n, st.sendText);
-    st.sendText[n] = 0;
-    for (size_t i = 0; i < n; ++i) st.sendBytes[i] = Narrow(st.sendText[i]);
+    bool bLast = nRest + terminator.size() <= kMaxBlock;
+    size_t n = bLast ? nRest : std::min(nRest, kMaxBlock);
+    const size_t nFrom = nPos;
+    if (m_bSendHex) {
+      ReadHexBytes(all, &nPos, st.sendBytes, n);
+    } else {
+      std::copy_n(all.data() + nPos, n, st.sendText);
+      st.sendText[n] = 0;
+      for (size_t i = 0; i < n; ++i) st.sendBytes[i] = Narrow(st.sendText[i]);
+      nPos += n;
+    }
     size_t nCount = n;
     if (bLast) {
       std::memcpy(st.sendBytes + n, terminator.data(), terminator.size());
@@ -103,14 +136,26 @@ void CTerminalDlg::SendText() {
     if (nResult != 0) break;
     nSent += nCount;
     ++nBlocks;
-    m_strSendRecord += std::u16string_view(st.sendText, n);
-    rest.remove_prefix(n);
+    m_strSendRecord += all.substr(nFrom, nPos - nFrom);
+    nRest -= n;
     if (bLast) break;
   }
   m_strStatus = GetSerialErrorMessage(nResult);
   if (nResult == 0 ? nBlocks > 1 : nSent > 0)
     m_strStatus = SendSummary(m_strStatus, st.portNumber, nResult == 0, nSent, nTotal);
   UpdateData(FALSE);
+}
+
+// Send String's menu offers reading its text as hex.
+void CTerminalDlg::OnInitMenuPopup(HMENU hMenu, CWnd* pOwner) {
+  if (pOwner != &m_editSend) return;
+  AppendMenu(hMenu, MF_SEPARATOR, 0);
+  AppendMenu(hMenu, MF_STRING | (m_bSendHex ? MF_CHECKED : MF_UNCHECKED), ID_SEND_AS_HEX, u"Send as &Hex");
+}
+
+void CTerminalDlg::OnSendAsHex() {
+  m_bSendHex = !m_bSendHex;
+  m_editSend.SetTag(m_bSendHex ? u"HEX" : u"");
 }
 
 void CTerminalDlg::OnBnClickedClearSend() {

@@ -27,6 +27,8 @@ class CTerminalDlg : public CDialog {
   void OnBnClickedSet();
   void OnBnClickedStartAuto();
   void OnBnClickedStopAuto();
+  void OnInitMenuPopup(HMENU hMenu, CWnd* pOwner);
+  void OnSendAsHex();
   void SendText();
   // Receiving.
   void OnBnClickedClearReceive();
@@ -54,6 +56,8 @@ class CTerminalDlg : public CDialog {
   CString m_strReceiveRecord;
   CString m_strSendRecord;
   HICON m_hIcon;
+  // Send String is read as bytes by their hex values.
+  bool m_bSendHex = false;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -106,7 +106,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
-BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult) {
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(message, HIWORD(wParam), LOWORD(wParam));
   if (!pEntry) return FALSE;
   switch (pEntry->nSig) {
@@ -115,6 +115,9 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult) {
       break;
     case AfxSig_vw:
       (this->*pEntry->pfnW)(wParam);
+      break;
+    case AfxSig_vM:
+      (this->*pEntry->pfnMenu)(reinterpret_cast<HMENU>(wParam), FromHandlePermanent(reinterpret_cast<HWND>(lParam)));
       break;
     case AfxSig_end:
       return FALSE;

@@ -6,14 +6,17 @@
 #include "WinTypes.h"
 
 class CCmdTarget;
+class CWnd;
 using AFX_PMSG = void (CCmdTarget::*)();
 using AFX_PMSGW = void (CCmdTarget::*)(UINT_PTR);
+using AFX_PMSGMENU = void (CCmdTarget::*)(HMENU, CWnd*);
 
 // The signature a table entry's handler has.
 enum AfxSig {
   AfxSig_end = 0,
   AfxSig_vv,  // void ()
   AfxSig_vw,  // void (UINT_PTR)
+  AfxSig_vM,  // void (HMENU, CWnd*)
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -22,8 +25,9 @@ struct AFX_MSGMAP_ENTRY {
   UINT nID;
   UINT nLastID;
   AfxSig nSig;
-  AFX_PMSG pfn;    // AfxSig_vv
-  AFX_PMSGW pfnW;  // AfxSig_vw
+  AFX_PMSG pfn;                    // AfxSig_vv
+  AFX_PMSGW pfnW;                  // AfxSig_vw
+  AFX_PMSGMENU pfnMenu = nullptr;  // AfxSig_vM
 };
 
 struct AFX_MSGMAP {
@@ -43,7 +47,7 @@ struct AFX_MSGMAP {
     using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY entries[] = {
 #define END_MESSAGE_MAP()                                                               \
-  { 0, 0, 0, 0, AfxSig_end, nullptr, nullptr }                                          \
+  { 0, 0, 0, 0, AfxSig_end, nullptr, nullptr, nullptr }                                 \
   }                                                                                     \
   ;                                                                                     \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &entries[0]}; \
@@ -67,3 +71,14 @@ struct AFX_MSGMAP {
    AfxSig_vw,         \
    nullptr,           \
    static_cast<AFX_PMSGW>(static_cast<void (ThisClass::*)(UINT_PTR)>(&ThisClass::OnTimer))},
+// A menu about to open for the window or one of its controls (WM_INITMENUPOPUP):
+// OnInitMenuPopup(HMENU hMenu, CWnd* pOwner), pOwner the control whose menu it is.
+#define ON_WM_INITMENUPOPUP() \
+  {WM_INITMENUPOPUP,          \
+   0,                         \
+   0,                         \
+   0,                         \
+   AfxSig_vM,                 \
+   nullptr,                   \
+   nullptr,                   \
+   static_cast<AFX_PMSGMENU>(static_cast<void (ThisClass::*)(HMENU, CWnd*)>(&ThisClass::OnInitMenuPopup))},

@@ -1,9 +1,13 @@
 #include "EditWindow.h"
 
+#include <QContextMenuEvent>
+#include <QPainter>
+#include <QStyle>
 #include <limits>
 
 #include "EditBox.h"
 #include "QtText.h"
+#include "UserInput.h"
 #include "Window.h"
 #include "WindowHost.h"
 
@@ -37,6 +41,7 @@ CEditWindow::CEditWindow(CWindowHost& host, HWND hWnd, QWidget* pParent) : QLine
   setReadOnly(GetWindowStyle(hWnd) & ES_READONLY);
   SetShownFocusPolicy(Qt::StrongFocus);
   MakeFieldShowOnly(*this);
+  setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
 void CEditWindow::ShowText(size_t) {
@@ -47,6 +52,37 @@ void CEditWindow::ShowText(size_t) {
 void CEditWindow::ShowSelection() {
   CWindowHost::CApplying applying(m_rView);
   ShowFieldSelection(*this, m_hWnd);
+}
+
+namespace {
+// Room on either side of the tag's text.
+constexpr int kTagPadding = 3;
+}  // namespace
+
+void CEditWindow::ShowTag() {
+  m_strTag = ToQString(win::GetEditTag(m_hWnd));
+  setTextMargins(0, 0, m_strTag.isEmpty() ? 0 : TagRect().width(), 0);
+  update();
+}
+
+QRect CEditWindow::TagRect() const {
+  if (m_strTag.isEmpty()) return {};
+  int nFrame = hasFrame() ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) : 0;
+  int nWidth = fontMetrics().horizontalAdvance(m_strTag) + 2 * kTagPadding;
+  return QRect(width() - nFrame - nWidth, nFrame, nWidth, height() - 2 * nFrame);
+}
+
+void CEditWindow::contextMenuEvent(QContextMenuEvent* pEvent) {
+  QPoint at = pEvent->globalPos();
+  m_rView.Input(m_hWnd, [&] { win::input::ContextMenu(m_hWnd, POINT{at.x(), at.y()}); });
+}
+
+void CEditWindow::paintEvent(QPaintEvent* pEvent) {
+  QLineEdit::paintEvent(pEvent);
+  if (m_strTag.isEmpty()) return;
+  QPainter painter(this);
+  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::PlaceholderText));
+  painter.drawText(TagRect(), Qt::AlignCenter, m_strTag);
 }
 
 }  // namespace qtview

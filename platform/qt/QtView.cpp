@@ -146,6 +146,7 @@ void CQtView::OnWindowCreated(HWND hWnd) {
   pWindow->ShowSelection();
   pWindow->ShowIcons();
   pWindow->ShowToolTip();
+  pWindow->ShowTag();
   pWindow->ShowGeometry();
   pWindow->ShowVisibility();
   pWindow->ShowEnabled();
@@ -200,6 +201,10 @@ void CQtView::OnIconChanged(HWND hWnd) {
 
 void CQtView::OnToolTipChanged(HWND hWnd) {
   if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowToolTip();
+}
+
+void CQtView::OnTagChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowTag();
 }
 
 void CQtView::OnFocusChanged(HWND hOld, HWND hNew) {

@@ -63,6 +63,7 @@ class CQtView final : public QObject, public CWindowHost, public win::CWindowObs
   void OnGeometryChanged(HWND hWnd) override;
   void OnIconChanged(HWND hWnd) override;
   void OnToolTipChanged(HWND hWnd) override;
+  void OnTagChanged(HWND hWnd) override;
   void OnFocusChanged(HWND hOld, HWND hNew) override;
   void OnTimersChanged() override;
   void OnMenuOpened(HMENU hMenu) override;

@@ -26,6 +26,7 @@ class CViewWindow {
   virtual void ShowSelection() {}
   virtual void ShowIcons() {}
   virtual void ShowColors() {}
+  virtual void ShowTag() {}
   virtual void ShowGeometry();
   virtual void ShowVisibility();
   virtual void ShowEnabled();

@@ -93,7 +93,16 @@ void CFieldCell::DrawRow(CScreen& screen, int x, int y, int nCells, const view::
   screen.Put(x, y, u"", nEnd - x, EStyle::Field);
 }
 
-void CFieldCell::DrawField(CScreen& screen, const SCellRect& rect) {
+void CFieldCell::DrawField(CScreen& screen, const SCellRect& box) {
+  // A tag stands at the top row's right edge, a blank before it; the text
+  // keeps to the cells left of it.
+  SCellRect rect = box;
+  std::u16string tag = win::GetEditTag(m_hWnd);
+  if (int nTag = tag.empty() ? 0 : TextCells(tag) + 1; nTag > 0 && nTag < box.cx) {
+    rect.cx -= nTag;
+    screen.Put(rect.x + rect.cx, box.y, u" " + tag, nTag, EStyle::Field);
+    for (int i = 1; i < box.cy; ++i) screen.Put(rect.x + rect.cx, box.y + i, u"", nTag, EStyle::Field);
+  }
   std::u16string_view text = m_rows.Text();
   size_t nCaret = win::GetEditSelection(m_hWnd).Caret();
   m_caret.reset();

@@ -23,7 +23,7 @@ class CFieldCell : public CCellWindow {
  protected:
   // A press on the field focuses it and puts the caret at the cell.
   void Press(int x, int y);
-  void DrawField(CScreen& screen, const SCellRect& rect);
+  void DrawField(CScreen& screen, const SCellRect& box);
 
  private:
   // The cells of row's text from nFrom on, with the selection and the caret.

@@ -161,6 +161,10 @@ void CTextView::OnGeometryChanged(HWND) {
   // move in pixels changes neither.
 }
 
+void CTextView::OnTagChanged(HWND hWnd) {
+  if (CCellWindow* p = Find(hWnd)) p->Invalidate();
+}
+
 void CTextView::OnFocusChanged(HWND hOld, HWND hNew) {
   if (CCellWindow* p = Find(hOld)) {
     p->Leave();

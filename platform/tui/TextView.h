@@ -74,6 +74,7 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
   void OnVisibilityChanged(HWND hWnd) override;
   void OnEnabledChanged(HWND hWnd) override;
   void OnGeometryChanged(HWND hWnd) override;
+  void OnTagChanged(HWND hWnd) override;
   void OnFocusChanged(HWND hOld, HWND hNew) override;
   void OnMenuOpened(HMENU hMenu) override;
   void OnMenuChanged(HMENU hMenu) override;

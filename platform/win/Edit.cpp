@@ -3,6 +3,7 @@
 #include "Clipboard.h"
 #include "Menu.h"
 #include "Window.h"
+#include "WindowObserver.h"
 #include "WindowRec.h"
 
 namespace win::detail {
@@ -10,7 +11,8 @@ namespace win::detail {
 namespace {
 
 // The edit box's menu. Its commands are the edit messages that do them;
-// an item is grayed when its command would do nothing.
+// an item is grayed when its command would do nothing. The parent may add
+// items of its own, whose commands go to it.
 void TrackEditMenu(HWND hWnd, int x, int y) {
   DWORD nStart = 0, nEnd = 0;
   SendMessage(hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
@@ -23,9 +25,12 @@ void TrackEditMenu(HWND hWnd, int x, int y) {
   AppendMenu(hMenu, item(bSelected && bWritable), WM_CLEAR, u"&Delete");
   AppendMenu(hMenu, MF_SEPARATOR, 0);
   AppendMenu(hMenu, item(!hWnd->text.IsEmpty()), EM_SETSEL, u"Select &All");
+  SendMessage(hWnd->parent, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), reinterpret_cast<LPARAM>(hWnd));
   auto nCommand = static_cast<UINT>(TrackPopupMenu(hMenu, TPM_RETURNCMD, x, y, 0, hWnd, nullptr));
   DestroyMenu(hMenu);
-  if (nCommand == EM_SETSEL)
+  if (nCommand >= WM_USER)
+    SendMessage(hWnd->parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(nCommand), 0), 0);
+  else if (nCommand == EM_SETSEL)
     SendMessage(hWnd, EM_SETSEL, 0, -1);
   else if (nCommand != 0)
     SendMessage(hWnd, nCommand, 0, 0);
@@ -49,6 +54,14 @@ LRESULT EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
       StoreText(hWnd, CSharedText(std::u16string_view(reinterpret_cast<const char16_t*>(lParam), wParam)));
       NotifyParent(hWnd, EN_CHANGE);
       return TRUE;
+    case EM_SETTAG: {
+      std::u16string_view tag(reinterpret_cast<const char16_t*>(lParam), wParam);
+      if (hWnd->tag != tag) {
+        hWnd->tag = tag;
+        NotifyObservers([&](CWindowObserver& o) { o.OnTagChanged(hWnd); });
+      }
+      return TRUE;
+    }
     case WM_CONTEXTMENU:
       SetFocus(hWnd);
       TrackEditMenu(hWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -58,3 +71,7 @@ LRESULT EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace win::detail
+
+std::u16string win::GetEditTag(HWND hEdit) {
+  return GetWindowClass(hEdit) == WindowClass::Edit ? hEdit->tag : std::u16string();
+}

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "TextSelection.h"
@@ -35,6 +36,9 @@ class CEditRows {
 // The anchor and caret of an edit box or a list's field (EM_GETSEL gives
 // only its ends); observers hear OnSelectionChanged when they move.
 CTextSelection GetEditSelection(HWND hEdit);
+
+// The tag an edit box shows inside its right edge (EM_SETTAG); empty for none.
+std::u16string GetEditTag(HWND hEdit);
 
 // Lends hEdit its rows, or takes them back with null.
 void SetEditRows(HWND hEdit, CEditRows* pRows);

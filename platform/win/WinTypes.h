@@ -68,6 +68,10 @@ constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
+// Before an edit box's menu opens the box sends its parent this, wParam the
+// menu and lParam the box, so that the parent may add items of its own; a
+// pick of one (a command from WM_USER on) reaches the parent as WM_COMMAND.
+constexpr UINT WM_INITMENUPOPUP = 0x0117;
 constexpr UINT WM_CTLCOLORDLG = 0x0136;
 constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
 constexpr UINT CB_ADDSTRING = 0x0143;
@@ -84,6 +88,9 @@ constexpr UINT WM_CUT = 0x0300;
 constexpr UINT WM_COPY = 0x0301;
 constexpr UINT WM_PASTE = 0x0302;
 constexpr UINT WM_CLEAR = 0x0303;
+// The first of the messages a program defines; a menu command from here on
+// is never an edit box's own.
+constexpr UINT WM_USER = 0x0400;
 
 constexpr LRESULT CB_ERR = -1;
 
@@ -98,6 +105,10 @@ constexpr LRESULT CB_ERR = -1;
 constexpr UINT WM_INPUTTEXT = 0x03F0;
 constexpr UINT CB_INPUTPICK = 0x03F1;
 constexpr UINT WM_INPUTPASTE = 0x03F2;
+// EM_SETTAG: an edit box shows the text lParam (const char16_t*, wParam
+// units) inside its right edge, a mark of the mode its text is read in;
+// empty for none. The views keep the box's text clear of it.
+constexpr UINT EM_SETTAG = 0x03F3;
 
 // What a control answers WM_GETDLGCODE: the keys it wants from the dialog
 // manager, and what it is.

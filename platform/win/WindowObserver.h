@@ -26,6 +26,8 @@ class CWindowObserver {
   virtual void OnGeometryChanged(HWND) {}
   virtual void OnIconChanged(HWND) {}
   virtual void OnToolTipChanged(HWND) {}
+  // An edit box's tag (GetEditTag).
+  virtual void OnTagChanged(HWND) {}
   virtual void OnFocusChanged(HWND /*hOld*/, HWND /*hNew*/) {}
   virtual void OnTimersChanged() {}
   // A menu is tracked: it opened, its highlighted item or its items changed,

@@ -30,6 +30,7 @@ struct WindowRec {
   double fGoalX = 0;
   win::CEditRows* pRows = nullptr;
   bool bMouseDown = false;
+  std::u16string tag;  // an edit box's EM_SETTAG
 
   // Combo box.
   std::vector<std::u16string> items;

@@ -32,6 +32,12 @@ class CTerminalDriver : public ::testing::Test {
   std::u16string Text(int id) const;
   int Selection(int id) const;
   void Advance(int64_t nMs) { m_clock.Advance(nMs); }
+  // Opens a control's menu as a person does (a right click, the Menu key)
+  // and lets the person work it; returns once it has closed.
+  bool WorkMenu(int id, std::function<void(HMENU)> person);
+  // A menu's items as a person reads them: checked ones marked with a +,
+  // grayed ones with a -, separators as |.
+  static std::vector<std::u16string> MenuItems(HMENU hMenu);
 
   // A message box that comes up runs this script inside its own modal loop;
   // without one it ends at once with IDABORT.
@@ -43,5 +49,6 @@ class CTerminalDriver : public ::testing::Test {
 
   HWND m_hDlg = nullptr;
   std::function<void(HWND)> m_answerBox;
+  std::function<void(HMENU)> m_menuPerson;
   win::CVirtualClock m_clock;
 };

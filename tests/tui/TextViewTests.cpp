@@ -600,6 +600,63 @@ TEST_F(CTextViewTest, TheRecordMenuOpensOverTheDialogAndItsMnemonicsPick) {
       << tmux.Screen();
 }
 
+// Send String's menu offers Send as Hex, a check, picked by a right click
+// and by its mnemonic; while it is on, HEX stands at the field's right edge
+// and the field's text goes out as the bytes it spells.
+TEST_F(CTextViewTest, SendAsHexFromSendStringsMenuShowsItsTagAndSendsTheBytes) {
+  CPseudoTerminal pty;
+  CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave()), 80, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter"});
+  auto rows = tmux.Rows();
+  const int nSend = RowOf(rows, "Send String:") + 1;
+  const int nLeft = ColumnOf(rows[nSend - 1], "Send String:");
+  // The field's cells, up to the last that is not blank.
+  auto field = [&](const std::vector<std::string>& r) {
+    std::string strCells = CellsOf(r[nSend], nLeft, 1000);
+    return strCells.erase(strCells.find_last_not_of(' ') + 1);
+  };
+  EXPECT_EQ(field(rows), "$00M") << tmux.Screen();
+
+  // A right click opens the menu with the entry last, unchecked; a click on it checks it.
+  tmux.Click(nLeft + 1, nSend, 2);
+  ASSERT_TRUE(tmux.WaitForText("Send as Hex")) << tmux.Screen();
+  rows = tmux.Rows();
+  int nItem = RowOf(rows, "Send as Hex");
+  int nColumn = ColumnOf(rows[nItem], "Send as Hex");
+  EXPECT_EQ(CellsOf(rows[nItem], nColumn - 4, nColumn), "\u2502   ") << tmux.Screen();
+  EXPECT_NE(rows[nItem - 1].find("\u251C\u2500"), std::string::npos) << tmux.Screen();
+  EXPECT_NE(rows[nItem - 2].find("Select All"), std::string::npos) << tmux.Screen();
+  tmux.Click(nColumn, nItem);
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return field(tmux.Rows()).ends_with(" HEX"); })) << tmux.Screen();
+  EXPECT_EQ(field(tmux.Rows()).substr(0, 5), "$00M ");
+
+  // A text longer than the field scrolls left of the tag, a cell kept for the caret.
+  SelectSendString(tmux, rows);
+  tmux.Type("01 03 00 00 00 0A C5 CD 01 03 00 00 00 0A C5 CD 01 03 00 00 00 0A C5 CD");
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string&) { return field(tmux.Rows()).ends_with("C5 CD  HEX"); }))
+      << tmux.Screen();
+  tmux.Keys({"Tab", "Enter"});
+  auto sent = pty.Read(25);
+  std::vector<uint8_t> want;
+  for (int i = 0; i < 3; ++i) want.insert(want.end(), {0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD});
+  want.push_back(0x0D);
+  EXPECT_EQ(sent, want);
+
+  // The check shows; its mnemonic turns it off and the tag goes.
+  SelectSendString(tmux, rows);
+  tmux.Keys({"S-F10"});
+  ASSERT_TRUE(tmux.WaitForText("Send as Hex")) << tmux.Screen();
+  rows = tmux.Rows();
+  nItem = RowOf(rows, "Send as Hex");
+  nColumn = ColumnOf(rows[nItem], "Send as Hex");
+  EXPECT_EQ(CellsOf(rows[nItem], nColumn - 4, nColumn), "\u2502 \u2713 ") << tmux.Screen();
+  tmux.Type("h");
+  ASSERT_TRUE(tmux.WaitFor([&](const std::string& s) {
+    return s.find("Send as Hex") == std::string::npos && field(tmux.Rows()).find("HEX") == std::string::npos;
+  })) << tmux.Screen();
+}
+
 TEST_F(CTextViewTest, ASignalEndingTheProgramClosesThePortAndLeavesEverySentBlockInTheCaptureFile) {
   for (int nSignal : {SIGHUP, SIGTERM}) {
     SCOPED_TRACE(strsignal(nSignal));

@@ -14,14 +14,21 @@
 
 namespace {
 
-enum : UINT { kCut = 101, kCopy, kPaste, kDelete, kSelectAll };
+enum : UINT { kCut = 101, kCopy, kPaste, kDelete, kSelectAll, kOwn = 0x8001 };
 
 struct COwnerLog {
   static inline std::vector<WPARAM> commands;
   static inline std::vector<LPARAM> contextMenus;
+  // Added to an edit box's menu, with the box it was for, while not null.
+  static inline std::u16string_view ownItem;
+  static inline std::vector<HWND> menuBoxes;
   static LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_COMMAND) commands.push_back(w);
     if (m == WM_CONTEXTMENU) contextMenus.push_back(l);
+    if (m == WM_INITMENUPOPUP && !ownItem.empty()) {
+      AppendMenu(reinterpret_cast<HMENU>(w), MF_STRING, kOwn, ownItem);
+      menuBoxes.push_back(reinterpret_cast<HWND>(l));
+    }
     return DefWindowProc(h, m, w, l);
   }
 };
@@ -48,6 +55,8 @@ class CMenuTest : public ::testing::Test {
   void SetUp() override {
     COwnerLog::commands.clear();
     COwnerLog::contextMenus.clear();
+    COwnerLog::ownItem = {};
+    COwnerLog::menuBoxes.clear();
     win::DialogTemplate tmpl{
         WS_POPUP | WS_VISIBLE,
         0,
@@ -315,6 +324,34 @@ TEST_F(CMenuTest, AnEditBoxMenuGraysWhatItCannotDoAndItsCommandsEdit) {
   EXPECT_EQ(menu(U't', hFixed),
             (std::vector<std::u16string>{u"Cu&t-", u"&Copy", u"&Paste-", u"&Delete-", u"|", u"Select &All"}));
   EXPECT_EQ(GetWindowText(hFixed), u"fixed");
+}
+
+// The box's parent adds an item of its own: it hears the pick as a command,
+// and the box's own items still edit the box.
+TEST_F(CMenuTest, AnEditBoxsParentAddsItemsToItsMenuAndHearsTheirPicks) {
+  HWND hEdit = GetDlgItem(m_hDlg, 11);
+  SetWindowText(hEdit, u"hello");
+  COwnerLog::ownItem = u"&Own";
+  win::CScriptModalHost host(nullptr, IDCANCEL);
+  win::SetModalHost(&host);
+  std::vector<std::u16string> items;
+  host.SetMenuScript([&](HMENU hMenu) {
+    for (int i = 0; i < GetMenuItemCount(hMenu); ++i) items.push_back(GetMenuString(hMenu, i, MF_BYPOSITION));
+    win::input::MenuChar(U'o');
+  });
+  EXPECT_TRUE(win::input::ContextMenu(hEdit, POINT{}));
+  EXPECT_EQ(items,
+            (std::vector<std::u16string>{u"Cu&t", u"&Copy", u"&Paste", u"&Delete", u"", u"Select &All", u"&Own"}));
+  EXPECT_EQ(COwnerLog::menuBoxes, std::vector<HWND>{hEdit});
+  EXPECT_EQ(COwnerLog::commands, std::vector<WPARAM>{MAKEWPARAM(kOwn, 0)});
+  EXPECT_EQ(GetWindowText(hEdit), u"hello");
+
+  host.SetMenuScript([](HMENU) { win::input::MenuChar(U'a'); });
+  EXPECT_TRUE(win::input::ContextMenu(hEdit, POINT{}));
+  EXPECT_EQ(COwnerLog::commands.size(), 1u);
+  DWORD nStart = 0, nEnd = 0;
+  SendMessage(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
+  EXPECT_EQ(nEnd - nStart, 5u);
 }
 
 }  // namespace

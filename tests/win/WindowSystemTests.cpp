@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "Dialog.h"
+#include "EditBox.h"
 #include "MessageBox.h"
 #include "Mnemonic.h"
 #include "Timer.h"
@@ -175,6 +176,26 @@ TEST_F(CWindowSystemTest, ViewsHearAppendsAsAppendsAndOtherChangesAsReplacements
   EXPECT_EQ(recorder.changes, (std::vector<size_t>{win::CWindowObserver::kReplaced, 3, win::CWindowObserver::kReplaced,
                                                    win::CWindowObserver::kReplaced}));
   EXPECT_EQ(GetWindowText(hEdit), u"abcdef");
+}
+
+TEST_F(CWindowSystemTest, AnEditBoxsTagIsToldToTheViewsWhenItChangesAndOnlyAnEditBoxHasOne) {
+  struct CRecorder final : win::CWindowObserver {
+    std::vector<std::u16string> tags;
+    void OnTagChanged(HWND h) override { tags.push_back(win::GetEditTag(h)); }
+  } recorder;
+  win::AddWindowObserver(&recorder);
+  HWND hEdit = GetDlgItem(m_hDlg, 11);
+  auto setTag = [](HWND h, std::u16string_view tag) {
+    return SendMessage(h, EM_SETTAG, tag.size(), reinterpret_cast<LPARAM>(tag.data()));
+  };
+  EXPECT_EQ(setTag(hEdit, u"HEX"), TRUE);
+  EXPECT_EQ(setTag(hEdit, u"HEX"), TRUE);  // unchanged: no news
+  EXPECT_EQ(setTag(hEdit, u""), TRUE);
+  setTag(m_hCombo, u"HEX");
+  win::RemoveWindowObserver(&recorder);
+  EXPECT_EQ(recorder.tags, (std::vector<std::u16string>{u"HEX", u""}));
+  EXPECT_EQ(win::GetEditTag(m_hCombo), u"");
+  EXPECT_EQ(win::GetEditTag(nullptr), u"");
 }
 
 // A modal run of a dialog with one button, owned by hOwner.
