@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "AppendTimes.h"
+#include "EditForm.h"
 #include "TextSelection.h"
 #include "WinTypes.h"
 
@@ -38,5 +40,13 @@ CTextSelection GetEditSelection(HWND hEdit);
 
 // Lends hEdit its rows, or takes them back with null.
 void SetEditRows(HWND hEdit, CEditRows* pRows);
+
+// The form a record box shows its text in, which its menu sets; observers
+// hear OnFormChanged when it changes.
+SEditForm GetEditForm(HWND hEdit);
+void SetEditForm(HWND hEdit, SEditForm form);
+
+// When the window's text gained its units.
+const CAppendTimes& GetTextTimes(HWND hWnd);
 
 }  // namespace win

@@ -66,12 +66,21 @@ class CReceiveRecordTest : public CFakeViewTest {
       ADD_FAILURE() << "no entry " << strEntry.toStdString();
     });
   }
-  // The menu's entries: grayed ones marked with a -, separators as |.
+  // The menu's entries: grayed ones marked with a -, checked ones with a *
+  // (a radio check with a o), separators as |.
   static QStringList Entries(QMenu* pMenu) {
     QStringList entries;
-    for (QAction* pAction : pMenu->actions())
-      entries << (pAction->isSeparator() ? QStringLiteral("|") : pAction->text() + (pAction->isEnabled() ? "" : "-"));
+    for (QAction* pAction : pMenu->actions()) {
+      QString strCheck = !pAction->isChecked() ? "" : pAction->actionGroup() ? "o" : "*";
+      entries << (pAction->isSeparator() ? QStringLiteral("|")
+                                         : pAction->text() + (pAction->isEnabled() ? "" : "-") + strCheck);
+    }
     return entries;
+  }
+  // The record box's forms, as its menu ends.
+  static QStringList Forms(bool bHex, bool bTimes) {
+    return {"|", bHex ? "Show Te&xt" : "Show Te&xto", bHex ? "Show &Hexo" : "Show &Hex",
+            bTimes ? "Show Ti&mes*" : "Show Ti&mes"};
   }
 };
 
@@ -212,7 +221,8 @@ TEST_F(CReceiveRecordTest, TheMenuOpensOnARightClickOrShiftF10AndItsMnemonicsPic
     const QString strAll = QString::fromStdString(Lines(0, 2));
     QApplication::clipboard()->clear();
     WithMenu([&](QMenu* pMenu) {
-      EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t-", "&Copy-", "&Paste-", "&Delete-", "|", "Select &All"}));
+      EXPECT_EQ(Entries(pMenu),
+                (QStringList{"Cu&t-", "&Copy-", "&Paste-", "&Delete-", "|", "Select &All"} + Forms(false, false)));
       QTest::keyClick(pMenu, Qt::Key_A);
     });
     EXPECT_EQ(Record()->SelectedText(), strAll);
@@ -220,7 +230,8 @@ TEST_F(CReceiveRecordTest, TheMenuOpensOnARightClickOrShiftF10AndItsMnemonicsPic
 
     WorkMenu([&] { QTest::keyClick(Record(), Qt::Key_F10, Qt::ShiftModifier); },
              [&](QMenu* pMenu) {
-               EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t", "&Copy", "&Paste-", "&Delete", "|", "Select &All"}));
+               EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t", "&Copy", "&Paste-", "&Delete", "|", "Select &All"} +
+                                          Forms(false, false)));
                QTest::keyClick(pMenu, Qt::Key_C);
              });
     EXPECT_EQ(Clipboard(), strAll);
