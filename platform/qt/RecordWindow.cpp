@@ -200,10 +200,9 @@ void CRecordWindow::PaintHexRow(QPainter& painter, const view::SRow& row, QPoint
   double fColumn = hex.ColumnX(text, row, row.nStart);
   for (size_t i = row.nStart; i < row.nEnd; ++i) {
     painter.setPen(i >= nSelStart && i < nSelEnd ? colors.selected : colors.text);
-    size_t nAt = 3 * (i - row.nStart);
-    for (size_t n = 0; n < 2; ++n)
-      painter.drawText(QPointF(at.x() + hex.XOf(row, i) + static_cast<double>(n) * fCell, at.y() + fAscent),
-                       CharString(shown[nAt + n]));
+    // Digits take a digit's cell each, so a unit's two are drawn as one.
+    painter.drawText(QPointF(at.x() + hex.XOf(row, i), at.y() + fAscent),
+                     ToQString(std::u16string_view(shown).substr(3 * (i - row.nStart), 2)));
     if (char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, i)) {
       painter.drawText(QPointF(at.x() + fColumn, at.y() + fAscent), CharString(c));
       fColumn += m_pMeasure->Advance(c, fColumn);
