@@ -54,6 +54,33 @@ int CRecordCell::ThumbRow() const {
   return static_cast<int>(std::min(m_rows.ScrollValue(), nMax) * static_cast<size_t>(m_rect.cy - 1) / nMax);
 }
 
+int CRecordCell::DrawHexRow(CScreen& screen, int x0, int y, const view::SRow& row) {
+  std::u16string_view text = m_rows.Text();
+  win::CTextSelection selection = win::GetEditSelection(m_hWnd);
+  const EStyle textStyle = IsGreyed() ? EStyle::Greyed : EStyle::Field;
+  auto styleOf = [&](size_t n) { return n >= selection.Start() && n < selection.End() ? EStyle::Selected : textStyle; };
+  const int nRight = m_rect.x + TextCells(), xColumn0 = x0 + static_cast<int>(win::kHexColumnCell);
+  std::u16string shown = win::HexRowText(text, {row.nStart, row.nEnd});
+  int xColumn = xColumn0;
+  for (size_t n = row.nStart; n < row.nEnd; ++n) {
+    int xDigits = x0 + static_cast<int>(3 * (n - row.nStart));
+    if (n == selection.Caret() && xDigits < nRight) m_caret = {xDigits, y};
+    // The blank after a unit's digits is selected with it, unless it ends the selection.
+    for (int k = 0; k < 3 && xDigits + k < nRight; ++k)
+      screen.PutChar(xDigits + k, y, shown[3 * (n - row.nStart) + static_cast<size_t>(k)],
+                     k == 2 && n + 1 >= selection.End() ? textStyle : styleOf(n));
+    char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, n);
+    if (!c) continue;
+    c = ShownChar(c);
+    if (xColumn + CellWidth(c) <= nRight) screen.PutChar(xColumn, y, c, styleOf(n));
+    xColumn += CellWidth(c);
+  }
+  int xEnd = x0 + static_cast<int>(3 * (row.nEnd - row.nStart));
+  if (xEnd < nRight) screen.Put(xEnd, y, u"", std::min(xColumn0, nRight) - xEnd, textStyle);
+  if (!m_caret && selection.Caret() == row.nEnd && row.bLastOfLine) m_caret = {std::min(xEnd, nRight - 1), y};
+  return std::min(xColumn, nRight);
+}
+
 void CRecordCell::DrawRow(CScreen& screen, int i, const view::SRow* pRow) {
   std::u16string_view text = m_rows.Text();
   win::CTextSelection selection = win::GetEditSelection(m_hWnd);
@@ -69,31 +96,7 @@ void CRecordCell::DrawRow(CScreen& screen, int i, const view::SRow* pRow) {
     x += nMargin;
   }
   if (pRow && m_rows.Form().bHex) {
-    const view::SRow& row = *pRow;
-    std::u16string shown = win::HexRowText(text, {row.nStart, row.nEnd});
-    const int x0 = x;
-    int xColumn = x0 + static_cast<int>(win::kHexColumnCell);
-    for (size_t n = row.nStart; n < row.nEnd; ++n) {
-      int xDigits = x0 + static_cast<int>(3 * (n - row.nStart));
-      if (n == selection.Caret() && xDigits < nRight) m_caret = {xDigits, y};
-      // The blank after a unit's digits is selected with it, unless it ends the selection.
-      for (size_t k = 0; k < 3; ++k) {
-        EStyle style = k == 2 && n + 1 >= nSelEnd ? textStyle : styleOf(n);
-        if (xDigits + static_cast<int>(k) < nRight)
-          screen.PutChar(xDigits + static_cast<int>(k), y, shown[3 * (n - row.nStart) + k], style);
-      }
-      char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, n);
-      if (!c) continue;
-      c = ShownChar(c);
-      if (xColumn + CellWidth(c) <= nRight) screen.PutChar(xColumn, y, c, styleOf(n));
-      xColumn += CellWidth(c);
-    }
-    int xEnd = x0 + static_cast<int>(3 * (row.nEnd - row.nStart));
-    if (xEnd < x0 + static_cast<int>(win::kHexColumnCell))
-      screen.Put(xEnd, y, u"", std::max(0, std::min(x0 + static_cast<int>(win::kHexColumnCell), nRight) - xEnd),
-                 textStyle);
-    if (!m_caret && selection.Caret() == row.nEnd && row.bLastOfLine) m_caret = {std::min(xEnd, nRight - 1), y};
-    x = std::min(xColumn, nRight);
+    x = DrawHexRow(screen, x, y, *pRow);
   } else if (pRow) {
     const view::SRow& row = *pRow;
     for (size_t n = row.nStart; n < row.nEnd;) {

@@ -35,6 +35,8 @@ class CRecordCell final : public CCellWindow {
   // Row i of the box: its margin, then the row's text or hex digits and
   // characters, up to the scroll bar; where the caret is, if there.
   void DrawRow(CScreen& screen, int i, const view::SRow* pRow);
+  // A hex row from x0: the digits, then the characters; answers where it ended.
+  int DrawHexRow(CScreen& screen, int x0, int y, const view::SRow& row);
 
   CCellMeasure m_measure;
   view::CEditBoxRows m_rows;
