@@ -114,7 +114,7 @@ QStringList CRecordWindow::VisibleRows() const {
       shown.resize(12, u' ');
       shown += u' ';
     }
-    shown += form.bHex ? win::HexRowText(text, {row.nStart, row.nEnd})
+    shown += form.bHex ? win::HexRowText(text, {row.nStart, row.nEnd}, m_rows.HexRowUnits())
                        : std::u16string(text.substr(row.nStart, row.nEnd - row.nStart));
     rows << ToQString(shown);
   }
@@ -196,7 +196,7 @@ void CRecordWindow::PaintHexRow(QPainter& painter, const view::SRow& row, QPoint
     fX1 = hex.ColumnX(text, row, nSelEnd);
     painter.fillRect(QRectF(at.x() + fX0, at.y(), fX1 - fX0, fSpacing), colors.highlight);
   }
-  std::u16string shown = win::HexRowText(text, {row.nStart, row.nEnd});
+  std::u16string shown = win::HexRowText(text, {row.nStart, row.nEnd}, hex.RowUnits());
   double fColumn = hex.ColumnX(text, row, row.nStart);
   for (size_t i = row.nStart; i < row.nEnd; ++i) {
     painter.setPen(i >= nSelStart && i < nSelEnd ? colors.selected : colors.text);

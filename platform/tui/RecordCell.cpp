@@ -59,8 +59,8 @@ int CRecordCell::DrawHexRow(CScreen& screen, int x0, int y, const view::SRow& ro
   win::CTextSelection selection = win::GetEditSelection(m_hWnd);
   const EStyle textStyle = IsGreyed() ? EStyle::Greyed : EStyle::Field;
   auto styleOf = [&](size_t n) { return n >= selection.Start() && n < selection.End() ? EStyle::Selected : textStyle; };
-  const int nRight = m_rect.x + TextCells(), xColumn0 = x0 + static_cast<int>(win::kHexColumnCell);
-  std::u16string shown = win::HexRowText(text, {row.nStart, row.nEnd});
+  const int nRight = m_rect.x + TextCells(), xColumn0 = x0 + static_cast<int>(m_rows.Hex().ColumnStart());
+  std::u16string shown = win::HexRowText(text, {row.nStart, row.nEnd}, m_rows.HexRowUnits());
   int xColumn = xColumn0;
   for (size_t n = row.nStart; n < row.nEnd; ++n) {
     int xDigits = x0 + static_cast<int>(3 * (n - row.nStart));

@@ -33,7 +33,11 @@ void CEditBoxRows::SetWidth(double fWidth) {
   ApplyWidth();
 }
 
-void CEditBoxRows::ApplyWidth() { m_layout.SetWidth(m_fWidth - MarginWidth()); }
+void CEditBoxRows::ApplyWidth() {
+  m_layout.SetWidth(m_fWidth - MarginWidth());
+  // Rows of another length start elsewhere: the top is the row that holds it.
+  if (m_hex.SetWidth(m_fWidth - MarginWidth())) m_nHexTop = m_hex.RowAt(Text(), m_nHexTop).nStart;
+}
 
 double CEditBoxRows::MarginWidth() const { return m_form.bTimes ? kMarginCells * m_hex.Cell() : 0; }
 
@@ -105,14 +109,14 @@ double CEditBoxRows::XOf(const SRow& row, size_t nPos) const {
 
 size_t CEditBoxRows::ScrollMax() const {
   std::u16string_view text = Text();
-  if (m_form.bHex) return (m_hex.LastTop(text, m_nPageRows) + win::kHexRowUnits - 1) / win::kHexRowUnits;
+  if (m_form.bHex) return (m_hex.LastTop(text, m_nPageRows) + m_hex.RowUnits() - 1) / m_hex.RowUnits();
   SViewTop last = m_layout.LastTop(text, m_nPageRows);
   return last.nLine + (last.nRow > 0 ? 1 : 0);
 }
 
 size_t CEditBoxRows::ScrollValue() const {
   std::u16string_view text = Text();
-  if (m_form.bHex) return m_nHexTop >= m_hex.LastTop(text, m_nPageRows) ? ScrollMax() : m_nHexTop / win::kHexRowUnits;
+  if (m_form.bHex) return m_nHexTop >= m_hex.LastTop(text, m_nPageRows) ? ScrollMax() : m_nHexTop / m_hex.RowUnits();
   return m_top >= m_layout.LastTop(text, m_nPageRows) ? ScrollMax() : m_top.nLine;
 }
 
@@ -121,7 +125,7 @@ void CEditBoxRows::ScrollToValue(size_t nValue) {
   bool bLast = nValue >= ScrollMax();
   if (m_form.bHex)
     m_nHexTop = bLast ? m_hex.LastTop(text, m_nPageRows)
-                      : m_hex.Scroll(text, m_hex.RowAt(text, nValue * win::kHexRowUnits).nStart, 0, m_nPageRows);
+                      : m_hex.Scroll(text, m_hex.RowAt(text, nValue * m_hex.RowUnits()).nStart, 0, m_nPageRows);
   else
     ScrollTo(bLast ? m_layout.LastTop(text, m_nPageRows) : SViewTop{nValue, 0});
 }

@@ -73,6 +73,7 @@ class CEditBoxRows final : public win::CEditRows {
   double CaretX(std::u16string_view text, size_t nPos) const override;
   size_t MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX) override;
   size_t PositionAt(std::u16string_view text, int x, int nRow, bool bCharUnder) const override;
+  size_t HexRowUnits() const override { return m_hex.RowUnits(); }
 
  private:
   void ApplyWidth();

@@ -7,6 +7,15 @@ namespace view {
 
 double CHexLayout::Cell() const { return m_pMeasure ? m_pMeasure->Advance(U'0', 0) : 1; }
 
+bool CHexLayout::SetWidth(double fWidth) {
+  // A unit takes its digits, a blank and a character.
+  size_t nUnits = win::kHexRowUnits;
+  while (nUnits > 1 && fWidth > 0 && Cell() * static_cast<double>(4 * nUnits + 1) > fWidth) nUnits /= 2;
+  if (nUnits == m_nRowUnits) return false;
+  m_nRowUnits = nUnits;
+  return true;
+}
+
 SRow CHexLayout::MakeRow(std::u16string_view text, win::SHexRow hex) const {
   SRow row;
   row.nLine = row.nStart = hex.nStart;
@@ -16,7 +25,7 @@ SRow CHexLayout::MakeRow(std::u16string_view text, win::SHexRow hex) const {
 }
 
 SRow CHexLayout::RowAt(std::u16string_view text, size_t nPos) const {
-  return MakeRow(text, win::HexRowAt(m_rTimes, text.size(), nPos));
+  return MakeRow(text, win::HexRowAt(m_rTimes, text.size(), nPos, m_nRowUnits));
 }
 
 std::vector<SRow> CHexLayout::Rows(std::u16string_view text, size_t nTop, size_t nRows) const {
@@ -55,7 +64,7 @@ double CHexLayout::XOf(const SRow& row, size_t nPos) const {
 }
 
 double CHexLayout::ColumnX(std::u16string_view text, const SRow& row, size_t nPos) const {
-  double fX = Cell() * win::kHexColumnCell;
+  double fX = ColumnStart();
   for (size_t i = row.nStart; i < std::min(nPos, row.nEnd); ++i)
     if (char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, i); c && m_pMeasure)
       fX += m_pMeasure->Advance(c, fX);
@@ -63,7 +72,7 @@ double CHexLayout::ColumnX(std::u16string_view text, const SRow& row, size_t nPo
 }
 
 size_t CHexLayout::PositionAt(std::u16string_view text, const SRow& row, double fX, bool bCharUnder) const {
-  double fCell = Cell(), fColumn = fCell * win::kHexColumnCell;
+  double fCell = Cell(), fColumn = ColumnStart();
   size_t nUnits = row.nEnd - row.nStart, nAt = 0;
   if (fX < fColumn - fCell / 2) {
     double fUnits = fX / (3 * fCell);

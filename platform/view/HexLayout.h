@@ -1,9 +1,10 @@
-// The rows of a record box in hex form: up to win::kHexRowUnits units a row,
-// a row also ending where a block begins after a pause (the window system
-// decides both). A row's place is its first unit; a row is found from any
-// unit through the text's append times, so, as with text, only the rows in
-// view are laid out. Across a row, unit k's two digits stand at 3k digit
-// cells, and the character column after win::kHexColumnCell cells.
+// The rows of a record box in hex form: up to win::kHexRowUnits units a row
+// (fewer, halved, where the box is too narrow for them), a row also ending
+// where a block begins after a pause (the window system decides where). A
+// row's place is its first unit; a row is found from any unit through the
+// text's append times, so, as with text, only the rows in view are laid out.
+// Across a row, unit k's two digits stand at 3k digit cells, and the
+// character column after win::HexColumnCell cells.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,10 @@ class CHexLayout {
   void SetMeasure(const CTextMeasure* pMeasure) { m_pMeasure = pMeasure; }
   // The width of one digit: the cell the digits and the column are set in.
   double Cell() const;
+  // Fits the rows to fWidth; true when their length changed.
+  bool SetWidth(double fWidth);
+  size_t RowUnits() const { return m_nRowUnits; }
+  double ColumnStart() const { return Cell() * static_cast<double>(win::HexColumnCell(m_nRowUnits)); }
 
   // Up to nRows rows from the row that starts at nTop on. A row's nLine is
   // its start, and only the text's last row owns the text's end.
@@ -50,6 +55,7 @@ class CHexLayout {
 
   const win::CAppendTimes& m_rTimes;
   const CTextMeasure* m_pMeasure = nullptr;
+  size_t m_nRowUnits = win::kHexRowUnits;
 };
 
 }  // namespace view

@@ -32,6 +32,8 @@ class CEditRows {
   // view, x measured as CaretX does; with bCharUnder the start of the
   // character under x instead (what a double-click picks).
   virtual size_t PositionAt(std::u16string_view text, int x, int nRow, bool bCharUnder) const = 0;
+  // Units of a hex row as the view shows them.
+  virtual size_t HexRowUnits() const { return kHexRowUnits; }
 };
 
 // The anchor and caret of an edit box or a list's field (EM_GETSEL gives

@@ -110,7 +110,8 @@ void ReplaceSelection(HWND hWnd, std::u16string_view inserted) {
 // Copy gives what the box shows.
 void Copy(HWND hWnd) {
   if (hWnd->sel.IsEmpty()) return;
-  SetClipboardText(FormText(Text(hWnd), hWnd->times, hWnd->form, hWnd->sel.Start(), hWnd->sel.End()));
+  SetClipboardText(
+      FormText(Text(hWnd), hWnd->times, hWnd->form, hWnd->sel.Start(), hWnd->sel.End(), RowsOf(hWnd).HexRowUnits()));
 }
 
 void Cut(HWND hWnd) {

@@ -29,12 +29,12 @@ std::optional<uint8_t> ByteOf(char16_t unit) {
   return std::nullopt;
 }
 
-SHexRow HexRowAt(const CAppendTimes& times, size_t nLength, size_t nPos) {
+SHexRow HexRowAt(const CAppendTimes& times, size_t nLength, size_t nPos, size_t nRowUnits) {
   if (nLength == 0) return {};
   nPos = std::min(nPos, nLength - 1);
   size_t nBlock = times.BlockStart(nPos);
-  size_t nStart = nBlock + (nPos - nBlock) / kHexRowUnits * kHexRowUnits;
-  return {nStart, std::min({nStart + kHexRowUnits, times.NextBlockStart(nPos), nLength})};
+  size_t nStart = nBlock + (nPos - nBlock) / nRowUnits * nRowUnits;
+  return {nStart, std::min({nStart + nRowUnits, times.NextBlockStart(nPos), nLength})};
 }
 
 char32_t HexColumnChar(std::u16string_view text, const SHexRow& row, size_t i) {
@@ -52,7 +52,7 @@ char32_t HexColumnChar(std::u16string_view text, const SHexRow& row, size_t i) {
   return c;
 }
 
-std::u16string HexRowText(std::u16string_view text, const SHexRow& row) {
+std::u16string HexRowText(std::u16string_view text, const SHexRow& row, size_t nRowUnits) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   std::u16string out;
   for (size_t i = row.nStart; i < row.nEnd; ++i) {
@@ -64,7 +64,7 @@ std::u16string HexRowText(std::u16string_view text, const SHexRow& row) {
     }
     out += u' ';
   }
-  out.resize(kHexColumnCell, u' ');
+  out.resize(std::max(out.size(), HexColumnCell(nRowUnits)), u' ');
   for (size_t i = row.nStart; i < row.nEnd; ++i)
     if (char32_t c = HexColumnChar(text, row, i)) AppendUtf16(out, c);
   return out;
@@ -80,16 +80,16 @@ std::u16string FormatTime(int64_t nWallMs) {
   return std::u16string(ach, ach + 12);
 }
 
-std::u16string FormText(std::u16string_view text, const CAppendTimes& times, SEditForm form, size_t nStart,
-                        size_t nEnd) {
+std::u16string FormText(std::u16string_view text, const CAppendTimes& times, SEditForm form, size_t nStart, size_t nEnd,
+                        size_t nRowUnits) {
   nEnd = std::min(nEnd, text.size());
   std::u16string out;
   if (form.bHex) {
     for (size_t nPos = nStart; nPos < nEnd;) {
-      SHexRow row = HexRowAt(times, text.size(), nPos);
+      SHexRow row = HexRowAt(times, text.size(), nPos, nRowUnits);
       if (!out.empty()) out += u'\n';
       if (form.bTimes) out.append(FormatTime(times.TimeAt(row.nStart))).append(u" ");
-      std::u16string shown = HexRowText(text, {nPos, std::min(row.nEnd, nEnd)});
+      std::u16string shown = HexRowText(text, {nPos, std::min(row.nEnd, nEnd)}, nRowUnits);
       // A row's last blanks show nothing.
       out.append(shown.substr(0, shown.find_last_not_of(u' ') + 1));
       nPos = row.nEnd;

@@ -42,6 +42,11 @@ class CReceiveRecordTest : public CFakeViewTest {
     return QPoint(nX, 2 + nRow * nSpacing + nSpacing / 2);
   }
   QString Clipboard() const { return QApplication::clipboard()->text(); }
+  // Gives the box room for hex rows of 16 with times: 78 digits' cells.
+  void WidenRecord() {
+    Record()->resize(Record()->width() + 80 * QFontMetrics(Record()->font()).horizontalAdvance(u'0'),
+                     Record()->height());
+  }
   void CopyWithKeys() {
     QApplication::clipboard()->clear();
     QTest::keyClick(Record(), Qt::Key_C, Qt::ControlModifier);
@@ -351,6 +356,7 @@ TEST_F(CReceiveRecordTest, TheFormsShowHexRowsAndTimesAndCopyWhatTheyShow) {
   tzset();
   RunApp([&] {
     m_clock.SetWallMs(1700000000000 - m_clock.NowMs());
+    WidenRecord();
     ClickButton(IDC_BUTTON_OPEN);
     Receive(std::vector<uint8_t>{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD, 0x7F, 0xFF, 'a'});
     Advance(150);
@@ -405,6 +411,7 @@ TEST_F(CReceiveRecordTest, TheFormsShowHexRowsAndTimesAndCopyWhatTheyShow) {
 TEST_F(CReceiveRecordTest, SwitchingFormKeepsTheViewsPlace) {
   RunApp([&] {
     qtview::CRecordWindow* pRecord = ReceiveLines(200);
+    WidenRecord();
     QScrollBar* pBar = pRecord->verticalScrollBar();
     pBar->setValue(50);
     EXPECT_EQ(pRecord->VisibleRows().front(), QStringLiteral("line 50"));

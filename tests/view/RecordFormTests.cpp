@@ -62,7 +62,7 @@ class CRecordFormTest : public ::testing::Test {
     for (const view::SRow& row : m_pRows->VisibleRows()) {
       std::u16string margin = m_pRows->MarginText(row);
       rows.push_back(margin + (margin.empty() ? u"" : u" ") +
-                     (m_pRows->Form().bHex ? win::HexRowText(text, {row.nStart, row.nEnd})
+                     (m_pRows->Form().bHex ? win::HexRowText(text, {row.nStart, row.nEnd}, m_pRows->HexRowUnits())
                                            : std::u16string(text.substr(row.nStart, row.nEnd - row.nStart))));
     }
     return rows;
@@ -83,9 +83,9 @@ class CRecordFormTest : public ::testing::Test {
 };
 
 // A row as HexRowText gives it: digits padded to a full row, a blank, the characters.
-std::u16string HexRow(std::u16string_view digits, std::u16string_view chars) {
+std::u16string HexRow(std::u16string_view digits, std::u16string_view chars, size_t nRowUnits = 16) {
   std::u16string row(digits);
-  row.resize(win::kHexColumnCell, u' ');
+  row.resize(win::HexColumnCell(nRowUnits), u' ');
   return row + std::u16string(chars);
 }
 
@@ -158,6 +158,26 @@ TEST_F(CRecordFormTest, CopyGivesWhatTheFormShows) {
   EXPECT_EQ(Copy(0, 2), u"22:13:20.050 " + HexRow(u"61 62 ", u"ab"));
 }
 
+// A box too narrow for rows of 16 has rows of 8, 4, 2 or 1; the margin
+// takes its share, and copy gives the rows as shown.
+TEST_F(CRecordFormTest, ANarrowBoxHasShorterRows) {
+  Append(u"0123456789ABCDEFGHIJ");
+  m_pRows->SetWidth(40);
+  m_pRows->SetPageRows(1);
+  Show(true, false);
+  EXPECT_EQ(m_pRows->HexRowUnits(), 8u);
+  EXPECT_EQ(Rows().front(), HexRow(u"30 31 32 33 34 35 36 37 ", u"01234567", 8));
+  m_pRows->ScrollBy(1);
+  Show(true, true);
+  EXPECT_EQ(m_pRows->HexRowUnits(), 4u);
+  // The first unit in view stays at the top.
+  EXPECT_EQ(m_pRows->FirstInView(), 8u);
+  EXPECT_EQ(Copy(18, 20), u"22:13:20.050 " + HexRow(u"49 4A ", u"IJ", 4));
+  m_pRows->SetWidth(13 + 65);
+  EXPECT_EQ(m_pRows->HexRowUnits(), 16u);
+  EXPECT_EQ(m_pRows->FirstInView(), 0u);
+}
+
 TEST_F(CRecordFormTest, CaretMovesPagesAndClicksGoByTheRowsShown) {
   std::u16string text;
   for (int i = 0; i < 10; ++i) text += u"0123456789ABCDEF";
@@ -167,7 +187,7 @@ TEST_F(CRecordFormTest, CaretMovesPagesAndClicksGoByTheRowsShown) {
   win::input::Mouse(m_hEdit, WM_LBUTTONDOWN, 13 + 3 * 5 + 1, 1, 0);
   win::input::Mouse(m_hEdit, WM_LBUTTONUP, 13 + 3 * 5 + 1, 1, 0);
   EXPECT_EQ(win::GetEditSelection(m_hEdit).Caret(), 21u);
-  win::input::Mouse(m_hEdit, WM_LBUTTONDOWN, 13 + win::kHexColumnCell + 9, 2, win::input::kShift);
+  win::input::Mouse(m_hEdit, WM_LBUTTONDOWN, 13 + win::HexColumnCell(16) + 9, 2, win::input::kShift);
   EXPECT_EQ(win::GetEditSelection(m_hEdit).Caret(), 41u);
   win::input::Key(m_hEdit, VK_DOWN, 0);
   EXPECT_EQ(win::GetEditSelection(m_hEdit).Caret(), 57u);
