@@ -6,6 +6,7 @@
 //   bench_paced --capture    each stream but the five minutes again with the capture file on, and
 //                            printable text lines; --rounds N runs each comparison N times
 //   bench_paced --ser2net    the streams through ser2net on loopback (COM1 is rfc2217://)
+//   bench_paced --hex-times  with the receive record in hex form with times (with any of the above)
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   const uint64_t nCount = (HasFlag(argc, argv, "--quick") ? 1 : 8) * kMiB;
   const bool bLong = HasFlag(argc, argv, "--long");
   const bool bCapture = HasFlag(argc, argv, "--capture");
+  const bool bHexTimes = HasFlag(argc, argv, "--hex-times");
   // A paced run is long, so the capture comparison runs once unless asked for more.
   const int nRounds = IntOption(argc, argv, "--rounds", 1);
   const uint64_t nLongCount = kLineRate * 300;
@@ -42,13 +44,15 @@ int main(int argc, char** argv) {
   CView& view = SetUpView(argc, argv);
   PrintMachine();
   CTable table("Paced: " + Number(nCount / kMiB) + " MiB at " + Number(kLineRate) + " B/s (921600 baud 8N1), " +
-                   view.Name() + (bSer2net ? ", through ser2net on loopback (RFC 2217)" : ""),
+                   view.Name() + (bSer2net ? ", through ser2net on loopback (RFC 2217)" : "") +
+                   (bHexTimes ? ", the record in hex form with times" : ""),
                {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "max delay ms", "p99 delay ms",
                 "longest tick gap ms", "CPU s/MiB", "% of one core", "seconds", "peak RSS MiB", "growth B per byte",
-                "to terminal B/s"});
+                "to terminal B/s", "times % of text"});
   CCaptureComparison capture("paced at " + Number(kLineRate) + " B/s, " + std::string(view.Name()));
   RunTerminal(bSer2net ? server.Url() : peer.Slave(), [&](HWND hDlg) {
     if (!OpenPort(hDlg)) return;
+    if (bHexTimes) ShowHexWithTimes(hDlg);
     std::vector<std::pair<EStreamKind, uint64_t>> runs = {{EStreamKind::Lines, nCount}, {EStreamKind::NoLines, nCount}};
     if (bLong) runs.emplace_back(EStreamKind::Lines, nLongCount);
     for (auto [kind, nBytes] : runs) {
@@ -62,7 +66,7 @@ int main(int argc, char** argv) {
                     Fixed(static_cast<double>(run.nPeakRss - std::min(run.nPeakRss, run.nRssBefore)) /
                               static_cast<double>(run.nSent),
                           3),
-                    TerminalRate(run)});
+                    TerminalRate(run), TimesShare(run)});
       if (bCapture && nBytes == nCount)
         capture.Run(hDlg, peer, kind, ECaptureForm::Text, nBytes, kLineRate, &run, nRounds);
     }

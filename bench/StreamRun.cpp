@@ -93,9 +93,17 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
     run.fP99DelayMs = vecDelays[vecDelays.size() * 99 / 100];
   }
   run.check = CheckRecord(RecordText(hDlg), kind, run.nSent);
+  run.nTimesBytes = RecordTimesBytes(hDlg);
   if (bScroll) run.scroll = View().MeasureScrolling(hDlg);
+  // In another form a copy gives what is shown, not what was sent.
+  if (!RecordShowsText(hDlg)) return run;
   if (auto copy = View().CopyRecord(hDlg)) run.copyCheck = CheckRecord(*copy, kind, run.nSent);
   return run;
+}
+
+std::string TimesShare(const SStreamRun& run) {
+  if (run.nRecorded == 0) return "-";
+  return Fixed(100.0 * static_cast<double>(run.nTimesBytes) / static_cast<double>(run.nRecorded * sizeof(char16_t)), 3);
 }
 
 std::string TerminalRate(const SStreamRun& run) {

@@ -34,9 +34,12 @@ struct SStreamRun {
   size_t nTicks = 0;
   double fMaxGapMs = 0;         // the longest time between two ticks
   uint64_t nTerminalBytes = 0;  // written to the person's terminal meanwhile
+  size_t nTimesBytes = 0;       // the record's append times at the end
 };
 // Bytes a second to the person's terminal, or "-" for a view without one.
 std::string TerminalRate(const SStreamRun& run);
+// The record's append times as a percentage of its text's bytes.
+std::string TimesShare(const SStreamRun& run);
 // bScroll also measures scrolling through the full record.
 SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t nCount, uint64_t nRate,
                          bool bScroll = false);

@@ -6,6 +6,7 @@
 #include "BenchView.h"
 #include "CWinApp.h"
 #include "Dialog.h"
+#include "EditBox.h"
 #include "TerminalState.h"
 #include "UserInput.h"
 #include "Window.h"
@@ -44,5 +45,15 @@ std::u16string_view RecordText(HWND hDlg) {
 }
 
 void ClearRecord(HWND hDlg) { win::input::Click(GetDlgItem(hDlg, IDC_BUTTON_CLEAR_RECEIVE)); }
+
+void ShowHexWithTimes(HWND hDlg) { win::SetEditForm(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD), {true, true}); }
+
+bool RecordShowsText(HWND hDlg) {
+  return win::GetEditForm(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)) == win::SEditForm{};
+}
+
+size_t RecordTimesBytes(HWND hDlg) {
+  return win::GetTextTimes(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).MemoryBytes();
+}
 
 }  // namespace bench

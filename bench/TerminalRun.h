@@ -22,5 +22,11 @@ bool OpenPort(HWND hDlg);
 size_t RecordLength(HWND hDlg);
 std::u16string_view RecordText(HWND hDlg);
 void ClearRecord(HWND hDlg);
+// Shows the receive record in hex form with times, as its menu does.
+void ShowHexWithTimes(HWND hDlg);
+// Whether the receive record shows its text as it is, which a copy then gives.
+bool RecordShowsText(HWND hDlg);
+// Bytes the receive record's append times take.
+size_t RecordTimesBytes(HWND hDlg);
 
 }  // namespace bench

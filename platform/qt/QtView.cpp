@@ -180,6 +180,10 @@ void CQtView::OnSelectionChanged(HWND hWnd) {
   if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowSelection();
 }
 
+void CQtView::OnFormChanged(HWND hWnd) {
+  if (CViewWindow* pWindow = Find(hWnd)) pWindow->ShowForm();
+}
+
 void CQtView::OnVisibilityChanged(HWND hWnd) {
   if (CViewWindow* pWindow = Find(hWnd)) {
     CApplying applying(*this);

@@ -58,6 +58,7 @@ class CQtView final : public QObject, public CWindowHost, public win::CWindowObs
   void OnTextChanged(HWND hWnd, size_t nAppendedFrom) override;
   void OnItemsChanged(HWND hWnd) override;
   void OnSelectionChanged(HWND hWnd) override;
+  void OnFormChanged(HWND hWnd) override;
   void OnVisibilityChanged(HWND hWnd) override;
   void OnEnabledChanged(HWND hWnd) override;
   void OnGeometryChanged(HWND hWnd) override;

@@ -52,7 +52,7 @@ CRecordWindow::CRecordWindow(CWindowHost& host, HWND hWnd, QWidget* pParent)
   viewport()->setAutoFillBackground(false);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   SetShownFocusPolicy(Qt::StrongFocus);
-  m_rows.Layout().SetMeasure(m_pMeasure.get());
+  m_rows.SetMeasure(m_pMeasure.get());
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int nValue) { OnScrollBar(nValue); });
   m_caretBlink.setInterval(std::max(QApplication::cursorFlashTime() / 2, 100));
   connect(&m_caretBlink, &QTimer::timeout, this, [this] {
@@ -82,7 +82,13 @@ void CRecordWindow::ShowText(size_t nAppendedFrom) {
   if (m_rView.IsFeeding(m_hWnd))
     m_rows.Reveal(Selection().Caret());
   else
-    m_rows.ScrollTo({});
+    m_rows.ScrollHome();
+  SyncScrollBar();
+  Redraw();
+}
+
+void CRecordWindow::ShowForm() {
+  if (!m_rows.SyncForm()) return;
   SyncScrollBar();
   Redraw();
 }
@@ -98,8 +104,20 @@ win::CTextSelection CRecordWindow::Selection() const { return win::GetEditSelect
 
 QStringList CRecordWindow::VisibleRows() const {
   std::u16string_view text = Text();
+  win::SEditForm form = m_rows.Form();
   QStringList rows;
-  for (const view::SRow& row : m_rows.VisibleRows()) rows << ToQString(text.substr(row.nStart, row.nEnd - row.nStart));
+  for (const view::SRow& row : m_rows.VisibleRows()) {
+    std::u16string shown;
+    if (form.bTimes) {
+      // A row that goes on a line has a blank margin.
+      shown = m_rows.MarginText(row);
+      shown.resize(12, u' ');
+      shown += u' ';
+    }
+    shown += form.bHex ? win::HexRowText(text, {row.nStart, row.nEnd}, m_rows.HexRowUnits())
+                       : std::u16string(text.substr(row.nStart, row.nEnd - row.nStart));
+    rows << ToQString(shown);
+  }
   return rows;
 }
 
@@ -114,7 +132,7 @@ size_t CRecordWindow::ShownLength() const {
 }
 
 void CRecordWindow::Relayout() {
-  m_rows.Layout().SetWidth(viewport()->width() - 2 * kMargin);
+  m_rows.SetWidth(viewport()->width() - 2 * kMargin);
   m_rows.SetPageRows(PageRows());
   m_rows.ScrollBy(0);
   SyncScrollBar();
@@ -126,12 +144,9 @@ void CRecordWindow::Redraw() {
   viewport()->update();
 }
 
-// The scroll bar counts lines; its end is the last page, which may start
-// within a line.
 void CRecordWindow::SyncScrollBar() {
-  view::SViewTop last = m_rows.Layout().LastTop(Text(), PageRows());
-  int nMax = static_cast<int>(std::min<size_t>(last.nLine + (last.nRow > 0 ? 1 : 0), INT_MAX));
-  int nValue = m_rows.Top() >= last ? nMax : static_cast<int>(std::min<size_t>(m_rows.Top().nLine, INT_MAX));
+  int nMax = static_cast<int>(std::min<size_t>(m_rows.ScrollMax(), INT_MAX));
+  int nValue = static_cast<int>(std::min<size_t>(m_rows.ScrollValue(), INT_MAX));
   m_bSyncingScrollBar = true;
   QScrollBar* pBar = verticalScrollBar();
   pBar->setRange(0, nMax);
@@ -143,8 +158,7 @@ void CRecordWindow::SyncScrollBar() {
 
 void CRecordWindow::OnScrollBar(int nValue) {
   if (m_bSyncingScrollBar) return;
-  view::SViewTop last = m_rows.Layout().LastTop(Text(), PageRows());
-  m_rows.ScrollTo(nValue >= verticalScrollBar()->maximum() ? last : view::SViewTop{static_cast<size_t>(nValue), 0});
+  m_rows.ScrollToValue(static_cast<size_t>(std::max(nValue, 0)));
   Redraw();
 }
 
@@ -168,6 +182,34 @@ void CRecordWindow::RestartCaretBlink() {
   if (hasFocus()) m_caretBlink.start();
 }
 
+void CRecordWindow::PaintHexRow(QPainter& painter, const view::SRow& row, QPointF at,
+                                const SPaintColors& colors) const {
+  std::u16string_view text = Text();
+  const view::CHexLayout& hex = m_rows.Hex();
+  double fCell = hex.Cell(), fAscent = m_pMeasure->Metrics().ascent(), fSpacing = m_pMeasure->Metrics().lineSpacing();
+  win::CTextSelection selection = Selection();
+  size_t nSelStart = std::max(selection.Start(), row.nStart), nSelEnd = std::min(selection.End(), row.nEnd);
+  if (nSelStart < nSelEnd) {
+    double fX0 = hex.XOf(row, nSelStart), fX1 = hex.XOf(row, nSelEnd) - fCell;
+    painter.fillRect(QRectF(at.x() + fX0, at.y(), fX1 - fX0, fSpacing), colors.highlight);
+    fX0 = hex.ColumnX(text, row, nSelStart);
+    fX1 = hex.ColumnX(text, row, nSelEnd);
+    painter.fillRect(QRectF(at.x() + fX0, at.y(), fX1 - fX0, fSpacing), colors.highlight);
+  }
+  std::u16string shown = win::HexRowText(text, {row.nStart, row.nEnd}, hex.RowUnits());
+  double fColumn = hex.ColumnX(text, row, row.nStart);
+  for (size_t i = row.nStart; i < row.nEnd; ++i) {
+    painter.setPen(i >= nSelStart && i < nSelEnd ? colors.selected : colors.text);
+    // Digits take a digit's cell each, so a unit's two are drawn as one.
+    painter.drawText(QPointF(at.x() + hex.XOf(row, i), at.y() + fAscent),
+                     ToQString(std::u16string_view(shown).substr(3 * (i - row.nStart), 2)));
+    if (char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, i)) {
+      painter.drawText(QPointF(at.x() + fColumn, at.y() + fAscent), CharString(c));
+      fColumn += m_pMeasure->Advance(c, fColumn);
+    }
+  }
+}
+
 void CRecordWindow::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
   const QPalette& pal = palette();
@@ -181,45 +223,57 @@ void CRecordWindow::paintEvent(QPaintEvent*) {
   win::CTextSelection selection = Selection();
   size_t nSelStart = selection.Start(), nSelEnd = selection.End();
   const view::CRecordLayout& layout = m_rows.Layout();
-  QColor text0 = pal.color(group, QPalette::Text), textSel = pal.color(group, QPalette::HighlightedText);
-  QBrush highlight = pal.brush(group, QPalette::Highlight);
+  SPaintColors colors{pal.color(group, QPalette::Text), pal.color(group, QPalette::HighlightedText),
+                      pal.brush(group, QPalette::Highlight)};
+  const bool bHex = m_rows.Form().bHex;
+  // The rows start after the times' margin, when there is one.
+  const double fLeft = kMargin + m_rows.MarginWidth();
 
   std::vector<view::SRow> rows = m_rows.VisibleRows(1);
   double fY = kMargin;
   m_nDrawnEnd = 0;
   for (const view::SRow& row : rows) {
-    if (nSelStart < nSelEnd && nSelStart <= row.nEnd && nSelEnd > row.nStart) {
-      double fX0 = layout.XOf(text, row, std::max(nSelStart, row.nStart));
-      double fX1 = layout.XOf(text, row, std::min(nSelEnd, row.nEnd));
-      // A selected line break shows as a blank's width.
-      if (nSelEnd > row.nEnd && row.bLastOfLine) fX1 += fBreakWidth;
-      if (fX1 > fX0) painter.fillRect(QRectF(kMargin + fX0, fY, fX1 - fX0, fSpacing), highlight);
+    if (std::u16string margin = m_rows.MarginText(row); !margin.empty()) {
+      painter.setPen(pal.color(QPalette::Disabled, QPalette::Text));
+      painter.drawText(QPointF(kMargin, fY + fAscent), ToQString(margin));
     }
-    double fX = 0;
-    for (size_t i = row.nStart; i < row.nEnd;) {
-      size_t nUnits = LengthOf(text, i);
-      char32_t c = CodePoint(text, i, nUnits);
-      double fAdvance = m_pMeasure->Advance(c, fX);
-      if (c != U'\t' && c != U' ') {
-        painter.setPen(i >= nSelStart && i < nSelEnd ? textSel : text0);
-        painter.drawText(QPointF(kMargin + fX, fY + fAscent), CharString(c));
+    if (bHex) {
+      PaintHexRow(painter, row, QPointF(fLeft, fY), colors);
+    } else {
+      if (nSelStart < nSelEnd && nSelStart <= row.nEnd && nSelEnd > row.nStart) {
+        double fX0 = layout.XOf(text, row, std::max(nSelStart, row.nStart));
+        double fX1 = layout.XOf(text, row, std::min(nSelEnd, row.nEnd));
+        // A selected line break shows as a blank's width.
+        if (nSelEnd > row.nEnd && row.bLastOfLine) fX1 += fBreakWidth;
+        if (fX1 > fX0) painter.fillRect(QRectF(fLeft + fX0, fY, fX1 - fX0, fSpacing), colors.highlight);
       }
-      fX += fAdvance;
-      i += nUnits;
+      double fX = 0;
+      for (size_t i = row.nStart; i < row.nEnd;) {
+        size_t nUnits = LengthOf(text, i);
+        char32_t c = CodePoint(text, i, nUnits);
+        double fAdvance = m_pMeasure->Advance(c, fX);
+        if (c != U'\t' && c != U' ') {
+          painter.setPen(i >= nSelStart && i < nSelEnd ? colors.selected : colors.text);
+          painter.drawText(QPointF(fLeft + fX, fY + fAscent), CharString(c));
+        }
+        fX += fAdvance;
+        i += nUnits;
+      }
     }
-    m_nDrawnEnd = row.bLastOfLine && row.nLine + 1 == m_rows.Index().LineCount() ? m_rows.Index().Length() : row.nEnd;
+    bool bLastRow = row.bLastOfLine && (bHex || row.nLine + 1 == m_rows.Index().LineCount());
+    m_nDrawnEnd = bLastRow ? m_rows.Index().Length() : row.nEnd;
     fY += fSpacing;
   }
 
   if (hasFocus()) {
     if (m_bCaretOn) {
-      view::SRow at = layout.RowAt(text, selection.Caret());
+      view::SRow at = m_rows.RowAt(selection.Caret());
       auto it = std::find_if(rows.begin(), rows.end(),
                              [&](const view::SRow& row) { return row.nLine == at.nLine && row.nRow == at.nRow; });
       if (it != rows.end()) {
-        double fX = kMargin + layout.XOf(text, at, selection.Caret());
+        double fX = fLeft + m_rows.XOf(at, selection.Caret());
         double fTop = kMargin + static_cast<double>(it - rows.begin()) * fSpacing;
-        painter.fillRect(QRectF(fX, fTop, 1, fSpacing), text0);
+        painter.fillRect(QRectF(fX, fTop, 1, fSpacing), colors.text);
       }
     }
     // The focus frame.
@@ -239,7 +293,7 @@ void CRecordWindow::changeEvent(QEvent* pEvent) {
   QAbstractScrollArea::changeEvent(pEvent);
   if (pEvent->type() == QEvent::FontChange) {
     m_pMeasure = std::make_unique<CFontMeasure>(font());
-    m_rows.Layout().SetMeasure(m_pMeasure.get());
+    m_rows.SetMeasure(m_pMeasure.get());
     Relayout();
   }
 }

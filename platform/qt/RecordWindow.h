@@ -9,6 +9,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QBrush>
+#include <QColor>
 #include <QStringList>
 #include <QTimer>
 #include <memory>
@@ -29,8 +31,9 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
   QWidget* Widget() override { return this; }
   void ShowText(size_t nAppendedFrom) override;
   void ShowSelection() override;
+  void ShowForm() override;
 
-  // What a person sees and has selected.
+  // What a person sees, each row as its margin and text, and has selected.
   QStringList VisibleRows() const;
   QString SelectedText() const;
   win::CTextSelection Selection() const;
@@ -65,6 +68,12 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
   // Hands a click to the window system at a point of the viewport.
   void Mouse(UINT message, QPointF point, Qt::KeyboardModifiers modifiers);
   void RestartCaretBlink();
+  struct SPaintColors {
+    QColor text, selected;
+    QBrush highlight;
+  };
+  // A hex row at fX, fY: the digits, then the character column.
+  void PaintHexRow(QPainter& painter, const view::SRow& row, QPointF at, const SPaintColors& colors) const;
 
   std::unique_ptr<CFontMeasure> m_pMeasure;
   view::CEditBoxRows m_rows;

@@ -24,6 +24,7 @@ class CViewWindow {
   virtual void ShowText(size_t /*nAppendedFrom*/) {}
   virtual void ShowItems() {}
   virtual void ShowSelection() {}
+  virtual void ShowForm() {}
   virtual void ShowIcons() {}
   virtual void ShowColors() {}
   virtual void ShowTag() {}

@@ -42,6 +42,7 @@ class CCellWindow {
   virtual void ShowText(size_t /*nAppendedFrom*/) { Invalidate(); }
   virtual void ShowItems() { Invalidate(); }
   virtual void ShowSelection() { Invalidate(); }
+  virtual void ShowForm() {}
 
   void Invalidate() { m_bDirty = true; }
   bool IsDirty() const { return m_bDirty; }

@@ -21,6 +21,7 @@ class CRecordCell final : public CCellWindow {
   bool Mouse(const SInput& in) override;
   void ShowText(size_t nAppendedFrom) override;
   void ShowSelection() override;
+  void ShowForm() override;
   // Units of the text the box shows or can scroll to as drawn.
   size_t ShownLength() const { return IsDirty() ? m_nDrawnLength : m_rows.Index().Length(); }
 
@@ -31,6 +32,11 @@ class CRecordCell final : public CCellWindow {
   // Hands a click to the window system at its cell of the box.
   void HandMouse(UINT message, const SInput& in);
   int ThumbRow() const;
+  // Row i of the box: its margin, then the row's text or hex digits and
+  // characters, up to the scroll bar; where the caret is, if there.
+  void DrawRow(CScreen& screen, int i, const view::SRow* pRow);
+  // A hex row from x0: the digits, then the characters; answers where it ended.
+  int DrawHexRow(CScreen& screen, int x0, int y, const view::SRow& row);
 
   CCellMeasure m_measure;
   view::CEditBoxRows m_rows;

@@ -147,6 +147,10 @@ void CTextView::OnSelectionChanged(HWND hWnd) {
   if (CCellWindow* p = Find(hWnd)) p->ShowSelection();
 }
 
+void CTextView::OnFormChanged(HWND hWnd) {
+  if (CCellWindow* p = Find(hWnd)) p->ShowForm();
+}
+
 void CTextView::OnVisibilityChanged(HWND) {
   m_bLayout = true;
   InvalidateAll();

@@ -71,6 +71,7 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
   void OnTextChanged(HWND hWnd, size_t nAppendedFrom) override;
   void OnItemsChanged(HWND hWnd) override;
   void OnSelectionChanged(HWND hWnd) override;
+  void OnFormChanged(HWND hWnd) override;
   void OnVisibilityChanged(HWND hWnd) override;
   void OnEnabledChanged(HWND hWnd) override;
   void OnGeometryChanged(HWND hWnd) override;

@@ -10,9 +10,33 @@ namespace win::detail {
 
 namespace {
 
-// The edit box's menu. Its commands are the edit messages that do them;
-// an item is grayed when its command would do nothing. The parent may add
-// items of its own, whose commands go to it.
+// A record box's forms: text or hex, and the times beside either. The ids
+// lie above those a dialog gives its own items.
+constexpr UINT kShowText = 0xF101, kShowHex = 0xF102, kShowTimes = 0xF103;
+
+void AppendFormItems(HMENU hMenu, SEditForm form) {
+  AppendMenu(hMenu, MF_SEPARATOR, 0);
+  AppendMenu(hMenu, MF_STRING, kShowText, u"Show Te&xt");
+  AppendMenu(hMenu, MF_STRING, kShowHex, u"Show &Hex");
+  CheckMenuRadioItem(hMenu, kShowText, kShowHex, form.bHex ? kShowHex : kShowText, MF_BYCOMMAND);
+  AppendMenu(hMenu, MF_STRING | (form.bTimes ? MF_CHECKED : 0), kShowTimes, u"Show Ti&mes");
+}
+
+bool PickForm(HWND hWnd, UINT nCommand) {
+  SEditForm form = GetEditForm(hWnd);
+  if (nCommand == kShowText || nCommand == kShowHex)
+    form.bHex = nCommand == kShowHex;
+  else if (nCommand == kShowTimes)
+    form.bTimes = !form.bTimes;
+  else
+    return false;
+  SetEditForm(hWnd, form);
+  return true;
+}
+
+// The edit box's menu. Its commands are the edit messages that do them, or
+// a record box's form; an item is grayed when its command would do nothing.
+// The parent may add items of its own, whose commands go to it.
 void TrackEditMenu(HWND hWnd, int x, int y) {
   DWORD nStart = 0, nEnd = 0;
   SendMessage(hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
@@ -25,9 +49,11 @@ void TrackEditMenu(HWND hWnd, int x, int y) {
   AppendMenu(hMenu, item(bSelected && bWritable), WM_CLEAR, u"&Delete");
   AppendMenu(hMenu, MF_SEPARATOR, 0);
   AppendMenu(hMenu, item(!hWnd->text.IsEmpty()), EM_SETSEL, u"Select &All");
+  if (hWnd->style & ES_MULTILINE) AppendFormItems(hMenu, hWnd->form);
   SendMessage(hWnd->parent, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), reinterpret_cast<LPARAM>(hWnd));
   auto nCommand = static_cast<UINT>(TrackPopupMenu(hMenu, TPM_RETURNCMD, x, y, 0, hWnd, nullptr));
   DestroyMenu(hMenu);
+  if (PickForm(hWnd, nCommand)) return;
   if (nCommand >= WM_USER)
     SendMessage(hWnd->parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(nCommand), 0), 0);
   else if (nCommand == EM_SETSEL)

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "AppendTimes.h"
+#include "EditForm.h"
 #include "TextSelection.h"
 #include "WinTypes.h"
 
@@ -31,6 +33,8 @@ class CEditRows {
   // view, x measured as CaretX does; with bCharUnder the start of the
   // character under x instead (what a double-click picks).
   virtual size_t PositionAt(std::u16string_view text, int x, int nRow, bool bCharUnder) const = 0;
+  // Units of a hex row as the view shows them.
+  virtual size_t HexRowUnits() const { return kHexRowUnits; }
 };
 
 // The anchor and caret of an edit box or a list's field (EM_GETSEL gives
@@ -42,5 +46,13 @@ std::u16string GetEditTag(HWND hEdit);
 
 // Lends hEdit its rows, or takes them back with null.
 void SetEditRows(HWND hEdit, CEditRows* pRows);
+
+// The form a record box shows its text in, which its menu sets; observers
+// hear OnFormChanged when it changes.
+SEditForm GetEditForm(HWND hEdit);
+void SetEditForm(HWND hEdit, SEditForm form);
+
+// When the window's text gained its units.
+const CAppendTimes& GetTextTimes(HWND hWnd);
 
 }  // namespace win

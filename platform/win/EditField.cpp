@@ -107,10 +107,11 @@ void ReplaceSelection(HWND hWnd, std::u16string_view inserted) {
   MoveCaret(hWnd, nStart + inserted.size(), false);
 }
 
+// Copy gives what the box shows.
 void Copy(HWND hWnd) {
   if (hWnd->sel.IsEmpty()) return;
-  size_t nStart = hWnd->sel.Start();
-  SetClipboardText(Text(hWnd).substr(nStart, hWnd->sel.End() - nStart));
+  SetClipboardText(
+      FormText(Text(hWnd), hWnd->times, hWnd->form, hWnd->sel.Start(), hWnd->sel.End(), RowsOf(hWnd).HexRowUnits()));
 }
 
 void Cut(HWND hWnd) {
@@ -292,6 +293,14 @@ CTextSelection GetEditSelection(HWND hEdit) { return IsWindow(hEdit) ? hEdit->se
 
 void SetEditRows(HWND hEdit, CEditRows* pRows) {
   if (IsWindow(hEdit)) hEdit->pRows = pRows;
+}
+
+SEditForm GetEditForm(HWND hEdit) { return IsWindow(hEdit) ? hEdit->form : SEditForm{}; }
+
+void SetEditForm(HWND hEdit, SEditForm form) {
+  if (!IsWindow(hEdit) || hEdit->form == form) return;
+  hEdit->form = form;
+  NotifyObservers([&](CWindowObserver& o) { o.OnFormChanged(hEdit); });
 }
 
 }  // namespace win

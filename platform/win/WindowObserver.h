@@ -21,6 +21,8 @@ class CWindowObserver {
   virtual void OnTextChanged(HWND, size_t /*nAppendedFrom*/) {}
   virtual void OnItemsChanged(HWND) {}
   virtual void OnSelectionChanged(HWND) {}
+  // A record box shows its text in another form.
+  virtual void OnFormChanged(HWND) {}
   virtual void OnVisibilityChanged(HWND) {}
   virtual void OnEnabledChanged(HWND) {}
   virtual void OnGeometryChanged(HWND) {}

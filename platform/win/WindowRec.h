@@ -22,6 +22,7 @@ struct WindowRec {
   WNDPROC proc = nullptr;
   void* userData = nullptr;
   win::CSharedText text;
+  win::CAppendTimes times;
   std::u16string toolTip;
 
   // Edit box, and a combo box's field: where up and down aim, and whether
@@ -29,6 +30,7 @@ struct WindowRec {
   win::CTextSelection sel;
   double fGoalX = 0;
   win::CEditRows* pRows = nullptr;
+  win::SEditForm form;
   bool bMouseDown = false;
   std::u16string tag;  // an edit box's EM_SETTAG
 

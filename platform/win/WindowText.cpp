@@ -4,6 +4,7 @@
 // unanswered on to its parent.
 #include <algorithm>
 
+#include "Clock.h"
 #include "Window.h"
 #include "WindowObserver.h"
 #include "WindowRec.h"
@@ -19,10 +20,14 @@ void StoreText(HWND hWnd, const CSharedText& text) {
     return;
   }
   hWnd->text = text;
-  // Text set anew shows from its start; an append keeps the selection.
+  // Text set anew shows from its start, and came all at once; an append
+  // keeps the selection.
   if (nFrom == CWindowObserver::kReplaced) {
+    hWnd->times.Reset(GetClock().WallMs());
     hWnd->sel = {};
     hWnd->fGoalX = 0;
+  } else {
+    hWnd->times.Append(nFrom, GetClock().WallMs());
   }
   NotifyObservers([&](CWindowObserver& o) { o.OnTextChanged(hWnd, nFrom); });
 }
@@ -70,6 +75,11 @@ int GetWindowText(HWND hWnd, char16_t* buffer, int nMaxCount) {
 }
 
 std::u16string GetWindowText(HWND hWnd) { return std::u16string(GetWindowTextShared(hWnd).View()); }
+
+const win::CAppendTimes& win::GetTextTimes(HWND hWnd) {
+  static const CAppendTimes kNoTimes;
+  return IsWindow(hWnd) ? hWnd->times : kNoTimes;
+}
 
 const win::CSharedText& GetWindowTextShared(HWND hWnd) {
   static const win::CSharedText kNoText;

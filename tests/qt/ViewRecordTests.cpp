@@ -2,6 +2,7 @@
 // and the keys, copying, typing, and appends that keep the person's place.
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -41,6 +42,11 @@ class CReceiveRecordTest : public CFakeViewTest {
     return QPoint(nX, 2 + nRow * nSpacing + nSpacing / 2);
   }
   QString Clipboard() const { return QApplication::clipboard()->text(); }
+  // Gives the box room for hex rows of 16 with times: 78 digits' cells.
+  void WidenRecord() {
+    Record()->resize(Record()->width() + 80 * QFontMetrics(Record()->font()).horizontalAdvance(u'0'),
+                     Record()->height());
+  }
   void CopyWithKeys() {
     QApplication::clipboard()->clear();
     QTest::keyClick(Record(), Qt::Key_C, Qt::ControlModifier);
@@ -66,12 +72,21 @@ class CReceiveRecordTest : public CFakeViewTest {
       ADD_FAILURE() << "no entry " << strEntry.toStdString();
     });
   }
-  // The menu's entries: grayed ones marked with a -, separators as |.
+  // The menu's entries: grayed ones marked with a -, checked ones with a *
+  // (a radio check with a o), separators as |.
   static QStringList Entries(QMenu* pMenu) {
     QStringList entries;
-    for (QAction* pAction : pMenu->actions())
-      entries << (pAction->isSeparator() ? QStringLiteral("|") : pAction->text() + (pAction->isEnabled() ? "" : "-"));
+    for (QAction* pAction : pMenu->actions()) {
+      QString strCheck = !pAction->isChecked() ? "" : pAction->actionGroup() ? "o" : "*";
+      entries << (pAction->isSeparator() ? QStringLiteral("|")
+                                         : pAction->text() + (pAction->isEnabled() ? "" : "-") + strCheck);
+    }
     return entries;
+  }
+  // The record box's forms, as its menu ends.
+  static QStringList Forms(bool bHex, bool bTimes) {
+    return {"|", bHex ? "Show Te&xt" : "Show Te&xto", bHex ? "Show &Hexo" : "Show &Hex",
+            bTimes ? "Show Ti&mes*" : "Show Ti&mes"};
   }
 };
 
@@ -212,7 +227,8 @@ TEST_F(CReceiveRecordTest, TheMenuOpensOnARightClickOrShiftF10AndItsMnemonicsPic
     const QString strAll = QString::fromStdString(Lines(0, 2));
     QApplication::clipboard()->clear();
     WithMenu([&](QMenu* pMenu) {
-      EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t-", "&Copy-", "&Paste-", "&Delete-", "|", "Select &All"}));
+      EXPECT_EQ(Entries(pMenu),
+                (QStringList{"Cu&t-", "&Copy-", "&Paste-", "&Delete-", "|", "Select &All"} + Forms(false, false)));
       QTest::keyClick(pMenu, Qt::Key_A);
     });
     EXPECT_EQ(Record()->SelectedText(), strAll);
@@ -220,7 +236,8 @@ TEST_F(CReceiveRecordTest, TheMenuOpensOnARightClickOrShiftF10AndItsMnemonicsPic
 
     WorkMenu([&] { QTest::keyClick(Record(), Qt::Key_F10, Qt::ShiftModifier); },
              [&](QMenu* pMenu) {
-               EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t", "&Copy", "&Paste-", "&Delete", "|", "Select &All"}));
+               EXPECT_EQ(Entries(pMenu), (QStringList{"Cu&t", "&Copy", "&Paste-", "&Delete", "|", "Select &All"} +
+                                          Forms(false, false)));
                QTest::keyClick(pMenu, Qt::Key_C);
              });
     EXPECT_EQ(Clipboard(), strAll);
@@ -330,3 +347,86 @@ TEST_F(CReceiveRecordTest, TheReceivePollRunsOnRealTimeInTheEventLoop) {
 }
 
 }  // namespace
+
+// The forms as a person picks them from the box's menu, by mouse and by
+// mnemonic: hex rows with a reply after a pause on rows of its own, the
+// times on the virtual clock, copy of what is shown, and typed text.
+TEST_F(CReceiveRecordTest, TheFormsShowHexRowsAndTimesAndCopyWhatTheyShow) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  RunApp([&] {
+    m_clock.SetWallMs(1700000000000 - m_clock.NowMs());
+    WidenRecord();
+    ClickButton(IDC_BUTTON_OPEN);
+    Receive(std::vector<uint8_t>{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD, 0x7F, 0xFF, 'a'});
+    Advance(150);
+    Receive("OK\r\n");
+    PickFromMenu(QStringLiteral("Show Hex"));
+    // Digits padded to a full row's, a blank, the characters.
+    auto hexRow = [](const QString& strDigits, const QString& strChars) {
+      return strDigits.leftJustified(3 * 16 + 1) + strChars;
+    };
+    const QStringList hex{
+        hexRow("01 03 00 00 00 0A C5 CD 7F FF 61", "\u2401\u2403\u2400\u2400\u2400\u240A\u00C5\u00CD\u2421\u00FFa"),
+        hexRow("4F 4B 0D 0A", "OK\u240D\u240A")};
+    EXPECT_EQ(Record()->VisibleRows().mid(0, 2), hex);
+    WithMenu([&](QMenu* pMenu) {
+      EXPECT_EQ(Entries(pMenu).mid(6), Forms(true, false));
+      QTest::keyClick(pMenu, Qt::Key_M);
+    });
+    QStringList rows = Record()->VisibleRows();
+    ASSERT_GE(rows.size(), 2);
+    // The poll appended them on ticks 50 ms apart, the reply after two empty ones.
+    EXPECT_EQ(rows[0].left(13), QStringLiteral("22:13:20.050 "));
+    EXPECT_EQ(rows[1].left(13), QStringLiteral("22:13:20.250 "));
+    EXPECT_EQ(rows[0].mid(13), hex[0]);
+    Record()->grab();
+
+    QTest::keyClick(Record(), Qt::Key_A, Qt::ControlModifier);
+    CopyWithKeys();
+    EXPECT_EQ(Clipboard(), QStringLiteral("22:13:20.050 ") + hex[0] + "\n22:13:20.250 " + hex[1]);
+    WithMenu([&](QMenu* pMenu) { QTest::keyClick(pMenu, Qt::Key_X); });
+    CopyWithKeys();
+    // In text form 0A ends a line.
+    EXPECT_EQ(Clipboard(), QStringLiteral("22:13:20.050 \u0001\u0003\u2400\u2400\u2400\n22:13:20.050 "
+                                          "\u00C5\u00CD\u007F\u00FFaOK\r\n"));
+    EXPECT_EQ(Record()->VisibleRows().front(), QStringLiteral("22:13:20.050 \u0001\u0003\u2400\u2400\u2400"));
+
+    PickFromMenu(QStringLiteral("Show Hex"));
+    QTest::keyClick(Record(), Qt::Key_End, Qt::ControlModifier);
+    QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("\u20AC"));
+    QApplication::sendEvent(Record(), &euro);
+    // Typed text is no byte: ?? and itself. The person's edit replaced
+    // the record, which came all at once then.
+    EXPECT_EQ(Record()->VisibleRows(),
+              QStringList{"22:13:20.250 " + hexRow("01 03 00 00 00 0A C5 CD 7F FF 61 4F 4B 0D 0A ??",
+                                                   "\u2401\u2403\u2400\u2400\u2400\u240A\u00C5\u00CD\u2421\u00FFa"
+                                                   "OK\u240D\u240A\u20AC")});
+    Record()->grab();
+  });
+}
+
+// Switching form keeps the first unit in view in view, and the scroll bar
+// works in hex rows.
+TEST_F(CReceiveRecordTest, SwitchingFormKeepsTheViewsPlace) {
+  RunApp([&] {
+    qtview::CRecordWindow* pRecord = ReceiveLines(200);
+    WidenRecord();
+    QScrollBar* pBar = pRecord->verticalScrollBar();
+    pBar->setValue(50);
+    EXPECT_EQ(pRecord->VisibleRows().front(), QStringLiteral("line 50"));
+    PickFromMenu(QStringLiteral("Show Hex"));
+    // "line 50" starts at unit 10 * 8 + 40 * 9, the ninth of its row.
+    EXPECT_TRUE(
+        pRecord->VisibleRows().front().startsWith(QStringLiteral("69 6E 65 20 34 39 0D 0A 6C 69 6E 65 20 35 30")))
+        << pRecord->VisibleRows().front().toStdString();
+    pBar->setValue(pBar->maximum());
+    EXPECT_TRUE(pRecord->VisibleRows().back().startsWith(QStringLiteral("0D 0A")))
+        << pRecord->VisibleRows().back().toStdString();
+    pBar->setValue(10);
+    EXPECT_TRUE(pRecord->VisibleRows().front().startsWith(QStringLiteral("0A 6C 69 6E 65 20 31 39")))
+        << pRecord->VisibleRows().front().toStdString();
+    PickFromMenu(QStringLiteral("Show Text"));
+    EXPECT_EQ(pRecord->VisibleRows().front(), QStringLiteral("line 18"));
+  });
+}

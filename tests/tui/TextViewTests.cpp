@@ -751,3 +751,63 @@ TEST_F(CTextViewTest, SignalsAndADroppedConnectionEndItAndRestoreTheTerminal) {
 }
 
 }  // namespace
+
+// The record's forms from its menu, by mnemonic and by mouse: hex rows with
+// a reply after a pause on a row of its own, times in a margin, and back.
+TEST_F(CTextViewTest, TheRecordMenuShowsTheBytesInHexAndTheirTimes) {
+  CPseudoTerminal pty;
+  CTmuxSession tmux(Command("QUORVEL_COM1=" + pty.Slave()), 180, 24);
+  ASSERT_TRUE(tmux.WaitForText("Receive String Record:"));
+  tmux.Keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Enter"});
+  ASSERT_TRUE(
+      pty.Write(std::string("\x01\x03\x00\x0A\xC5"
+                            "ab\r\n",
+                            9)));
+  ASSERT_TRUE(tmux.WaitForText("ab")) << tmux.Screen();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(pty.Write("OK\r\n"));
+  ASSERT_TRUE(tmux.WaitForText("OK")) << tmux.Screen();
+  auto rows = tmux.Rows();
+  int nLabel = RowOf(rows, "Receive String Record:");
+  int nLeft = ColumnOf(rows[nLabel], "Receive String Record:");
+
+  tmux.Click(nLeft + 2, nLabel + 3, 2);
+  ASSERT_TRUE(tmux.WaitForText("Show Times")) << tmux.Screen();
+  rows = tmux.Rows();
+  int nText = RowOf(rows, "Show Text");
+  ASSERT_GT(nText, 0);
+  EXPECT_NE(rows[nText].find("\u2022 Show Text"), std::string::npos) << tmux.Screen();
+  EXPECT_NE(rows[nText - 1].find("\u251C\u2500"), std::string::npos) << tmux.Screen();
+  EXPECT_NE(rows[nText + 1].find("  Show Hex"), std::string::npos) << tmux.Screen();
+  tmux.Type("h");
+  ASSERT_TRUE(tmux.WaitForText("01 03 00 0A C5 61 62 0D 0A")) << tmux.Screen();
+  EXPECT_TRUE(tmux.WaitForText("4F 4B 0D 0A")) << tmux.Screen();
+  rows = tmux.Rows();
+  EXPECT_EQ(RowOf(rows, "4F 4B 0D 0A"), RowOf(rows, "01 03 00 0A C5") + 1) << tmux.Screen();
+
+  // Times, clicked: the margin leads each row with hh:mm:ss.mmm.
+  tmux.Keys({"S-F10"});
+  ASSERT_TRUE(tmux.WaitForText("Show Times")) << tmux.Screen();
+  rows = tmux.Rows();
+  EXPECT_NE(rows[RowOf(rows, "Show Hex")].find("\u2022 Show Hex"), std::string::npos) << tmux.Screen();
+  int nTimes = RowOf(rows, "Show Times");
+  tmux.Click(ColumnOf(rows[nTimes], "Show Times"), nTimes);
+  ASSERT_TRUE(tmux.WaitFor([](const std::string& s) { return s.find("Show Times") == std::string::npos; }))
+      << tmux.Screen();
+  rows = tmux.Rows();
+  int nRow = RowOf(rows, "01 03 00 0A");
+  ASSERT_GT(nRow, 0) << tmux.Screen();
+  int nDigits = ColumnOf(rows[nRow], "01 03 00 0A");
+  std::string strTime = CellsOf(rows[nRow], nDigits - 13, nDigits - 1);
+  EXPECT_EQ(strTime.size(), 12u);
+  EXPECT_EQ(strTime[2], ':') << tmux.Screen();
+  EXPECT_EQ(strTime[8], '.') << tmux.Screen();
+
+  // Back to text, the times stay.
+  tmux.Keys({"S-F10"});
+  ASSERT_TRUE(tmux.WaitForText("Show Times")) << tmux.Screen();
+  EXPECT_NE(tmux.Screen().find("\u2713 Show Times"), std::string::npos) << tmux.Screen();
+  tmux.Type("x");
+  ASSERT_TRUE(tmux.WaitForText(" OK")) << tmux.Screen();
+  EXPECT_EQ(tmux.Screen().find("4F 4B"), std::string::npos) << tmux.Screen();
+}

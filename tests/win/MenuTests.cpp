@@ -7,6 +7,7 @@
 
 #include "Clipboard.h"
 #include "Dialog.h"
+#include "EditBox.h"
 #include "Menu.h"
 #include "UserInput.h"
 #include "Window.h"
@@ -294,8 +295,10 @@ TEST_F(CMenuTest, AnEditBoxMenuGraysWhatItCannotDoAndItsCommandsEdit) {
       EXPECT_EQ(win::GetTrackedMenu()->hOwner, hBox);
       for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
         UINT state = GetMenuState(hMenu, i, MF_BYPOSITION);
-        items.push_back(
-            (state & MF_SEPARATOR) ? u"|" : GetMenuString(hMenu, i, MF_BYPOSITION) + (state & MF_GRAYED ? u"-" : u""));
+        items.push_back((state & MF_SEPARATOR)
+                            ? u"|"
+                            : GetMenuString(hMenu, i, MF_BYPOSITION) + (state & MF_GRAYED ? u"-" : u"") +
+                                  (state & MF_CHECKED ? u"*" : u""));
       }
       win::input::MenuChar(key);
     });
@@ -307,23 +310,39 @@ TEST_F(CMenuTest, AnEditBoxMenuGraysWhatItCannotDoAndItsCommandsEdit) {
     SendMessage(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
     return std::pair{nStart, nEnd};
   };
+  // A record box's forms follow, text without times at first.
+  auto with = [](std::vector<std::u16string> items, std::u16string_view strText, std::u16string_view strHex,
+                 std::u16string_view strTimes) {
+    items.insert(items.end(), {u"|", std::u16string(strText), std::u16string(strHex), std::u16string(strTimes)});
+    return items;
+  };
+  const std::u16string_view kText = u"Show Te&xt*", kHex = u"Show &Hex", kTimes = u"Show Ti&mes";
   EXPECT_EQ(menu(U'a', hEdit),
-            (std::vector<std::u16string>{u"Cu&t-", u"&Copy-", u"&Paste-", u"&Delete-", u"|", u"Select &All"}));
+            with({u"Cu&t-", u"&Copy-", u"&Paste-", u"&Delete-", u"|", u"Select &All"}, kText, kHex, kTimes));
   EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>{0, 5}));
   EXPECT_EQ(GetFocus(), hEdit);
   EXPECT_EQ(menu(U'c', hEdit),
-            (std::vector<std::u16string>{u"Cu&t", u"&Copy", u"&Paste-", u"&Delete", u"|", u"Select &All"}));
+            with({u"Cu&t", u"&Copy", u"&Paste-", u"&Delete", u"|", u"Select &All"}, kText, kHex, kTimes));
   EXPECT_EQ(win::GetClipboardText(), u"hello");
   EXPECT_EQ(menu(U'd', hEdit)[2], u"&Paste");
   EXPECT_EQ(GetWindowText(hEdit), u"");
   // An empty box has nothing to select; a read-only one takes nothing.
-  EXPECT_EQ(menu(U'p', hEdit).back(), u"Select &All-");
+  EXPECT_EQ(menu(U'p', hEdit)[5], u"Select &All-");
   EXPECT_EQ(GetWindowText(hEdit), u"hello");
   HWND hFixed = GetDlgItem(m_hDlg, 13);
   SendMessage(hFixed, EM_SETSEL, 0, -1);
   EXPECT_EQ(menu(U't', hFixed),
-            (std::vector<std::u16string>{u"Cu&t-", u"&Copy", u"&Paste-", u"&Delete-", u"|", u"Select &All"}));
+            with({u"Cu&t-", u"&Copy", u"&Paste-", u"&Delete-", u"|", u"Select &All"}, kText, kHex, kTimes));
   EXPECT_EQ(GetWindowText(hFixed), u"fixed");
+
+  // Their mnemonics pick a form: hex, times beside it, text again; each box has its own.
+  EXPECT_EQ(menu(U'h', hEdit).back(), kTimes);
+  EXPECT_EQ(menu(U'm', hEdit)[8], u"Show &Hex*");
+  EXPECT_EQ(win::GetEditForm(hEdit), (win::SEditForm{true, true}));
+  EXPECT_EQ(menu(U'x', hEdit).back(), u"Show Ti&mes*");
+  EXPECT_EQ(win::GetEditForm(hEdit), (win::SEditForm{false, true}));
+  EXPECT_EQ(win::GetEditForm(hFixed), win::SEditForm{});
+  EXPECT_EQ(GetWindowText(hEdit), u"hello");
 }
 
 // The box's parent adds an item of its own: it hears the pick as a command,

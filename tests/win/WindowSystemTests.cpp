@@ -125,6 +125,7 @@ TEST_F(CWindowSystemTest, TimersClampRestartAndNeverBurst) {
   struct CJumpClock final : win::CClock {
     int64_t m_nNow = 0;
     int64_t NowMs() const override { return m_nNow; }
+    int64_t WallMs() const override { return m_nNow; }
   } jump;
   win::SetClock(&jump);
   SetTimer(m_hDlg, 3, 10);

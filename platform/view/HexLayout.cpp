@@ -1,0 +1,121 @@
+#include "HexLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace view {
+
+double CHexLayout::Cell() const { return m_pMeasure ? m_pMeasure->Advance(U'0', 0) : 1; }
+
+bool CHexLayout::SetWidth(double fWidth) {
+  // A unit takes its digits, a blank and a character.
+  size_t nUnits = win::kHexRowUnits;
+  while (nUnits > 1 && fWidth > 0 && Cell() * static_cast<double>(4 * nUnits + 1) > fWidth) nUnits /= 2;
+  if (nUnits == m_nRowUnits) return false;
+  m_nRowUnits = nUnits;
+  return true;
+}
+
+SRow CHexLayout::MakeRow(std::u16string_view text, win::SHexRow hex) const {
+  SRow row;
+  row.nLine = row.nStart = hex.nStart;
+  row.nEnd = hex.nEnd;
+  row.bLastOfLine = hex.nEnd >= text.size();
+  return row;
+}
+
+SRow CHexLayout::RowAt(std::u16string_view text, size_t nPos) const {
+  return MakeRow(text, win::HexRowAt(m_rTimes, text.size(), nPos, m_nRowUnits));
+}
+
+std::vector<SRow> CHexLayout::Rows(std::u16string_view text, size_t nTop, size_t nRows) const {
+  std::vector<SRow> rows;
+  if (nRows == 0) return rows;
+  rows.push_back(RowAt(text, nTop));
+  while (rows.size() < nRows && !rows.back().bLastOfLine) rows.push_back(RowAt(text, rows.back().nEnd));
+  return rows;
+}
+
+size_t CHexLayout::Step(std::u16string_view text, size_t nTop, ptrdiff_t nDelta) const {
+  SRow row = RowAt(text, nTop);
+  for (; nDelta > 0 && !row.bLastOfLine; --nDelta) row = RowAt(text, row.nEnd);
+  for (; nDelta < 0 && row.nStart > 0; ++nDelta) row = RowAt(text, row.nStart - 1);
+  return row.nStart;
+}
+
+size_t CHexLayout::LastTop(std::u16string_view text, size_t nPageRows) const {
+  return Step(text, text.size(), -static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1) - 1));
+}
+
+size_t CHexLayout::Scroll(std::u16string_view text, size_t nTop, ptrdiff_t nDelta, size_t nPageRows) const {
+  return std::min(Step(text, nTop, nDelta), LastTop(text, nPageRows));
+}
+
+size_t CHexLayout::Reveal(std::u16string_view text, size_t nTop, size_t nPos, size_t nPageRows) const {
+  size_t nAt = RowAt(text, nPos).nStart;
+  if (nAt < nTop) return nAt;
+  auto nBack = static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1) - 1);
+  if (Step(text, nTop, nBack) < nAt) return Step(text, nAt, -nBack);
+  return nTop;
+}
+
+double CHexLayout::XOf(const SRow& row, size_t nPos) const {
+  return 3 * Cell() * static_cast<double>(std::clamp(nPos, row.nStart, row.nEnd) - row.nStart);
+}
+
+double CHexLayout::ColumnX(std::u16string_view text, const SRow& row, size_t nPos) const {
+  double fX = ColumnStart();
+  for (size_t i = row.nStart; i < std::min(nPos, row.nEnd); ++i)
+    if (char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, i); c && m_pMeasure)
+      fX += m_pMeasure->Advance(c, fX);
+  return fX;
+}
+
+size_t CHexLayout::PositionAt(std::u16string_view text, const SRow& row, double fX, bool bCharUnder) const {
+  double fCell = Cell(), fColumn = ColumnStart();
+  size_t nUnits = row.nEnd - row.nStart, nAt = 0;
+  if (fX < fColumn - fCell / 2) {
+    double fUnits = fX / (3 * fCell);
+    nAt = static_cast<size_t>(std::max(0.0, bCharUnder ? std::floor(fUnits) : std::round(fUnits)));
+  } else {
+    for (double fAt = fColumn; nAt < nUnits; ++nAt) {
+      char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, row.nStart + nAt);
+      double fAdvance = c && m_pMeasure ? m_pMeasure->Advance(c, fAt) : 0;
+      if (fX < fAt + (bCharUnder ? fAdvance : fAdvance / 2)) break;
+      fAt += fAdvance;
+    }
+  }
+  // The end of a row that is not the last is the next row's start.
+  if (nAt >= nUnits) nAt = row.bLastOfLine || nUnits == 0 ? nUnits : nUnits - 1;
+  size_t nPos = row.nStart + nAt;
+  // A surrogate pair is one stop, at its first unit.
+  if (nPos > row.nStart && nPos < row.nEnd && win::HexColumnChar(text, {row.nStart, row.nEnd}, nPos) == 0) --nPos;
+  return nPos;
+}
+
+size_t CHexLayout::MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX,
+                             size_t nPageRows) const {
+  auto vertical = [&](ptrdiff_t nDelta) {
+    return PositionAt(text, RowAt(text, Step(text, nCaret, nDelta)), fGoalX, false);
+  };
+  auto nPage = static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1));
+  switch (move) {
+    case win::ERowMove::Up:
+      return vertical(-1);
+    case win::ERowMove::Down:
+      return vertical(1);
+    case win::ERowMove::PageUp:
+      return vertical(-nPage);
+    case win::ERowMove::PageDown:
+      return vertical(nPage);
+    case win::ERowMove::RowStart:
+      return RowAt(text, nCaret).nStart;
+    case win::ERowMove::RowEnd: {
+      SRow row = RowAt(text, nCaret);
+      return row.bLastOfLine ? row.nEnd : PositionAt(text, row, XOf(row, row.nEnd), false);
+    }
+  }
+  return nCaret;
+}
+
+}  // namespace view

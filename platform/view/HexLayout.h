@@ -1,0 +1,61 @@
+// The rows of a record box in hex form: up to win::kHexRowUnits units a row
+// (fewer, halved, where the box is too narrow for them), a row also ending
+// where a block begins after a pause (the window system decides where). A
+// row's place is its first unit; a row is found from any unit through the
+// text's append times, so, as with text, only the rows in view are laid out.
+// Across a row, unit k's two digits stand at 3k digit cells, and the
+// character column after win::HexColumnCell cells.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "AppendTimes.h"
+#include "EditBox.h"
+#include "RecordLayout.h"
+#include "TextMeasure.h"
+
+namespace view {
+
+class CHexLayout {
+ public:
+  explicit CHexLayout(const win::CAppendTimes& times) : m_rTimes(times) {}
+
+  void SetMeasure(const CTextMeasure* pMeasure) { m_pMeasure = pMeasure; }
+  // The width of one digit: the cell the digits and the column are set in.
+  double Cell() const;
+  // Fits the rows to fWidth; true when their length changed.
+  bool SetWidth(double fWidth);
+  size_t RowUnits() const { return m_nRowUnits; }
+  double ColumnStart() const { return Cell() * static_cast<double>(win::HexColumnCell(m_nRowUnits)); }
+
+  // Up to nRows rows from the row that starts at nTop on. A row's nLine is
+  // its start, and only the text's last row owns the text's end.
+  std::vector<SRow> Rows(std::u16string_view text, size_t nTop, size_t nRows) const;
+  SRow RowAt(std::u16string_view text, size_t nPos) const;
+
+  // The top row that shows the last row at the bottom of a page.
+  size_t LastTop(std::u16string_view text, size_t nPageRows) const;
+  size_t Scroll(std::u16string_view text, size_t nTop, ptrdiff_t nDelta, size_t nPageRows) const;
+  size_t Reveal(std::u16string_view text, size_t nTop, size_t nPos, size_t nPageRows) const;
+
+  // Where unit nPos's digits start (also where the caret before it stands),
+  // and where its character is drawn.
+  double XOf(const SRow& row, size_t nPos) const;
+  double ColumnX(std::u16string_view text, const SRow& row, size_t nPos) const;
+  // The caret stop nearest to fX, over the digits or the characters; with
+  // bCharUnder the unit under fX.
+  size_t PositionAt(std::u16string_view text, const SRow& row, double fX, bool bCharUnder) const;
+  size_t MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX, size_t nPageRows) const;
+
+ private:
+  SRow MakeRow(std::u16string_view text, win::SHexRow hex) const;
+  size_t Step(std::u16string_view text, size_t nTop, ptrdiff_t nDelta) const;
+
+  const win::CAppendTimes& m_rTimes;
+  const CTextMeasure* m_pMeasure = nullptr;
+  size_t m_nRowUnits = win::kHexRowUnits;
+};
+
+}  // namespace view
