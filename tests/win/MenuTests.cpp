@@ -359,8 +359,8 @@ TEST_F(CMenuTest, AnEditBoxsParentAddsItemsToItsMenuAndHearsTheirPicks) {
     win::input::MenuChar(U'o');
   });
   EXPECT_TRUE(win::input::ContextMenu(hEdit, POINT{}));
-  EXPECT_EQ(items,
-            (std::vector<std::u16string>{u"Cu&t", u"&Copy", u"&Paste", u"&Delete", u"", u"Select &All", u"&Own"}));
+  EXPECT_EQ(items, (std::vector<std::u16string>{u"Cu&t", u"&Copy", u"&Paste", u"&Delete", u"", u"Select &All", u"",
+                                                u"Show Te&xt", u"Show &Hex", u"Show Ti&mes", u"&Own"}));
   EXPECT_EQ(COwnerLog::menuBoxes, std::vector<HWND>{hEdit});
   EXPECT_EQ(COwnerLog::commands, std::vector<WPARAM>{MAKEWPARAM(kOwn, 0)});
   EXPECT_EQ(GetWindowText(hEdit), u"hello");
