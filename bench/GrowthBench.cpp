@@ -62,8 +62,7 @@ class CGrowth {
       size.bFilled = true;
       FillTo(nMiB * kMiB);
       size.nLength = RecordLength(m_hDlg);
-      size.nRecordBytes =
-          GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).Capacity() * sizeof(char16_t);
+      size.nRecordBytes = GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).ResidentBytes();
       size.nRssDelta = RssBytes() - std::min(RssBytes(), m_nBaselineRss);
       size.nHeapFree = mallinfo2().fordblks;
     }

@@ -7,7 +7,7 @@
 
 namespace bench {
 
-SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount) {
+SRecordCheck CheckRecord(const win::CTextRange& record, EStreamKind kind, uint64_t nCount) {
   SRecordCheck check;
   CBenchPattern pattern(kind);
   uint64_t nCommon = std::min<uint64_t>(record.size(), nCount);

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "StreamPattern.h"
+#include "TextRange.h"
 
 namespace bench {
 
@@ -15,6 +15,6 @@ struct SRecordCheck {
 };
 
 // Compares record units [nFrom, nFrom + nCount) with the stream's first nCount bytes.
-SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount);
+SRecordCheck CheckRecord(const win::CTextRange& record, EStreamKind kind, uint64_t nCount);
 
 }  // namespace bench

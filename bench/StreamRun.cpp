@@ -94,7 +94,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   }
   run.check = CheckRecord(RecordText(hDlg), kind, run.nSent);
   if (bScroll) run.scroll = View().MeasureScrolling(hDlg);
-  if (auto copy = View().CopyRecord(hDlg)) run.copyCheck = CheckRecord(*copy, kind, run.nSent);
+  if (auto copy = View().CopyRecord(hDlg)) run.copyCheck = CheckRecord(win::CTextRange(*copy), kind, run.nSent);
   return run;
 }
 

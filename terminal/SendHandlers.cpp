@@ -56,7 +56,7 @@ CString SendSummary(const CString& blockMessage, uint8_t nPort, bool bDone, size
   std::string str =
       "COM" + std::to_string(nPort) + ": the send's " + std::to_string(nTotal) + " bytes are on their way";
   constexpr std::u16string_view kWay = u" on their way";
-  std::u16string_view block = blockMessage.View();
+  const std::u16string block = blockMessage.View().ToString();
   size_t nAt = block.find(kWay);
   CString message(std::u16string(str.begin(), str.end()));
   message += nAt == std::u16string_view::npos ? std::u16string_view(u".") : block.substr(nAt + kWay.size());
@@ -74,7 +74,8 @@ void CTerminalDlg::SendText() {
   TerminalState& st = g_terminalState;
   CString text;
   m_editSend.GetWindowText(text);
-  std::u16string_view rest = text.View();
+  const std::u16string strText = text.View().ToString();
+  std::u16string_view rest = strText;
   if (auto wide = FindWideCharacter(rest)) {
     m_strStatus = WideCharacterMessage(*wide);
     UpdateData(FALSE);
@@ -121,7 +122,7 @@ void CTerminalDlg::OnBnClickedClearSend() {
 void CTerminalDlg::OnBnClickedSet() {
   CString text;
   m_editInterval.GetWindowText(text);
-  g_terminalState.autoSendInterval = ParseInterval(text.View());
+  g_terminalState.autoSendInterval = ParseInterval(text.View().ToString());
 }
 
 void CTerminalDlg::OnBnClickedStartAuto() {

@@ -9,6 +9,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 
@@ -33,10 +34,30 @@ namespace qtview {
 
 namespace {
 
+// A copied range, made a QString only when a reader asks for it: a copy of
+// a large record costs nothing until it is pasted.
+class CRangeMimeData final : public QMimeData {
+ public:
+  explicit CRangeMimeData(win::CTextRange text) : m_text(std::move(text)) {}
+  QStringList formats() const override { return {kPlainText}; }
+  bool hasFormat(const QString& strFormat) const override { return strFormat == kPlainText; }
+
+ protected:
+  QVariant retrieveData(const QString& strFormat, QMetaType) const override {
+    return strFormat == kPlainText ? QVariant(ToQString(m_text)) : QVariant();
+  }
+
+ private:
+  static inline const QString kPlainText = QStringLiteral("text/plain");
+  win::CTextRange m_text;
+};
+
 // The edit boxes' Cut, Copy and Paste use the desktop's clipboard.
 class CDesktopClipboard final : public win::CClipboard {
  public:
-  void SetText(std::u16string_view text) override { QApplication::clipboard()->setText(ToQString(text)); }
+  void SetText(const win::CTextRange& text) override {
+    QApplication::clipboard()->setMimeData(new CRangeMimeData(text));
+  }
   std::u16string Text() const override { return ToU16(QApplication::clipboard()->text()); }
 };
 
@@ -308,7 +329,7 @@ bool CQtView::HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent)
   }
   if (message != WM_MOUSEMOVE && pEvent->button() != Qt::LeftButton) return false;
   // The field's one row counts caret stops.
-  std::u16string_view text = GetWindowTextShared(hWnd).View();
+  const win::CTextRange text = GetWindowTextShared(hWnd).View();
   auto nUnit = static_cast<size_t>(std::max(0, pEdit->cursorPositionAt(pEvent->position().toPoint())));
   int nColumn = 0;
   for (size_t n = 0; n < nUnit && n < text.size(); n = win::NextStop(text, n)) ++nColumn;

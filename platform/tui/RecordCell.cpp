@@ -51,7 +51,7 @@ int CRecordCell::ThumbRow() const {
 }
 
 void CRecordCell::Draw(CScreen& screen) {
-  std::u16string_view text = m_rows.Text();
+  const win::CTextRange text = m_rows.Text();
   int nCells = TextCells();
   auto rows = m_rows.VisibleRows();
   win::CTextSelection selection = win::GetEditSelection(m_hWnd);
@@ -63,9 +63,10 @@ void CRecordCell::Draw(CScreen& screen) {
     int x = m_rect.x;
     if (static_cast<size_t>(i) < rows.size()) {
       const view::SRow& row = rows[i];
-      for (size_t n = row.nStart; n < row.nEnd;) {
-        size_t nAt = n;
-        char32_t c = ShownChar(NextChar(text, n));
+      const std::u16string strRow = text.substr(row.nStart, row.nEnd - row.nStart).ToString();
+      for (size_t n = 0; n < strRow.size();) {
+        size_t nAt = row.nStart + n;
+        char32_t c = ShownChar(NextChar(strRow, n));
         int nWidth = CellWidth(c);
         if (x + nWidth > m_rect.x + nCells) break;
         if (nAt == selection.Caret()) m_caret = {x, y};

@@ -61,6 +61,7 @@ TEST(LineIndexSize, LinesOfEveryLengthAsAppendedInPiecesAndAskedForInAnyOrder) {
     text += breaks[random() % 3];
   }
   std::vector<size_t> starts = PlainStarts(text);
+  const win::CTextRange whole(text);
   win::CSharedText shared;
   CLineIndex index;
   for (size_t nFrom = 0; nFrom < text.size();) {
@@ -83,39 +84,40 @@ TEST(LineIndexSize, LinesOfEveryLengthAsAppendedInPiecesAndAskedForInAnyOrder) {
   }
   ASSERT_EQ(index.LineCount(), starts.size());
   for (size_t i = 0; i < starts.size(); ++i) {
-    ASSERT_EQ(index.LineStart(text, i), starts[i]) << i;
-    ASSERT_EQ(index.LineOf(text, starts[i]), i) << i;
+    ASSERT_EQ(index.LineStart(whole, i), starts[i]) << i;
+    ASSERT_EQ(index.LineOf(whole, starts[i]), i) << i;
     // The unit before a line's start is its predecessor's last.
     if (i > 0) {
-      ASSERT_EQ(index.LineOf(text, starts[i] - 1), i - 1) << i;
+      ASSERT_EQ(index.LineOf(whole, starts[i] - 1), i - 1) << i;
     }
   }
-  EXPECT_EQ(index.LineOf(text, text.size()), starts.size() - 1);
+  EXPECT_EQ(index.LineOf(whole, text.size()), starts.size() - 1);
   // Asked for in no order, as a person jumps about the record.
   for (int i = 0; i < 1000; ++i) {
     size_t nLine = random() % starts.size();
-    ASSERT_EQ(index.LineStart(text, nLine), starts[nLine]) << nLine;
+    ASSERT_EQ(index.LineStart(whole, nLine), starts[nLine]) << nLine;
     size_t nPos = random() % (text.size() + 1);
     size_t nExpected = static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), nPos) - starts.begin()) - 1;
-    ASSERT_EQ(index.LineOf(text, nPos), nExpected) << nPos;
+    ASSERT_EQ(index.LineOf(whole, nPos), nExpected) << nPos;
   }
 
   // Starting afresh gives the same lines.
-  CLineIndex whole;
-  whole.Update(text, CLineIndex::kAppendedNone);
-  for (size_t i = 0; i < starts.size(); ++i) ASSERT_EQ(whole.LineStart(text, i), starts[i]) << i;
+  CLineIndex afresh;
+  afresh.Update(whole, CLineIndex::kAppendedNone);
+  for (size_t i = 0; i < starts.size(); ++i) ASSERT_EQ(afresh.LineStart(whole, i), starts[i]) << i;
 }
 
 TEST(LineIndexSize, AMillionLinesTakeAnEighthOfAByteEach) {
   std::u16string text;
   for (int i = 0; i < 1000000; ++i) text += u"0123456\r\n";
+  const win::CTextRange range(text);
   CLineIndex index;
-  index.Update(text, CLineIndex::kAppendedNone);
+  index.Update(range, CLineIndex::kAppendedNone);
   ASSERT_EQ(index.LineCount(), 1000001u);
   // Growing may leave room for as many again.
   EXPECT_LT(index.MemoryBytes(), 1000001u / 4 + 1024);
-  EXPECT_EQ(index.LineStart(text, 765432), 9u * 765432);
-  EXPECT_EQ(index.LineOf(text, 9 * 999999 + 3), 999999u);
+  EXPECT_EQ(index.LineStart(range, 765432), 9u * 765432);
+  EXPECT_EQ(index.LineOf(range, 9 * 999999 + 3), 999999u);
   // Clearing gives the memory back.
   index.Update(u"", CLineIndex::kAppendedNone);
   EXPECT_LE(index.MemoryBytes(), 8u);
