@@ -94,7 +94,9 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   }
   run.check = CheckRecord(RecordText(hDlg), kind, run.nSent);
   if (bScroll) run.scroll = View().MeasureScrolling(hDlg);
-  if (auto copy = View().CopyRecord(hDlg)) run.copyCheck = CheckRecord(win::CTextRange(*copy), kind, run.nSent);
+  // A copy of the whole record, checked over its last 64 MiB at most.
+  if (auto copy = View().CopyRecord(hDlg))
+    run.copyCheck = CheckRecord(*copy, kind, run.nSent, run.nSent - std::min(run.nSent, kLargeCopy));
   return run;
 }
 

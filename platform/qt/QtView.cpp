@@ -9,7 +9,6 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 
@@ -25,6 +24,7 @@
 #include "Menu.h"
 #include "MenuPopup.h"
 #include "QtText.h"
+#include "RangeMimeData.h"
 #include "RecordWindow.h"
 #include "StaticWindow.h"
 #include "UserInput.h"
@@ -33,24 +33,6 @@
 namespace qtview {
 
 namespace {
-
-// A copied range, made a QString only when a reader asks for it: a copy of
-// a large record costs nothing until it is pasted.
-class CRangeMimeData final : public QMimeData {
- public:
-  explicit CRangeMimeData(win::CTextRange text) : m_text(std::move(text)) {}
-  QStringList formats() const override { return {kPlainText}; }
-  bool hasFormat(const QString& strFormat) const override { return strFormat == kPlainText; }
-
- protected:
-  QVariant retrieveData(const QString& strFormat, QMetaType) const override {
-    return strFormat == kPlainText ? QVariant(ToQString(m_text)) : QVariant();
-  }
-
- private:
-  static inline const QString kPlainText = QStringLiteral("text/plain");
-  win::CTextRange m_text;
-};
 
 // The edit boxes' Cut, Copy and Paste use the desktop's clipboard.
 class CDesktopClipboard final : public win::CClipboard {
