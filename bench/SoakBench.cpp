@@ -4,9 +4,6 @@
 //   bench_soak_qt [--quick]      the same with the Qt view offscreen
 //   bench_soak[_qt] --full-disk  512 MiB of lines with the store's directory on a 96 MiB tmpfs,
 //                                mounted in a user and mount namespace of the program's own
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +18,7 @@
 #include "Machine.h"
 #include "Options.h"
 #include "PtyPeer.h"
+#include "SmallDisk.h"
 #include "StreamRun.h"
 #include "Table.h"
 #include "TerminalRun.h"
@@ -35,27 +33,13 @@ namespace {
 
 constexpr uint64_t kTickBytes = 100;
 constexpr int kTicks = 31;
-constexpr const char* kSmallDisk = "size=96m";
+constexpr const char* kSmallDisk = "96m";
 
-bool WriteFile(const char* pszPath, const std::string& str) {
-  int fd = open(pszPath, O_WRONLY | O_CLOEXEC);
-  bool bOk = fd >= 0 && write(fd, str.data(), str.size()) == static_cast<ssize_t>(str.size());
-  if (fd >= 0) close(fd);
-  return bOk;
-}
-
-// A small tmpfs as $XDG_CACHE_HOME, in namespaces of the program's own so
-// no privilege is needed. Before any thread starts: a threaded process
-// cannot enter a new user namespace.
-void MountSmallDisk() {
+// A small tmpfs as $XDG_CACHE_HOME, before any thread starts.
+void MountStoreOnSmallDisk() {
   char szDir[] = "/tmp/quorvel-soak-XXXXXX";
   if (!mkdtemp(szDir)) Die("cannot make a directory for the small disk");
-  const std::string strUid = std::to_string(getuid()), strGid = std::to_string(getgid());
-  if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) Die("cannot enter a user namespace to mount a small disk");
-  WriteFile("/proc/self/setgroups", "deny");
-  if (!WriteFile("/proc/self/uid_map", "0 " + strUid + " 1") ||
-      !WriteFile("/proc/self/gid_map", "0 " + strGid + " 1") || mount("none", szDir, "tmpfs", 0, kSmallDisk) != 0)
-    Die("cannot mount a small tmpfs");
+  if (!MountSmallDisk(szDir, kSmallDisk)) Die("cannot mount a small tmpfs in a user namespace");
   setenv("XDG_CACHE_HOME", szDir, 1);
   std::printf("The store's directory: a tmpfs of %s at %s\n", kSmallDisk, szDir);
 }
@@ -86,7 +70,7 @@ size_t Count(const std::u16string& str, std::u16string_view part) {
 
 int main(int argc, char** argv) {
   const bool bFullDisk = HasFlag(argc, argv, "--full-disk");
-  if (bFullDisk) MountSmallDisk();
+  if (bFullDisk) MountStoreOnSmallDisk();
   const uint64_t nCount = (bFullDisk ? 512 : HasFlag(argc, argv, "--quick") ? 256 : 8192) * kMiB;
   // Delays are kept for the first million writes.
   CPtyPeer peer(static_cast<size_t>(std::min<uint64_t>(nCount / 1024, 1 << 20)));
