@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -36,9 +38,29 @@ std::vector<size_t> PlainStarts(std::u16string_view text) {
   return starts;
 }
 
+// The record's older text in the store's file from its second chunk on.
+class CStoredText {
+ public:
+  CStoredText() {
+    char szDir[] = "/tmp/quorvel-index-XXXXXX";
+    if (mkdtemp(szDir)) m_strDir = szDir;
+    setenv("XDG_CACHE_HOME", m_strDir.c_str(), 1);
+    win::SetTextResidentBound(win::CTextStore::kChunkUnits);
+  }
+  ~CStoredText() {
+    win::SetTextResidentBound(win::kDefaultResidentBound);
+    unsetenv("XDG_CACHE_HOME");
+    std::filesystem::remove_all(m_strDir);
+  }
+
+ private:
+  std::string m_strDir;
+};
+
 }  // namespace
 
 TEST(LineIndexSize, LinesOfEveryLengthAsAppendedInPiecesAndAskedForInAnyOrder) {
+  CStoredText stored;
   std::mt19937 random(7);
   std::u16string text;
   // Short lines, lines just under, at and over the longest piece, and runs
@@ -61,7 +83,6 @@ TEST(LineIndexSize, LinesOfEveryLengthAsAppendedInPiecesAndAskedForInAnyOrder) {
     text += breaks[random() % 3];
   }
   std::vector<size_t> starts = PlainStarts(text);
-  const win::CTextRange whole(text);
   win::CSharedText shared;
   CLineIndex index;
   for (size_t nFrom = 0; nFrom < text.size();) {
@@ -83,6 +104,9 @@ TEST(LineIndexSize, LinesOfEveryLengthAsAppendedInPiecesAndAskedForInAnyOrder) {
     ASSERT_EQ(index.LineOf(shared.View(), nFrom), nLines - 1) << nFrom;
   }
   ASSERT_EQ(index.LineCount(), starts.size());
+  // Asked for again, through the record as it grew, its start read back from the file.
+  const win::CTextRange whole = shared.View();
+  ASSERT_GT(whole.Store()->StoredBytes(), 0u);
   for (size_t i = 0; i < starts.size(); ++i) {
     ASSERT_EQ(index.LineStart(whole, i), starts[i]) << i;
     ASSERT_EQ(index.LineOf(whole, starts[i]), i) << i;
