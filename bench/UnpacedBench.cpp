@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   if (bCapture) capture.Print();
   std::printf(
       "To meet: 0 bytes lost, record and copy equal to what was sent, at least 50 MiB/s into the record headless and\n"
-      "shown with the Qt and the text view, whole process at most 2.5 bytes per received byte at 64 MiB and 1 GiB, "
+      "shown with the Qt and the text view, whole process at most 1.2 bytes per received byte at 64 MiB, "
       "scroll frames\n"
       "under 20 ms; with the text view what reaches the terminal bounded by its size and the 20 refreshes a second,\n"
       "not by the data rate.\n");
