@@ -6,9 +6,14 @@
 #include <optional>
 #include <string>
 
+#include "TextRange.h"
 #include "WinTypes.h"
 
 namespace bench {
+
+// Units of a copy read as a paste reads it; a larger copy is read as the
+// clipboard holds it, and checked over its last kLargeCopy units.
+constexpr uint64_t kLargeCopy = uint64_t{64} << 20;
 
 // What shows the terminal: the headless window system alone, or a view whose
 // event loop runs the dialog and delivers its timer ticks.
@@ -30,7 +35,7 @@ class CView {
   virtual size_t ShownLength(HWND hDlg) = 0;
   // What a person gets who selects the whole receive record and copies it;
   // nothing when the view has no clipboard.
-  virtual std::optional<std::u16string> CopyRecord(HWND hDlg) = 0;
+  virtual std::optional<win::CTextRange> CopyRecord(HWND hDlg) = 0;
   // The longest frames while the receive record is scrolled from top to end
   // and back by keys, and while its scroll bar is dragged; nothing when the
   // view draws nothing.

@@ -4,7 +4,6 @@
 //   bench_growth_qt ...    the same with the Qt view offscreen, its work on each change counted
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +19,7 @@
 #include "StreamRun.h"
 #include "Table.h"
 #include "TerminalRun.h"
+#include "TickTime.h"
 #include "Tobrel.h"
 #include "Units.h"
 #include "Window.h"
@@ -31,7 +31,6 @@ namespace {
 
 constexpr uint8_t kPort = 1;
 constexpr uint64_t kTickBytes = 100;
-constexpr UINT_PTR kReceivePollTimer = 1;
 
 struct SSize {
   bool bFilled = false;
@@ -42,12 +41,6 @@ struct SSize {
   std::vector<double> vecTickUs;
   uint64_t nFaults = 0;  // page faults during the ticks
 };
-
-uint64_t MinorFaults() {
-  rusage usage{};
-  getrusage(RUSAGE_THREAD, &usage);
-  return static_cast<uint64_t>(usage.ru_minflt);
-}
 
 class CGrowth {
  public:
@@ -62,24 +55,15 @@ class CGrowth {
       size.bFilled = true;
       FillTo(nMiB * kMiB);
       size.nLength = RecordLength(m_hDlg);
-      size.nRecordBytes =
-          GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).Capacity() * sizeof(char16_t);
+      size.nRecordBytes = GetWindowTextShared(GetDlgItem(m_hDlg, IDC_EDIT_RECEIVE_RECORD)).ResidentBytes();
       size.nRssDelta = RssBytes() - std::min(RssBytes(), m_nBaselineRss);
       size.nHeapFree = mallinfo2().fordblks;
     }
     for (auto _ : state) {
-      m_peer.StartStream(EStreamKind::Lines, kTickBytes, 0, ++m_nSeed);
-      // Spins rather than sleeps, so the tick does not start on a core just woken from idle.
-      while (!m_peer.StreamDone() || DataSizeInCom(kPort) < kTickBytes) {
-      }
-      uint64_t nFaults = MinorFaults();
-      int64_t nStart = NowNs();
-      SendMessage(m_hDlg, WM_TIMER, kReceivePollTimer, 0);
-      View().Settle();
-      int64_t nTime = NowNs() - nStart;
-      size.nFaults += MinorFaults() - nFaults;
-      state.SetIterationTime(static_cast<double>(nTime) * 1e-9);
-      size.vecTickUs.push_back(static_cast<double>(nTime) * 1e-3);
+      const STick tick = TimeTick(m_hDlg, m_peer, kTickBytes, ++m_nSeed);
+      size.nFaults += tick.nFaults;
+      state.SetIterationTime(static_cast<double>(tick.nTimeNs) * 1e-9);
+      size.vecTickUs.push_back(static_cast<double>(tick.nTimeNs) * 1e-3);
     }
     if (DataSizeInCom(kPort) != 0) state.SkipWithError("the tick left bytes waiting");
   }

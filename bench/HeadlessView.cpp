@@ -15,7 +15,7 @@ class CHeadlessView final : public CView {
   bool RunEvents(int64_t) override { return false; }
   void Settle() override {}
   size_t ShownLength(HWND hDlg) override { return RecordLength(hDlg); }
-  std::optional<std::u16string> CopyRecord(HWND) override { return std::nullopt; }
+  std::optional<win::CTextRange> CopyRecord(HWND) override { return std::nullopt; }
   std::optional<SScrollFrames> MeasureScrolling(HWND) override { return std::nullopt; }
 };
 

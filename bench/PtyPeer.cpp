@@ -176,9 +176,10 @@ void CPtyPeer::Stream(int nMasterFd, const SCommand& command) {
   // Pieces of a paced stream, so that bytes arrive about as evenly as on a line.
   constexpr int64_t kPacedStepNs = 2000000;
   constexpr size_t kUnpacedPiece = 64 * 1024;
-  std::vector<uint8_t> vecData(command.nCount);
+  // Made a piece at a time, so a stream of any length costs one piece of memory.
   CBenchPattern pattern(command.kind, command.nSeed);
-  for (uint8_t& byValue : vecData) byValue = pattern.Next();
+  std::vector<uint8_t> vecPiece;
+  vecPiece.reserve(kUnpacedPiece);
   SShared& shared = *m_pShared;
   shared.nWritten = 0;
   shared.nChunks = 0;
@@ -196,7 +197,9 @@ void CPtyPeer::Stream(int nMasterFd, const SCommand& command) {
     }
     nTarget = std::min<uint64_t>(nTarget, nWritten + kUnpacedPiece);
     if (nTarget == nWritten) continue;
-    WriteAll(nMasterFd, vecData.data() + nWritten, nTarget - nWritten);
+    vecPiece.resize(nTarget - nWritten);
+    for (uint8_t& byValue : vecPiece) byValue = pattern.Next();
+    WriteAll(nMasterFd, vecPiece.data(), vecPiece.size());
     nWritten = nTarget;
     uint64_t nChunk = shared.nChunks;
     if (nChunk < m_nMaxChunks) {

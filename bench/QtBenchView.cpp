@@ -15,6 +15,7 @@
 #include "Dialog.h"
 #include "QtText.h"
 #include "QtView.h"
+#include "RangeMimeData.h"
 #include "RecordWindow.h"
 #include "TerminalApp.h"
 #include "resource.h"
@@ -61,12 +62,16 @@ class CQtBenchView final : public CView {
 
   size_t ShownLength(HWND hDlg) override { return Record(hDlg)->ShownLength(); }
 
-  std::optional<std::u16string> CopyRecord(HWND hDlg) override {
+  // Up to 64 MiB as a paste reads it; a larger copy as the clipboard holds it.
+  std::optional<win::CTextRange> CopyRecord(HWND hDlg) override {
     qtview::CRecordWindow* pRecord = Record(hDlg);
     QApplication::clipboard()->clear();
     QTest::keyClick(pRecord, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(pRecord, Qt::Key_C, Qt::ControlModifier);
-    std::u16string copy = qtview::ToU16(QApplication::clipboard()->text());
+    const auto* pData = dynamic_cast<const qtview::CRangeMimeData*>(QApplication::clipboard()->mimeData());
+    if (!pData) return std::nullopt;
+    win::CTextRange copy = pData->Text();
+    if (copy.size() <= kLargeCopy) copy = win::CTextRange(qtview::ToU16(QApplication::clipboard()->text()));
     QApplication::clipboard()->clear();
     QTest::keyClick(pRecord, Qt::Key_Home, Qt::ControlModifier);
     return copy;

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "StreamPattern.h"
+#include "TextRange.h"
 
 namespace bench {
 
@@ -14,7 +14,8 @@ struct SRecordCheck {
   uint64_t nMismatched = 0;  // positions whose unit differs from the byte sent there
 };
 
-// Compares record units [nFrom, nFrom + nCount) with the stream's first nCount bytes.
-SRecordCheck CheckRecord(std::u16string_view record, EStreamKind kind, uint64_t nCount);
+// Compares the record with the stream's first nCount bytes, from unit nFrom
+// on (the units before are taken as equal, a long stream's check being its end).
+SRecordCheck CheckRecord(const win::CTextRange& record, EStreamKind kind, uint64_t nCount, uint64_t nFrom = 0);
 
 }  // namespace bench

@@ -97,7 +97,9 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   if (bScroll) run.scroll = View().MeasureScrolling(hDlg);
   // In another form a copy gives what is shown, not what was sent.
   if (!RecordShowsText(hDlg)) return run;
-  if (auto copy = View().CopyRecord(hDlg)) run.copyCheck = CheckRecord(*copy, kind, run.nSent);
+  // A copy of the whole record, checked over its last 64 MiB at most.
+  if (auto copy = View().CopyRecord(hDlg))
+    run.copyCheck = CheckRecord(*copy, kind, run.nSent, run.nSent - std::min(run.nSent, kLargeCopy));
   return run;
 }
 

@@ -40,9 +40,7 @@ bool OpenPort(HWND hDlg) {
 
 size_t RecordLength(HWND hDlg) { return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).Length(); }
 
-std::u16string_view RecordText(HWND hDlg) {
-  return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).View();
-}
+win::CTextRange RecordText(HWND hDlg) { return GetWindowTextShared(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)).View(); }
 
 void ClearRecord(HWND hDlg) { win::input::Click(GetDlgItem(hDlg, IDC_BUTTON_CLEAR_RECEIVE)); }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "TextRange.h"
 #include "WinTypes.h"
 
 namespace bench {
@@ -20,7 +21,7 @@ void RunHeadless(const std::function<void(HWND)>& scenario);
 // Opens COM1 at 921600 baud; false (after saying why) when the open fails.
 bool OpenPort(HWND hDlg);
 size_t RecordLength(HWND hDlg);
-std::u16string_view RecordText(HWND hDlg);
+win::CTextRange RecordText(HWND hDlg);
 void ClearRecord(HWND hDlg);
 // Shows the receive record in hex form with times, as its menu does.
 void ShowHexWithTimes(HWND hDlg);

@@ -110,7 +110,7 @@ class CTextBenchView final : public CView {
 
   // The terminal's clipboard is reached through OSC 52 only, which takes far
   // less than a whole record.
-  std::optional<std::u16string> CopyRecord(HWND) override { return std::nullopt; }
+  std::optional<win::CTextRange> CopyRecord(HWND) override { return std::nullopt; }
 
   // Keys as xterm sends them; the scroll bar has no handle to drag, so its
   // clicks, which page towards them, stand for the drag.

@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
   if (bCapture) capture.Print();
   std::printf(
       "To meet: 0 bytes lost, record and copy equal to what was sent, at least 50 MiB/s into the record headless and\n"
-      "shown with the Qt and the text view, whole process at most 2.5 bytes per received byte at 64 MiB and 1 GiB\n"
-      "(2.6 in hex form with times, the times at most 1 %% of the text), scroll frames\n"
+      "shown with the Qt and the text view, whole process at most 1.2 bytes per received byte at 64 MiB (2.6 in hex\n"
+      "form with times, the times at most 1 %% of the text), scroll frames\n"
       "under 20 ms; with the text view what reaches the terminal bounded by its size and the 20 refreshes a second,\n"
       "not by the data rate.\n");
   return 0;

@@ -25,7 +25,7 @@ std::optional<T> ListValue(const CComboBox& combo, std::optional<T> fromSelectio
   if (combo.GetCurSel() >= 0) return fromSelection;
   CString text;
   combo.GetWindowText(text);
-  return parse(text.View());
+  return parse(text.View().ToString());
 }
 
 }  // namespace

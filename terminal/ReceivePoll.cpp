@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "StoreFile.h"
 #include "TerminalDlg.h"
 #include "TerminalState.h"
 #include "TextConversion.h"
@@ -37,8 +38,9 @@ void CTerminalDlg::PollReceive() {
   char16_t held[kMaxTail];
   size_t nHeld = 0;
   bool bRead = false;
-  // What this tick tells: the latest text of each kind of news, then a device gone.
-  std::u16string astrTold[std::size(kNewsResults) + 1];
+  // What this tick tells: the latest text of each kind of news, a device
+  // gone, then the record's store having no more room on disk.
+  std::u16string astrTold[std::size(kNewsResults) + 2];
   bool bTold = false;
   uint32_t nElapsed = 0;  // the library's measure, not needed here
   while (nLeft > 0) {
@@ -72,6 +74,10 @@ void CTerminalDlg::PollReceive() {
     }
     nHeld = nAll - nKeep;
     m_strReceiveRecord += std::u16string_view(st.receiveText, nKeep);
+  }
+  if (bRead) {
+    astrTold[std::size(kNewsResults) + 1] = win::TakeStoreNews();
+    bTold = bTold || !astrTold[std::size(kNewsResults) + 1].empty();
   }
   if (bTold) {
     m_strStatus.Empty();

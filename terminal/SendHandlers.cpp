@@ -72,7 +72,7 @@ CString SendSummary(const CString& blockMessage, uint8_t nPort, bool bDone, size
   std::string str =
       "COM" + std::to_string(nPort) + ": the send's " + std::to_string(nTotal) + " bytes are on their way";
   constexpr std::u16string_view kWay = u" on their way";
-  std::u16string_view block = blockMessage.View();
+  const std::u16string block = blockMessage.View().ToString();
   size_t nAt = block.find(kWay);
   CString message(std::u16string(str.begin(), str.end()));
   message += nAt == std::u16string_view::npos ? std::u16string_view(u".") : block.substr(nAt + kWay.size());
@@ -92,7 +92,8 @@ void CTerminalDlg::SendText() {
   TerminalState& st = g_terminalState;
   CString text;
   m_editSend.GetWindowText(text);
-  const std::u16string_view all = text.View();
+  const std::u16string strText = text.View().ToString();
+  const std::u16string_view all = strText;
   size_t nRest = all.size();
   if (m_bSendHex) {
     CHexReading reading = CheckHexText(all);
@@ -166,7 +167,7 @@ void CTerminalDlg::OnBnClickedClearSend() {
 void CTerminalDlg::OnBnClickedSet() {
   CString text;
   m_editInterval.GetWindowText(text);
-  g_terminalState.autoSendInterval = ParseInterval(text.View());
+  g_terminalState.autoSendInterval = ParseInterval(text.View().ToString());
 }
 
 void CTerminalDlg::OnBnClickedStartAuto() {

@@ -13,6 +13,8 @@ class CString {
   CString() = default;
   CString(const char16_t* psz) : CString(std::u16string_view(psz ? psz : u"")) {}
   CString(std::u16string_view text) : m_text(text) {}
+  // Shares the text's storage.
+  CString(const win::CSharedText& text) : m_text(text) {}
 
   CString& operator=(const char16_t* psz) {
     m_text.Assign(psz ? psz : u"");
@@ -20,6 +22,10 @@ class CString {
   }
   CString& operator=(std::u16string_view text) {
     m_text.Assign(text);
+    return *this;
+  }
+  CString& operator=(const win::CSharedText& text) {
+    m_text = text;
     return *this;
   }
 
@@ -43,8 +49,7 @@ class CString {
   bool IsEmpty() const { return m_text.IsEmpty(); }
   void Empty() { m_text.Clear(); }
 
-  std::u16string_view View() const { return m_text.View(); }
-  operator std::u16string_view() const { return m_text.View(); }
+  win::CTextRange View() const { return m_text.View(); }
   const win::CSharedText& Shared() const { return m_text; }
 
   friend bool operator==(const CString& a, const CString& b) { return a.View() == b.View(); }

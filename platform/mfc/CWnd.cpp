@@ -58,7 +58,7 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
 
 void CWnd::SetWindowText(std::u16string_view text) { ::SetWindowText(m_hWnd, text); }
 
-void CWnd::GetWindowText(CString& rString) const { rString = ::GetWindowTextShared(m_hWnd).View(); }
+void CWnd::GetWindowText(CString& rString) const { rString = ::GetWindowTextShared(m_hWnd); }
 
 int CWnd::GetWindowText(char16_t* lpszStringBuf, int nMaxCount) const {
   return ::GetWindowText(m_hWnd, lpszStringBuf, nMaxCount);

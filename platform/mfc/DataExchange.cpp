@@ -10,7 +10,7 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
   HWND hCtl = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, nIDC);
   if (pDX->m_bSaveAndValidate) {
-    value = ::GetWindowTextShared(hCtl).View();
+    value = ::GetWindowTextShared(hCtl);
   } else {
     SetWindowTextShared(hCtl, value.Shared());
   }

@@ -1,6 +1,7 @@
 #include "MenuPopup.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -22,11 +23,12 @@ CMenuPopup::CMenuPopup(CQtView& view, HMENU hMenu, HWND hOwner, QWidget* pParent
     Input([&] { win::input::MenuClick(static_cast<int>(actions().indexOf(pAction))); });
   });
   // Qt closes the menu itself on a click outside it, and before it triggers
-  // a picked action: a menu still open afterwards was clicked away from.
+  // a picked action: a menu still open afterwards was clicked away from. A
+  // popup shown since is a later menu, which may have the same handle.
   connect(this, &QMenu::aboutToHide, this, [this] {
     QTimer::singleShot(0, &m_rView, [&view = m_rView, hMenu = m_hMenu, hOwner = m_hOwner] {
       auto track = win::GetTrackedMenu();
-      if (track && track->hMenu == hMenu && !win::IsMenuDone(hMenu))
+      if (track && track->hMenu == hMenu && !win::IsMenuDone(hMenu) && !QApplication::activePopupWidget())
         view.Input(hOwner, [] { win::input::MenuClick(-1); });
     });
   });

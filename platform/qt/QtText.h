@@ -5,10 +5,23 @@
 #include <string>
 #include <string_view>
 
+#include "TextRange.h"
+
 namespace qtview {
 
 inline QString ToQString(std::u16string_view text) {
   return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+// A shared text's range, read piece by piece into one QString.
+inline QString ToQString(const win::CTextRange& text) {
+  QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+  auto* pOut = reinterpret_cast<char16_t*>(out.data());
+  text.ForEachPiece([&](const win::STextPiece& piece) {
+    for (size_t i = 0; i < piece.nCount; ++i) pOut[piece.nPos + i] = win::UnitOf(piece, i);
+    return true;
+  });
+  return out;
 }
 
 inline std::u16string ToU16(const QString& text) {

@@ -24,6 +24,7 @@
 #include "Menu.h"
 #include "MenuPopup.h"
 #include "QtText.h"
+#include "RangeMimeData.h"
 #include "RecordWindow.h"
 #include "StaticWindow.h"
 #include "UserInput.h"
@@ -36,7 +37,9 @@ namespace {
 // The edit boxes' Cut, Copy and Paste use the desktop's clipboard.
 class CDesktopClipboard final : public win::CClipboard {
  public:
-  void SetText(std::u16string_view text) override { QApplication::clipboard()->setText(ToQString(text)); }
+  void SetText(const win::CTextRange& text) override {
+    QApplication::clipboard()->setMimeData(new CRangeMimeData(text));
+  }
   std::u16string Text() const override { return ToU16(QApplication::clipboard()->text()); }
 };
 
@@ -317,7 +320,7 @@ bool CQtView::HandleFieldMouse(HWND hWnd, QLineEdit* pEdit, QMouseEvent* pEvent)
   }
   if (message != WM_MOUSEMOVE && pEvent->button() != Qt::LeftButton) return false;
   // The field's one row counts caret stops.
-  std::u16string_view text = GetWindowTextShared(hWnd).View();
+  const win::CTextRange text = GetWindowTextShared(hWnd).View();
   auto nUnit = static_cast<size_t>(std::max(0, pEdit->cursorPositionAt(pEvent->position().toPoint())));
   int nColumn = 0;
   for (size_t n = 0; n < nUnit && n < text.size(); n = win::NextStop(text, n)) ++nColumn;

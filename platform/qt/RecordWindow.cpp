@@ -24,13 +24,13 @@ namespace {
 // Between the box's edge and its text, as the platform's edit boxes leave it.
 constexpr int kMargin = 2;
 
-size_t LengthOf(std::u16string_view text, size_t i) {
+size_t LengthOf(const win::CTextRange& text, size_t i) {
   return i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF
              ? 2
              : 1;
 }
 
-char32_t CodePoint(std::u16string_view text, size_t i, size_t nUnits) {
+char32_t CodePoint(const win::CTextRange& text, size_t i, size_t nUnits) {
   if (nUnits == 1) return text[i];
   return 0x10000 + ((static_cast<char32_t>(text[i]) - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
 }
@@ -103,7 +103,7 @@ void CRecordWindow::ShowSelection() {
 win::CTextSelection CRecordWindow::Selection() const { return win::GetEditSelection(m_hWnd); }
 
 QStringList CRecordWindow::VisibleRows() const {
-  std::u16string_view text = Text();
+  const win::CTextRange text = Text();
   win::SEditForm form = m_rows.Form();
   QStringList rows;
   for (const view::SRow& row : m_rows.VisibleRows()) {
@@ -115,7 +115,7 @@ QStringList CRecordWindow::VisibleRows() const {
       shown += u' ';
     }
     shown += form.bHex ? win::HexRowText(text, {row.nStart, row.nEnd}, m_rows.HexRowUnits())
-                       : std::u16string(text.substr(row.nStart, row.nEnd - row.nStart));
+                       : text.substr(row.nStart, row.nEnd - row.nStart).ToString();
     rows << ToQString(shown);
   }
   return rows;
@@ -184,7 +184,7 @@ void CRecordWindow::RestartCaretBlink() {
 
 void CRecordWindow::PaintHexRow(QPainter& painter, const view::SRow& row, QPointF at,
                                 const SPaintColors& colors) const {
-  std::u16string_view text = Text();
+  const win::CTextRange text = Text();
   const view::CHexLayout& hex = m_rows.Hex();
   double fCell = hex.Cell(), fAscent = m_pMeasure->Metrics().ascent(), fSpacing = m_pMeasure->Metrics().lineSpacing();
   win::CTextSelection selection = Selection();
@@ -216,7 +216,7 @@ void CRecordWindow::paintEvent(QPaintEvent*) {
   QPalette::ColorGroup group = !isEnabled() ? QPalette::Disabled : hasFocus() ? QPalette::Active : QPalette::Inactive;
   painter.fillRect(viewport()->rect(), pal.brush(group, QPalette::Base));
   painter.setFont(font());
-  std::u16string_view text = Text();
+  const win::CTextRange text = Text();
   const QFontMetricsF& metrics = m_pMeasure->Metrics();
   double fSpacing = metrics.lineSpacing(), fAscent = metrics.ascent();
   double fBreakWidth = metrics.horizontalAdvance(u' ');

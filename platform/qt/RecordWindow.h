@@ -58,7 +58,7 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
   void scrollContentsBy(int, int) override {}
 
  private:
-  std::u16string_view Text() const { return m_rows.Text(); }
+  win::CTextRange Text() const { return m_rows.Text(); }
   size_t PageRows() const;
   void Relayout();
   void Redraw();

@@ -11,7 +11,7 @@
 namespace tui {
 
 void CButtonCell::Draw(CScreen& screen) {
-  const win::CShownCaption caption = win::ShownCaption(GetWindowTextShared(m_hWnd).View());
+  const win::CShownCaption caption = win::ShownCaption(GetWindowTextShared(m_hWnd).View().ToString());
   const std::u16string_view text = caption.strText;
   int nText = std::min(TextCells(text), std::max(0, m_rect.cx - 2));
   EStyle style = HasFocus() ? EStyle::Focused : EStyle::Button;

@@ -16,8 +16,15 @@ constexpr char32_t kPlaceholder = U'\uFFFD';
 char32_t ShownChar(char32_t c);
 // Cells the drawn character takes: 1 or 2.
 int CellWidth(char32_t shown);
-// The character at text[i], a surrogate pair joined; i moves past it.
-char32_t NextChar(std::u16string_view text, size_t& i);
+// The character at text[i], a surrogate pair joined; i moves past it. The
+// text is a std::u16string_view or a shared text's range.
+template <typename Text>
+char32_t NextChar(const Text& text, size_t& i) {
+  char32_t c = text[i++];
+  if (c >= 0xD800 && c < 0xDC00 && i < text.size() && text[i] >= 0xDC00 && text[i] < 0xE000)
+    c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
+  return c;
+}
 // Cells the text takes when drawn on one line.
 int TextCells(std::u16string_view text);
 // The text as lines of at most nCells cells, broken after blanks and at

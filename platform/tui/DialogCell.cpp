@@ -19,7 +19,7 @@ void CDialogCell::Draw(CScreen& screen) {
   bool bOk = GetWindowExStyle(m_hWnd) & WS_EX_CAPTIONOKBTN;
   int nButtons = (bOk ? TextCells(kOk) + 1 : 0) + TextCells(kClose);
   m_nButtons = r.x + r.cx - nButtons;
-  screen.Put(r.x, r.y, GetWindowTextShared(m_hWnd).View(), r.cx - nButtons, EStyle::Caption);
+  screen.Put(r.x, r.y, GetWindowText(m_hWnd), r.cx - nButtons, EStyle::Caption);
   int x = m_nButtons;
   if (bOk) {
     screen.Put(x, r.y, kOk, TextCells(kOk), EStyle::Caption);

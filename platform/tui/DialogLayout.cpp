@@ -51,20 +51,19 @@ int LongestItem(HWND h) {
 }  // namespace
 
 SIZE ContentCells(HWND h) {
-  int nText = TextCells(GetWindowTextShared(h).View());
+  int nText = TextCells(GetWindowText(h));
   switch (GetWindowClass(h)) {
     case WindowClass::Static: {
       // A blank after the caption keeps it clear of the control beside it.
       const int nRows = LabelRows(h);
       if (nRows == 1) return SIZE{nText + 1, 1};
-      const int nCx = WrapCells(GetWindowTextShared(h).View(), nRows);
-      return SIZE{nCx + 1, static_cast<int>(WrapWords(GetWindowTextShared(h).View(), nCx).size())};
+      const int nCx = WrapCells(GetWindowText(h), nRows);
+      return SIZE{nCx + 1, static_cast<int>(WrapWords(GetWindowText(h), nCx).size())};
     }
     case WindowClass::Button:
       // A group box's caption between two blanks on its top line.
       // A push button's without the mark of its mnemonic.
-      return IsGroupBox(h) ? SIZE{nText + 4, 2}
-                           : SIZE{TextCells(win::ShownCaption(GetWindowTextShared(h).View()).strText) + 2, 1};
+      return IsGroupBox(h) ? SIZE{nText + 4, 2} : SIZE{TextCells(win::ShownCaption(GetWindowText(h)).strText) + 2, 1};
     case WindowClass::Edit:
       return IsRecord(h) ? SIZE{kMinRecordCx, kMinRecordCy} : SIZE{3, 1};
     case WindowClass::ComboBox:
@@ -77,9 +76,7 @@ SIZE ContentCells(HWND h) {
   return SIZE{1, 1};
 }
 
-int TextRows(HWND h, int nCx) {
-  return std::max(1, static_cast<int>(WrapWords(GetWindowTextShared(h).View(), nCx).size()));
-}
+int TextRows(HWND h, int nCx) { return std::max(1, static_cast<int>(WrapWords(GetWindowText(h), nCx).size())); }
 
 std::optional<SDialogCells> LayoutDialog(HWND hDlg, SIZE screen) {
   RECT dlg = GetDialogUnitRect(hDlg);

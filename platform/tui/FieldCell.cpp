@@ -11,13 +11,13 @@ namespace tui {
 
 namespace {
 
-int CellsBetween(std::u16string_view text, size_t nFrom, size_t nTo) {
-  return TextCells(text.substr(nFrom, nTo - nFrom));
+int CellsBetween(const win::CTextRange& text, size_t nFrom, size_t nTo) {
+  return TextCells(text.substr(nFrom, nTo - nFrom).ToString());
 }
 
 // Whether units [nFrom, nTo) fit in nCells, measured no further than that:
 // a draw costs what is in view, however long the text.
-bool Fits(std::u16string_view text, size_t nFrom, size_t nTo, int nCells) {
+bool Fits(const win::CTextRange& text, size_t nFrom, size_t nTo, int nCells) {
   int nUsed = 0;
   for (size_t i = nFrom; i < nTo && nUsed <= nCells;) nUsed += CellWidth(ShownChar(NextChar(text, i)));
   return nUsed <= nCells;
@@ -25,7 +25,7 @@ bool Fits(std::u16string_view text, size_t nFrom, size_t nTo, int nCells) {
 
 // The first unit, not before nFrom, from which the caret at nCaret shows in
 // nCells with a cell left for it: walked back from the caret.
-size_t FirstShowing(std::u16string_view text, size_t nFrom, size_t nCaret, int nCells) {
+size_t FirstShowing(const win::CTextRange& text, size_t nFrom, size_t nCaret, int nCells) {
   size_t nStart = nCaret;
   int nUsed = 0;
   while (nStart > nFrom) {
@@ -49,7 +49,7 @@ void CFieldCell::Press(int x, int y) {
   // A field of one row counts its cells from the start of the row it is
   // scrolled into: the index holds a long text as rows of pieces.
   if (m_field.cy <= 1) {
-    std::u16string_view text = m_rows.Text();
+    const win::CTextRange text = m_rows.Text();
     view::SRow row = m_rows.Layout().RowAt(text, m_nScroll);
     nRow = static_cast<int>(row.nLine);
     nCell += CellsBetween(text, row.nStart, std::min(m_nScroll, text.size()));
@@ -73,7 +73,7 @@ void CFieldCell::ShowText(size_t nAppendedFrom) {
 void CFieldCell::ShowSelection() { Invalidate(); }
 
 void CFieldCell::DrawRow(CScreen& screen, int x, int y, int nCells, const view::SRow& row, size_t nFrom) {
-  std::u16string_view text = m_rows.Text();
+  const win::CTextRange text = m_rows.Text();
   win::CTextSelection sel = win::GetEditSelection(m_hWnd);
   // A selection shows while the field has the focus.
   bool bFocus = HasFocus();
@@ -103,7 +103,7 @@ void CFieldCell::DrawField(CScreen& screen, const SCellRect& box) {
     screen.Put(rect.x + rect.cx, box.y, u" " + tag, nTag, EStyle::Field);
     for (int i = 1; i < box.cy; ++i) screen.Put(rect.x + rect.cx, box.y + i, u"", nTag, EStyle::Field);
   }
-  std::u16string_view text = m_rows.Text();
+  const win::CTextRange text = m_rows.Text();
   size_t nCaret = win::GetEditSelection(m_hWnd).Caret();
   m_caret.reset();
   if (rect.cx != m_field.cx || rect.cy != m_field.cy) {

@@ -55,7 +55,7 @@ int CRecordCell::ThumbRow() const {
 }
 
 int CRecordCell::DrawHexRow(CScreen& screen, int x0, int y, const view::SRow& row) {
-  std::u16string_view text = m_rows.Text();
+  const win::CTextRange text = m_rows.Text();
   win::CTextSelection selection = win::GetEditSelection(m_hWnd);
   const EStyle textStyle = IsGreyed() ? EStyle::Greyed : EStyle::Field;
   auto styleOf = [&](size_t n) { return n >= selection.Start() && n < selection.End() ? EStyle::Selected : textStyle; };
@@ -82,7 +82,7 @@ int CRecordCell::DrawHexRow(CScreen& screen, int x0, int y, const view::SRow& ro
 }
 
 void CRecordCell::DrawRow(CScreen& screen, int i, const view::SRow* pRow) {
-  std::u16string_view text = m_rows.Text();
+  const win::CTextRange text = m_rows.Text();
   win::CTextSelection selection = win::GetEditSelection(m_hWnd);
   size_t nSelStart = selection.Start(), nSelEnd = selection.End();
   const EStyle textStyle = IsGreyed() ? EStyle::Greyed : EStyle::Field;
@@ -99,9 +99,10 @@ void CRecordCell::DrawRow(CScreen& screen, int i, const view::SRow* pRow) {
     x = DrawHexRow(screen, x, y, *pRow);
   } else if (pRow) {
     const view::SRow& row = *pRow;
-    for (size_t n = row.nStart; n < row.nEnd;) {
-      size_t nAt = n;
-      char32_t c = ShownChar(NextChar(text, n));
+    const std::u16string strRow = text.substr(row.nStart, row.nEnd - row.nStart).ToString();
+    for (size_t n = 0; n < strRow.size();) {
+      size_t nAt = row.nStart + n;
+      char32_t c = ShownChar(NextChar(strRow, n));
       int nWidth = CellWidth(c);
       if (x + nWidth > nRight) break;
       if (nAt == selection.Caret()) m_caret = {x, y};

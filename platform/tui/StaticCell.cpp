@@ -6,7 +6,7 @@
 namespace tui {
 
 void CStaticCell::Draw(CScreen& screen) {
-  std::u16string_view text = GetWindowTextShared(m_hWnd).View();
+  const std::u16string text = GetWindowText(m_hWnd);
   if (m_rect.cy <= 1) {
     screen.Put(m_rect.x, m_rect.y, text, m_rect.cx, EStyle::Dialog);
     return;

@@ -84,9 +84,9 @@ CCellWindow* CTextView::Find(HWND hWnd) const {
   return it == m_mapCells.end() ? nullptr : it->second.get();
 }
 
-void CTextView::SetText(std::u16string_view text) {
-  m_strClipboard = text;
-  m_screen.Copy(text.substr(0, kMaxCopy));
+void CTextView::SetText(const win::CTextRange& text) {
+  m_clipboard = text;
+  m_screen.Copy(text.substr(0, kMaxCopy).ToString());
 }
 
 void CTextView::OnWindowCreated(HWND hWnd) {

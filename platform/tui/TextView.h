@@ -63,8 +63,8 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
 
   // The edit boxes' clipboard: the view's own, and the terminal's where it
   // takes OSC 52.
-  void SetText(std::u16string_view text) override;
-  std::u16string Text() const override { return m_strClipboard; }
+  void SetText(const win::CTextRange& text) override;
+  std::u16string Text() const override { return m_clipboard.ToString(); }
 
   void OnWindowCreated(HWND hWnd) override;
   void OnWindowDestroyed(HWND hWnd) override;
@@ -103,7 +103,7 @@ class CTextView final : public CCellHost, public win::CWindowObserver, public wi
   std::vector<HWND> m_vecModal;        // the running modal loops, innermost last
   std::unique_ptr<CMenuCell> m_pMenu;  // the open menu
   HWND m_hFeeding = nullptr;
-  std::u16string m_strClipboard;
+  win::CTextRange m_clipboard;
   bool m_bStarted = false;
   bool m_bLayout = true;
   bool m_bTooSmall = false;

@@ -19,7 +19,7 @@ CEditBoxRows::CEditBoxRows(HWND hWnd) : m_hWnd(hWnd) {
 
 CEditBoxRows::~CEditBoxRows() { win::SetEditRows(m_hWnd, nullptr); }
 
-std::u16string_view CEditBoxRows::Text() const { return GetWindowTextShared(m_hWnd).View(); }
+win::CTextRange CEditBoxRows::Text() const { return GetWindowTextShared(m_hWnd).View(); }
 
 void CEditBoxRows::SetMeasure(const CTextMeasure* pMeasure) {
   m_pMeasure = pMeasure;
@@ -82,7 +82,7 @@ void CEditBoxRows::ScrollHome() {
 }
 
 void CEditBoxRows::Reveal(size_t nPos) {
-  std::u16string_view text = Text();
+  const win::CTextRange text = Text();
   if (m_form.bHex)
     m_nHexTop = m_hex.Reveal(text, m_hex.Scroll(text, m_nHexTop, 0, m_nPageRows), nPos, m_nPageRows);
   else
@@ -108,20 +108,20 @@ double CEditBoxRows::XOf(const SRow& row, size_t nPos) const {
 }
 
 size_t CEditBoxRows::ScrollMax() const {
-  std::u16string_view text = Text();
+  const win::CTextRange text = Text();
   if (m_form.bHex) return (m_hex.LastTop(text, m_nPageRows) + m_hex.RowUnits() - 1) / m_hex.RowUnits();
   SViewTop last = m_layout.LastTop(text, m_nPageRows);
   return last.nLine + (last.nRow > 0 ? 1 : 0);
 }
 
 size_t CEditBoxRows::ScrollValue() const {
-  std::u16string_view text = Text();
+  const win::CTextRange text = Text();
   if (m_form.bHex) return m_nHexTop >= m_hex.LastTop(text, m_nPageRows) ? ScrollMax() : m_nHexTop / m_hex.RowUnits();
   return m_top >= m_layout.LastTop(text, m_nPageRows) ? ScrollMax() : m_top.nLine;
 }
 
 void CEditBoxRows::ScrollToValue(size_t nValue) {
-  std::u16string_view text = Text();
+  const win::CTextRange text = Text();
   bool bLast = nValue >= ScrollMax();
   if (m_form.bHex)
     m_nHexTop = bLast ? m_hex.LastTop(text, m_nPageRows)
@@ -130,9 +130,9 @@ void CEditBoxRows::ScrollToValue(size_t nValue) {
     ScrollTo(bLast ? m_layout.LastTop(text, m_nPageRows) : SViewTop{nValue, 0});
 }
 
-double CEditBoxRows::CaretX(std::u16string_view, size_t nPos) const { return XOf(RowAt(nPos), nPos); }
+double CEditBoxRows::CaretX(const win::CTextRange&, size_t nPos) const { return XOf(RowAt(nPos), nPos); }
 
-size_t CEditBoxRows::MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX) {
+size_t CEditBoxRows::MoveCaret(const win::CTextRange& text, size_t nCaret, win::ERowMove move, double fGoalX) {
   auto nPage = static_cast<ptrdiff_t>(m_nPageRows);
   if (move == win::ERowMove::PageUp) ScrollBy(-nPage);
   if (move == win::ERowMove::PageDown) ScrollBy(nPage);
@@ -140,7 +140,7 @@ size_t CEditBoxRows::MoveCaret(std::u16string_view text, size_t nCaret, win::ERo
   return m_layout.MoveCaret(text, nCaret, move, fGoalX, m_nPageRows);
 }
 
-size_t CEditBoxRows::PositionAt(std::u16string_view text, int x, int nRow, bool bCharUnder) const {
+size_t CEditBoxRows::PositionAt(const win::CTextRange& text, int x, int nRow, bool bCharUnder) const {
   std::vector<SRow> rows = m_form.bHex ? m_hex.Rows(text, m_nHexTop, static_cast<size_t>(std::max(nRow, 0)) + 1)
                                        : m_layout.Rows(text, m_top, static_cast<size_t>(std::max(nRow, 0)) + 1);
   if (rows.empty()) return 0;

@@ -7,13 +7,13 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 #include <vector>
 
 #include "EditBox.h"
 #include "HexLayout.h"
 #include "LineIndex.h"
 #include "RecordLayout.h"
+#include "TextRange.h"
 
 namespace view {
 
@@ -25,7 +25,7 @@ class CEditBoxRows final : public win::CEditRows {
   CEditBoxRows(const CEditBoxRows&) = delete;
   CEditBoxRows& operator=(const CEditBoxRows&) = delete;
 
-  std::u16string_view Text() const;
+  win::CTextRange Text() const;
   const CLineIndex& Index() const { return m_index; }
   CRecordLayout& Layout() { return m_layout; }
   const CRecordLayout& Layout() const { return m_layout; }
@@ -70,9 +70,9 @@ class CEditBoxRows final : public win::CEditRows {
   size_t ScrollValue() const;
   void ScrollToValue(size_t nValue);
 
-  double CaretX(std::u16string_view text, size_t nPos) const override;
-  size_t MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX) override;
-  size_t PositionAt(std::u16string_view text, int x, int nRow, bool bCharUnder) const override;
+  double CaretX(const win::CTextRange& text, size_t nPos) const override;
+  size_t MoveCaret(const win::CTextRange& text, size_t nCaret, win::ERowMove move, double fGoalX) override;
+  size_t PositionAt(const win::CTextRange& text, int x, int nRow, bool bCharUnder) const override;
   size_t HexRowUnits() const override { return m_hex.RowUnits(); }
 
  private:

@@ -16,7 +16,7 @@ bool CHexLayout::SetWidth(double fWidth) {
   return true;
 }
 
-SRow CHexLayout::MakeRow(std::u16string_view text, win::SHexRow hex) const {
+SRow CHexLayout::MakeRow(const win::CTextRange& text, win::SHexRow hex) const {
   SRow row;
   row.nLine = row.nStart = hex.nStart;
   row.nEnd = hex.nEnd;
@@ -24,11 +24,11 @@ SRow CHexLayout::MakeRow(std::u16string_view text, win::SHexRow hex) const {
   return row;
 }
 
-SRow CHexLayout::RowAt(std::u16string_view text, size_t nPos) const {
+SRow CHexLayout::RowAt(const win::CTextRange& text, size_t nPos) const {
   return MakeRow(text, win::HexRowAt(m_rTimes, text.size(), nPos, m_nRowUnits));
 }
 
-std::vector<SRow> CHexLayout::Rows(std::u16string_view text, size_t nTop, size_t nRows) const {
+std::vector<SRow> CHexLayout::Rows(const win::CTextRange& text, size_t nTop, size_t nRows) const {
   std::vector<SRow> rows;
   if (nRows == 0) return rows;
   rows.push_back(RowAt(text, nTop));
@@ -36,22 +36,22 @@ std::vector<SRow> CHexLayout::Rows(std::u16string_view text, size_t nTop, size_t
   return rows;
 }
 
-size_t CHexLayout::Step(std::u16string_view text, size_t nTop, ptrdiff_t nDelta) const {
+size_t CHexLayout::Step(const win::CTextRange& text, size_t nTop, ptrdiff_t nDelta) const {
   SRow row = RowAt(text, nTop);
   for (; nDelta > 0 && !row.bLastOfLine; --nDelta) row = RowAt(text, row.nEnd);
   for (; nDelta < 0 && row.nStart > 0; ++nDelta) row = RowAt(text, row.nStart - 1);
   return row.nStart;
 }
 
-size_t CHexLayout::LastTop(std::u16string_view text, size_t nPageRows) const {
+size_t CHexLayout::LastTop(const win::CTextRange& text, size_t nPageRows) const {
   return Step(text, text.size(), -static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1) - 1));
 }
 
-size_t CHexLayout::Scroll(std::u16string_view text, size_t nTop, ptrdiff_t nDelta, size_t nPageRows) const {
+size_t CHexLayout::Scroll(const win::CTextRange& text, size_t nTop, ptrdiff_t nDelta, size_t nPageRows) const {
   return std::min(Step(text, nTop, nDelta), LastTop(text, nPageRows));
 }
 
-size_t CHexLayout::Reveal(std::u16string_view text, size_t nTop, size_t nPos, size_t nPageRows) const {
+size_t CHexLayout::Reveal(const win::CTextRange& text, size_t nTop, size_t nPos, size_t nPageRows) const {
   size_t nAt = RowAt(text, nPos).nStart;
   if (nAt < nTop) return nAt;
   auto nBack = static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1) - 1);
@@ -63,7 +63,7 @@ double CHexLayout::XOf(const SRow& row, size_t nPos) const {
   return 3 * Cell() * static_cast<double>(std::clamp(nPos, row.nStart, row.nEnd) - row.nStart);
 }
 
-double CHexLayout::ColumnX(std::u16string_view text, const SRow& row, size_t nPos) const {
+double CHexLayout::ColumnX(const win::CTextRange& text, const SRow& row, size_t nPos) const {
   double fX = ColumnStart();
   for (size_t i = row.nStart; i < std::min(nPos, row.nEnd); ++i)
     if (char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, i); c && m_pMeasure)
@@ -71,7 +71,7 @@ double CHexLayout::ColumnX(std::u16string_view text, const SRow& row, size_t nPo
   return fX;
 }
 
-size_t CHexLayout::PositionAt(std::u16string_view text, const SRow& row, double fX, bool bCharUnder) const {
+size_t CHexLayout::PositionAt(const win::CTextRange& text, const SRow& row, double fX, bool bCharUnder) const {
   double fCell = Cell(), fColumn = ColumnStart();
   size_t nUnits = row.nEnd - row.nStart, nAt = 0;
   if (fX < fColumn - fCell / 2) {
@@ -93,7 +93,7 @@ size_t CHexLayout::PositionAt(std::u16string_view text, const SRow& row, double 
   return nPos;
 }
 
-size_t CHexLayout::MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX,
+size_t CHexLayout::MoveCaret(const win::CTextRange& text, size_t nCaret, win::ERowMove move, double fGoalX,
                              size_t nPageRows) const {
   auto vertical = [&](ptrdiff_t nDelta) {
     return PositionAt(text, RowAt(text, Step(text, nCaret, nDelta)), fGoalX, false);

@@ -32,26 +32,27 @@ class CHexLayout {
 
   // Up to nRows rows from the row that starts at nTop on. A row's nLine is
   // its start, and only the text's last row owns the text's end.
-  std::vector<SRow> Rows(std::u16string_view text, size_t nTop, size_t nRows) const;
-  SRow RowAt(std::u16string_view text, size_t nPos) const;
+  std::vector<SRow> Rows(const win::CTextRange& text, size_t nTop, size_t nRows) const;
+  SRow RowAt(const win::CTextRange& text, size_t nPos) const;
 
   // The top row that shows the last row at the bottom of a page.
-  size_t LastTop(std::u16string_view text, size_t nPageRows) const;
-  size_t Scroll(std::u16string_view text, size_t nTop, ptrdiff_t nDelta, size_t nPageRows) const;
-  size_t Reveal(std::u16string_view text, size_t nTop, size_t nPos, size_t nPageRows) const;
+  size_t LastTop(const win::CTextRange& text, size_t nPageRows) const;
+  size_t Scroll(const win::CTextRange& text, size_t nTop, ptrdiff_t nDelta, size_t nPageRows) const;
+  size_t Reveal(const win::CTextRange& text, size_t nTop, size_t nPos, size_t nPageRows) const;
 
   // Where unit nPos's digits start (also where the caret before it stands),
   // and where its character is drawn.
   double XOf(const SRow& row, size_t nPos) const;
-  double ColumnX(std::u16string_view text, const SRow& row, size_t nPos) const;
+  double ColumnX(const win::CTextRange& text, const SRow& row, size_t nPos) const;
   // The caret stop nearest to fX, over the digits or the characters; with
   // bCharUnder the unit under fX.
-  size_t PositionAt(std::u16string_view text, const SRow& row, double fX, bool bCharUnder) const;
-  size_t MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX, size_t nPageRows) const;
+  size_t PositionAt(const win::CTextRange& text, const SRow& row, double fX, bool bCharUnder) const;
+  size_t MoveCaret(const win::CTextRange& text, size_t nCaret, win::ERowMove move, double fGoalX,
+                   size_t nPageRows) const;
 
  private:
-  SRow MakeRow(std::u16string_view text, win::SHexRow hex) const;
-  size_t Step(std::u16string_view text, size_t nTop, ptrdiff_t nDelta) const;
+  SRow MakeRow(const win::CTextRange& text, win::SHexRow hex) const;
+  size_t Step(const win::CTextRange& text, size_t nTop, ptrdiff_t nDelta) const;
 
   const win::CAppendTimes& m_rTimes;
   const CTextMeasure* m_pMeasure = nullptr;

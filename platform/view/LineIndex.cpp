@@ -1,6 +1,7 @@
 #include "LineIndex.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace view {
 
@@ -8,26 +9,47 @@ namespace {
 
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Finds the line starts in units [i, n), nRun units into a line, and calls
-// onStart(start) for each until it returns false. The one reading of the
-// text's lines, for indexing and for finding the starts between those held.
-template <typename F>
-void ScanStarts(const char16_t* p, size_t i, size_t n, size_t& nRun, F&& onStart) {
-  for (; i < n; ++i) {
-    char16_t c = p[i];
+// Finds the line starts in units [nBase, nBase + nCount) of text, read from
+// p, nRun units into a line, and calls onStart(start) for each until it
+// returns false. A CR that ends the units and whose LF starts the next
+// leaves bSkipLF for them.
+template <typename T, typename F>
+bool ScanUnits(const win::CTextRange& text, const T* p, size_t nBase, size_t nCount, size_t& nRun, bool& bSkipLF,
+               F& onStart) {
+  size_t k = std::exchange(bSkipLF, false) ? 1 : 0;
+  for (; k < nCount; ++k) {
+    char16_t c = p[k];
     if (c > u'\r' || (c != u'\r' && c != u'\n')) {
       // A surrogate pair stays in one piece.
       if (nRun > CLineIndex::kMaxPiece || (nRun == CLineIndex::kMaxPiece && !IsLowSurrogate(c))) {
         nRun = 0;
-        if (!onStart(i)) return;
+        if (!onStart(nBase + k)) return false;
       }
       ++nRun;
       continue;
     }
-    if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n') ++i;
+    size_t nAt = nBase + k;
+    if (c == u'\r' && nAt + 1 < text.size() && text[nAt + 1] == u'\n') {
+      ++nAt;
+      if (++k == nCount) bSkipLF = true;
+    }
     nRun = 0;
-    if (!onStart(i + 1)) return;
+    if (!onStart(nAt + 1)) return false;
   }
+  return true;
+}
+
+// Finds the line starts in units [i, text.size()) of text, a piece of the
+// store at a time: the one reading of the text's lines, for indexing and
+// for finding the starts between those held. A byte of a narrow piece is
+// never a surrogate, and a zero byte (U+2400) never a line break.
+template <typename F>
+void ScanStarts(const win::CTextRange& text, size_t i, size_t& nRun, F&& onStart) {
+  bool bSkipLF = false;
+  text.substr(i).ForEachPiece([&](const win::STextPiece& piece) {
+    return piece.pNarrow ? ScanUnits(text, piece.pNarrow, i + piece.nPos, piece.nCount, nRun, bSkipLF, onStart)
+                         : ScanUnits(text, piece.pWide, i + piece.nPos, piece.nCount, nRun, bSkipLF, onStart);
+  });
 }
 
 }  // namespace
@@ -50,7 +72,7 @@ void CLineIndex::Push(size_t nStart) {
   ++m_nLines;
 }
 
-void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
+void CLineIndex::Update(const win::CTextRange& text, size_t nAppendedFrom) {
   if (nAppendedFrom != m_nLength || text.size() < m_nLength) {
     Reset();
     nAppendedFrom = 0;
@@ -61,7 +83,7 @@ void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
     // The line after the CR starts after its LF instead.
     if (((m_nLines - 1) & (kGroupLines - 1)) == 0) m_vecGroupStarts.back() = i;
   }
-  ScanStarts(text.data(), i, n, m_nRun, [this](size_t nStart) {
+  ScanStarts(text, i, m_nRun, [this](size_t nStart) {
     Push(nStart);
     return true;
   });
@@ -69,7 +91,7 @@ void CLineIndex::Update(std::u16string_view text, size_t nAppendedFrom) {
   m_nLength = n;
 }
 
-const CLineIndex::SGroup& CLineIndex::Group(std::u16string_view text, size_t nGroup) const {
+const CLineIndex::SGroup& CLineIndex::Group(const win::CTextRange& text, size_t nGroup) const {
   SGroup* pGroup = nullptr;
   for (SGroup& group : m_aGroups)
     if (group.nGroup == nGroup) pGroup = &group;
@@ -87,7 +109,7 @@ const CLineIndex::SGroup& CLineIndex::Group(std::u16string_view text, size_t nGr
   group.nLines = std::min(kGroupLines, m_nLines - (nGroup << kGroupShift));
   size_t nRun = 0;
   if (nKnown < group.nLines) {
-    ScanStarts(text.data(), static_cast<size_t>(group.aStarts[nKnown - 1]), m_nLength, nRun, [&](size_t nStart) {
+    ScanStarts(text.substr(0, m_nLength), static_cast<size_t>(group.aStarts[nKnown - 1]), nRun, [&](size_t nStart) {
       group.aStarts[nKnown++] = nStart;
       return nKnown < group.nLines;
     });
@@ -95,11 +117,11 @@ const CLineIndex::SGroup& CLineIndex::Group(std::u16string_view text, size_t nGr
   return group;
 }
 
-size_t CLineIndex::LineStart(std::u16string_view text, size_t nLine) const {
+size_t CLineIndex::LineStart(const win::CTextRange& text, size_t nLine) const {
   return static_cast<size_t>(Group(text, nLine >> kGroupShift).aStarts[nLine & (kGroupLines - 1)]);
 }
 
-size_t CLineIndex::LineEnd(std::u16string_view text, size_t nLine) const {
+size_t CLineIndex::LineEnd(const win::CTextRange& text, size_t nLine) const {
   if (nLine + 1 >= LineCount()) return m_nLength;
   size_t nStart = LineStart(text, nLine), nNext = LineStart(text, nLine + 1);
   if (nNext == nStart) return nStart;
@@ -108,7 +130,7 @@ size_t CLineIndex::LineEnd(std::u16string_view text, size_t nLine) const {
   return c == u'\r' ? nNext - 1 : nNext;
 }
 
-size_t CLineIndex::LineOf(std::u16string_view text, size_t nPos) const {
+size_t CLineIndex::LineOf(const win::CTextRange& text, size_t nPos) const {
   // The last group that starts at or before nPos, then the last line in it.
   auto it = std::upper_bound(m_vecGroupStarts.begin(), m_vecGroupStarts.end(), static_cast<uint64_t>(nPos));
   size_t nGroup = static_cast<size_t>(it - m_vecGroupStarts.begin()) - 1;

@@ -13,8 +13,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 #include <vector>
+
+#include "TextRange.h"
 
 namespace view {
 
@@ -29,7 +30,7 @@ class CLineIndex {
   // Brings the index up to text. When nAppendedFrom is the length indexed so
   // far, text only grew and only the new units are read; anything else
   // (kAppendedNone among them) indexes the whole text afresh.
-  void Update(std::u16string_view text, size_t nAppendedFrom);
+  void Update(const win::CTextRange& text, size_t nAppendedFrom);
   void Reset();
 
   // Units of the text indexed.
@@ -37,12 +38,12 @@ class CLineIndex {
   // At least 1: an empty text has one empty line.
   size_t LineCount() const { return m_nLines; }
   // text is the text last given to Update.
-  size_t LineStart(std::u16string_view text, size_t nLine) const;
+  size_t LineStart(const win::CTextRange& text, size_t nLine) const;
   // Where the line's characters end, before its line break.
-  size_t LineEnd(std::u16string_view text, size_t nLine) const;
+  size_t LineEnd(const win::CTextRange& text, size_t nLine) const;
   // The line that holds position nPos (a position on a line break belongs to
   // the line it ends).
-  size_t LineOf(std::u16string_view text, size_t nPos) const;
+  size_t LineOf(const win::CTextRange& text, size_t nPos) const;
   // Bytes the index holds on the heap.
   size_t MemoryBytes() const;
 
@@ -58,7 +59,7 @@ class CLineIndex {
     size_t nLines = 0;
     std::array<uint64_t, kGroupLines> aStarts{};
   };
-  const SGroup& Group(std::u16string_view text, size_t nGroup) const;
+  const SGroup& Group(const win::CTextRange& text, size_t nGroup) const;
   void Push(size_t nStart);
 
   std::vector<uint64_t> m_vecGroupStarts;

@@ -9,7 +9,7 @@ namespace {
 bool IsBlank(char32_t c) { return c == U' ' || c == U'\t'; }
 
 // The character at i and how many units it takes.
-char32_t CharAt(std::u16string_view text, size_t i, size_t nEnd, size_t* pUnits) {
+char32_t CharAt(const win::CTextRange& text, size_t i, size_t nEnd, size_t* pUnits) {
   char16_t c = text[i];
   if (c >= 0xD800 && c <= 0xDBFF && i + 1 < nEnd && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
     *pUnits = 2;
@@ -21,7 +21,7 @@ char32_t CharAt(std::u16string_view text, size_t i, size_t nEnd, size_t* pUnits)
 
 }  // namespace
 
-std::vector<size_t> CRecordLayout::RowStarts(std::u16string_view text, size_t nLine) const {
+std::vector<size_t> CRecordLayout::RowStarts(const win::CTextRange& text, size_t nLine) const {
   size_t nStart = m_rIndex.LineStart(text, nLine), nEnd = m_rIndex.LineEnd(text, nLine);
   std::vector<size_t> starts{nStart};
   if (!m_pMeasure || m_fWidth <= 0) return starts;
@@ -47,7 +47,7 @@ std::vector<size_t> CRecordLayout::RowStarts(std::u16string_view text, size_t nL
   return starts;
 }
 
-SRow CRecordLayout::MakeRow(const std::vector<size_t>& starts, std::u16string_view text, size_t nLine,
+SRow CRecordLayout::MakeRow(const std::vector<size_t>& starts, const win::CTextRange& text, size_t nLine,
                             size_t nRow) const {
   SRow row;
   row.nLine = nLine;
@@ -58,7 +58,7 @@ SRow CRecordLayout::MakeRow(const std::vector<size_t>& starts, std::u16string_vi
   return row;
 }
 
-std::vector<SRow> CRecordLayout::Rows(std::u16string_view text, SViewTop top, size_t nRows) const {
+std::vector<SRow> CRecordLayout::Rows(const win::CTextRange& text, SViewTop top, size_t nRows) const {
   std::vector<SRow> rows;
   for (size_t nLine = top.nLine; nLine < m_rIndex.LineCount() && rows.size() < nRows; ++nLine) {
     std::vector<size_t> starts = RowStarts(text, nLine);
@@ -68,7 +68,7 @@ std::vector<SRow> CRecordLayout::Rows(std::u16string_view text, SViewTop top, si
   return rows;
 }
 
-SRow CRecordLayout::RowAt(std::u16string_view text, size_t nPos) const {
+SRow CRecordLayout::RowAt(const win::CTextRange& text, size_t nPos) const {
   nPos = std::min(nPos, m_rIndex.Length());
   size_t nLine = m_rIndex.LineOf(text, nPos);
   std::vector<size_t> starts = RowStarts(text, nLine);
@@ -76,7 +76,7 @@ SRow CRecordLayout::RowAt(std::u16string_view text, size_t nPos) const {
   return MakeRow(starts, text, nLine, nRow);
 }
 
-SViewTop CRecordLayout::Step(std::u16string_view text, SViewTop top, ptrdiff_t nDelta) const {
+SViewTop CRecordLayout::Step(const win::CTextRange& text, SViewTop top, ptrdiff_t nDelta) const {
   while (nDelta > 0) {
     size_t nRows = RowCount(text, top.nLine);
     size_t nLeft = nRows - 1 - std::min(top.nRow, nRows - 1);
@@ -94,20 +94,20 @@ SViewTop CRecordLayout::Step(std::u16string_view text, SViewTop top, ptrdiff_t n
   return top;
 }
 
-SViewTop CRecordLayout::LastTop(std::u16string_view text, size_t nPageRows) const {
+SViewTop CRecordLayout::LastTop(const win::CTextRange& text, size_t nPageRows) const {
   size_t nLast = m_rIndex.LineCount() - 1;
   SViewTop end{nLast, RowCount(text, nLast) - 1};
   return Step(text, end, -static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1) - 1));
 }
 
-SViewTop CRecordLayout::Scroll(std::u16string_view text, SViewTop top, ptrdiff_t nDelta, size_t nPageRows) const {
+SViewTop CRecordLayout::Scroll(const win::CTextRange& text, SViewTop top, ptrdiff_t nDelta, size_t nPageRows) const {
   SViewTop last = LastTop(text, nPageRows);
   if (top.nLine >= m_rIndex.LineCount()) top = last;
   top.nRow = std::min(top.nRow, RowCount(text, top.nLine) - 1);
   return std::min(Step(text, top, nDelta), last);
 }
 
-SViewTop CRecordLayout::Reveal(std::u16string_view text, SViewTop top, size_t nPos, size_t nPageRows) const {
+SViewTop CRecordLayout::Reveal(const win::CTextRange& text, SViewTop top, size_t nPos, size_t nPageRows) const {
   SRow row = RowAt(text, nPos);
   SViewTop at{row.nLine, row.nRow};
   if (at < top) return at;
@@ -116,7 +116,7 @@ SViewTop CRecordLayout::Reveal(std::u16string_view text, SViewTop top, size_t nP
   return top;
 }
 
-double CRecordLayout::XOf(std::u16string_view text, const SRow& row, size_t nPos) const {
+double CRecordLayout::XOf(const win::CTextRange& text, const SRow& row, size_t nPos) const {
   if (!m_pMeasure) return 0;
   double fX = 0;
   for (size_t i = row.nStart; i < std::min(nPos, row.nEnd);) {
@@ -128,7 +128,7 @@ double CRecordLayout::XOf(std::u16string_view text, const SRow& row, size_t nPos
   return fX;
 }
 
-size_t CRecordLayout::PositionAt(std::u16string_view text, const SRow& row, double fX) const {
+size_t CRecordLayout::PositionAt(const win::CTextRange& text, const SRow& row, double fX) const {
   double fAt = 0;
   size_t i = row.nStart, nLastStop = row.nStart;
   while (i < row.nEnd) {
@@ -144,7 +144,7 @@ size_t CRecordLayout::PositionAt(std::u16string_view text, const SRow& row, doub
   return row.bLastOfLine ? row.nEnd : nLastStop;
 }
 
-size_t CRecordLayout::MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX,
+size_t CRecordLayout::MoveCaret(const win::CTextRange& text, size_t nCaret, win::ERowMove move, double fGoalX,
                                 size_t nPageRows) const {
   auto vertical = [&](ptrdiff_t nDelta) {
     SRow row = RowAt(text, nCaret);

@@ -6,12 +6,12 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 #include <vector>
 
 #include "EditBox.h"
 #include "LineIndex.h"
 #include "TextMeasure.h"
+#include "TextRange.h"
 
 namespace view {
 
@@ -41,33 +41,34 @@ class CRecordLayout {
   void SetWidth(double fWidth) { m_fWidth = fWidth; }
 
   // Where each row of a line starts; the first is the line's start.
-  std::vector<size_t> RowStarts(std::u16string_view text, size_t nLine) const;
+  std::vector<size_t> RowStarts(const win::CTextRange& text, size_t nLine) const;
   // Up to nRows rows from top on.
-  std::vector<SRow> Rows(std::u16string_view text, SViewTop top, size_t nRows) const;
+  std::vector<SRow> Rows(const win::CTextRange& text, SViewTop top, size_t nRows) const;
   // The row that shows the caret at nPos; at a wrap that is the next row.
-  SRow RowAt(std::u16string_view text, size_t nPos) const;
+  SRow RowAt(const win::CTextRange& text, size_t nPos) const;
 
   // The top that shows the last row at the bottom of a page of nPageRows.
-  SViewTop LastTop(std::u16string_view text, size_t nPageRows) const;
+  SViewTop LastTop(const win::CTextRange& text, size_t nPageRows) const;
   // The top nDelta rows away, kept between the first row and LastTop.
-  SViewTop Scroll(std::u16string_view text, SViewTop top, ptrdiff_t nDelta, size_t nPageRows) const;
+  SViewTop Scroll(const win::CTextRange& text, SViewTop top, ptrdiff_t nDelta, size_t nPageRows) const;
   // top, or the nearest top that shows the row of nPos.
-  SViewTop Reveal(std::u16string_view text, SViewTop top, size_t nPos, size_t nPageRows) const;
+  SViewTop Reveal(const win::CTextRange& text, SViewTop top, size_t nPos, size_t nPageRows) const;
 
   // The x at which position nPos of row is drawn, and the caret stop in row
   // nearest to fX.
-  double XOf(std::u16string_view text, const SRow& row, size_t nPos) const;
-  size_t PositionAt(std::u16string_view text, const SRow& row, double fX) const;
+  double XOf(const win::CTextRange& text, const SRow& row, size_t nPos) const;
+  size_t PositionAt(const win::CTextRange& text, const SRow& row, double fX) const;
 
   // Where a move by rows takes the caret. fGoalX is where up and down aim,
   // kept by the caller from the last move that was not up or down.
-  size_t MoveCaret(std::u16string_view text, size_t nCaret, win::ERowMove move, double fGoalX, size_t nPageRows) const;
+  size_t MoveCaret(const win::CTextRange& text, size_t nCaret, win::ERowMove move, double fGoalX,
+                   size_t nPageRows) const;
 
  private:
-  SRow MakeRow(const std::vector<size_t>& starts, std::u16string_view text, size_t nLine, size_t nRow) const;
+  SRow MakeRow(const std::vector<size_t>& starts, const win::CTextRange& text, size_t nLine, size_t nRow) const;
   // The row nDelta rows from top, stopping at the first and the last row.
-  SViewTop Step(std::u16string_view text, SViewTop top, ptrdiff_t nDelta) const;
-  size_t RowCount(std::u16string_view text, size_t nLine) const { return RowStarts(text, nLine).size(); }
+  SViewTop Step(const win::CTextRange& text, SViewTop top, ptrdiff_t nDelta) const;
+  size_t RowCount(const win::CTextRange& text, size_t nLine) const { return RowStarts(text, nLine).size(); }
 
   const CLineIndex& m_rIndex;
   const CTextMeasure* m_pMeasure = nullptr;

@@ -6,11 +6,11 @@ namespace {
 
 class COwnClipboard final : public CClipboard {
  public:
-  void SetText(std::u16string_view text) override { m_strText = text; }
-  std::u16string Text() const override { return m_strText; }
+  void SetText(const CTextRange& text) override { m_text = text; }
+  std::u16string Text() const override { return m_text.ToString(); }
 
  private:
-  std::u16string m_strText;
+  CTextRange m_text;
 };
 
 CClipboard& Own() {
@@ -25,7 +25,7 @@ CClipboard& Current() { return g_pClipboard ? *g_pClipboard : Own(); }
 }  // namespace
 
 void SetClipboard(CClipboard* pClipboard) { g_pClipboard = pClipboard; }
-void SetClipboardText(std::u16string_view text) { Current().SetText(text); }
+void SetClipboardText(const CTextRange& text) { Current().SetText(text); }
 std::u16string GetClipboardText() { return Current().Text(); }
 
 }  // namespace win

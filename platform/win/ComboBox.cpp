@@ -91,7 +91,7 @@ LRESULT ComboBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INPUTTEXT:
       // The text first, so a view that sees the selection go finds the
       // field already holding what was typed.
-      StoreText(hWnd, CSharedText(std::u16string_view(reinterpret_cast<const char16_t*>(lParam), wParam)));
+      StoreText(hWnd, *reinterpret_cast<const CSharedText*>(lParam));
       SetSelection(hWnd, -1);
       NotifyParent(hWnd, CBN_EDITCHANGE);
       return TRUE;

@@ -91,7 +91,7 @@ bool ClickMnemonic(HWND hDlg, UINT vk) {
   if (vk == 0) return false;
   for (HWND h : GetChildren(hDlg)) {
     if (GetWindowClass(h) != WindowClass::Button || (GetWindowStyle(h) & BS_TYPEMASK) == BS_GROUPBOX) continue;
-    if (IsWindowVisible(h) && IsWindowEnabled(h) && win::MnemonicKey(GetWindowTextShared(h).View()) == vk)
+    if (IsWindowVisible(h) && IsWindowEnabled(h) && win::MnemonicKey(GetWindowText(h)) == vk)
       return SendMessage(h, BM_CLICK, 0, 0) != FALSE;
   }
   return false;

@@ -77,7 +77,7 @@ LRESULT EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_INPUTTEXT:
       if (hWnd->style & ES_READONLY) return FALSE;
-      StoreText(hWnd, CSharedText(std::u16string_view(reinterpret_cast<const char16_t*>(lParam), wParam)));
+      StoreText(hWnd, *reinterpret_cast<const CSharedText*>(lParam));
       NotifyParent(hWnd, EN_CHANGE);
       return TRUE;
     case EM_SETTAG: {

@@ -25,14 +25,14 @@ class CEditRows {
  public:
   virtual ~CEditRows() = default;
   // Where the caret at nPos stands across its row: where up and down aim.
-  virtual double CaretX(std::u16string_view text, size_t nPos) const = 0;
+  virtual double CaretX(const CTextRange& text, size_t nPos) const = 0;
   // Where a move by rows takes the caret, up and down aiming at fGoalX. A
   // page move scrolls the view a page with the caret.
-  virtual size_t MoveCaret(std::u16string_view text, size_t nCaret, ERowMove move, double fGoalX) = 0;
+  virtual size_t MoveCaret(const CTextRange& text, size_t nCaret, ERowMove move, double fGoalX) = 0;
   // The caret stop nearest to x on row nRow counted from the top row in
   // view, x measured as CaretX does; with bCharUnder the start of the
   // character under x instead (what a double-click picks).
-  virtual size_t PositionAt(std::u16string_view text, int x, int nRow, bool bCharUnder) const = 0;
+  virtual size_t PositionAt(const CTextRange& text, int x, int nRow, bool bCharUnder) const = 0;
   // Units of a hex row as the view shows them.
   virtual size_t HexRowUnits() const { return kHexRowUnits; }
 };

@@ -17,10 +17,10 @@ namespace {
 // Without a view: each line a row, each caret stop a column, no page.
 class CLineRows final : public CEditRows {
  public:
-  double CaretX(std::u16string_view text, size_t nPos) const override {
+  double CaretX(const CTextRange& text, size_t nPos) const override {
     return static_cast<double>(Column(text, LineStart(text, nPos), nPos));
   }
-  size_t MoveCaret(std::u16string_view text, size_t nCaret, ERowMove move, double fGoalX) override {
+  size_t MoveCaret(const CTextRange& text, size_t nCaret, ERowMove move, double fGoalX) override {
     size_t nStart = LineStart(text, nCaret);
     switch (move) {
       case ERowMove::RowStart:
@@ -39,7 +39,7 @@ class CLineRows final : public CEditRows {
     }
     return nCaret;
   }
-  size_t PositionAt(std::u16string_view text, int x, int nRow, bool) const override {
+  size_t PositionAt(const CTextRange& text, int x, int nRow, bool) const override {
     size_t nStart = 0;
     for (int i = 0; i < nRow && LineEnd(text, nStart) < text.size(); ++i)
       nStart = NextStop(text, LineEnd(text, nStart));
@@ -48,20 +48,20 @@ class CLineRows final : public CEditRows {
 
  private:
   static bool IsBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
-  static size_t LineStart(std::u16string_view text, size_t nPos) {
+  static size_t LineStart(const CTextRange& text, size_t nPos) {
     while (nPos > 0 && !IsBreak(text[nPos - 1])) --nPos;
     return nPos;
   }
-  static size_t LineEnd(std::u16string_view text, size_t nPos) {
+  static size_t LineEnd(const CTextRange& text, size_t nPos) {
     while (nPos < text.size() && !IsBreak(text[nPos])) ++nPos;
     return nPos;
   }
-  static size_t Column(std::u16string_view text, size_t nFrom, size_t nTo) {
+  static size_t Column(const CTextRange& text, size_t nFrom, size_t nTo) {
     size_t n = 0;
     for (; nFrom < nTo; nFrom = NextStop(text, nFrom)) ++n;
     return n;
   }
-  static size_t AtColumn(std::u16string_view text, size_t nStart, double fColumn) {
+  static size_t AtColumn(const CTextRange& text, size_t nStart, double fColumn) {
     size_t nEnd = LineEnd(text, nStart);
     for (double f = 0; nStart < nEnd && f + 0.5 < fColumn; f += 1) nStart = NextStop(text, nStart);
     return nStart;
@@ -73,7 +73,7 @@ CEditRows& RowsOf(HWND hWnd) {
   return hWnd->pRows ? *hWnd->pRows : lines;
 }
 
-std::u16string_view Text(HWND hWnd) { return hWnd->text.View(); }
+CTextRange Text(HWND hWnd) { return hWnd->text.View(); }
 
 bool IsMultiLine(HWND hWnd) { return hWnd->cls == WindowClass::Edit && (hWnd->style & ES_MULTILINE); }
 
@@ -97,21 +97,29 @@ void MoveCaret(HWND hWnd, size_t nPos, bool bExtend, bool bKeepGoal = false) {
 // Replaces the selection as the person's edit: the class takes the new text
 // (a read-only box does not) and tells the parent.
 void ReplaceSelection(HWND hWnd, std::u16string_view inserted) {
-  std::u16string_view text = Text(hWnd);
+  const CTextRange& text = Text(hWnd);
   size_t nStart = std::min(hWnd->sel.Start(), text.size()), nEnd = std::min(hWnd->sel.End(), text.size());
   if (nStart == nEnd && inserted.empty()) return;
-  std::u16string edited;
-  edited.reserve(text.size() - (nEnd - nStart) + inserted.size());
-  edited.append(text.substr(0, nStart)).append(inserted).append(text.substr(nEnd));
-  if (SendMessage(hWnd, WM_INPUTTEXT, edited.size(), reinterpret_cast<LPARAM>(edited.data())) != TRUE) return;
+  // Built on the store's pieces, so editing a large text keeps its bytes narrow.
+  CSharedText edited;
+  edited.Append(text.substr(0, nStart));
+  edited.Append(inserted);
+  edited.Append(text.substr(nEnd));
+  if (SendMessage(hWnd, WM_INPUTTEXT, 0, reinterpret_cast<LPARAM>(&edited)) != TRUE) return;
   MoveCaret(hWnd, nStart + inserted.size(), false);
 }
 
-// Copy gives what the box shows.
+// Copy gives what the box shows. The text as it is needs no copy of its
+// own: the clipboard holds the range.
 void Copy(HWND hWnd) {
   if (hWnd->sel.IsEmpty()) return;
+  size_t nStart = hWnd->sel.Start();
+  if (hWnd->form == SEditForm{}) {
+    SetClipboardText(Text(hWnd).substr(nStart, hWnd->sel.End() - nStart));
+    return;
+  }
   SetClipboardText(
-      FormText(Text(hWnd), hWnd->times, hWnd->form, hWnd->sel.Start(), hWnd->sel.End(), RowsOf(hWnd).HexRowUnits()));
+      CTextRange(FormText(Text(hWnd), hWnd->times, hWnd->form, nStart, hWnd->sel.End(), RowsOf(hWnd).HexRowUnits())));
 }
 
 void Cut(HWND hWnd) {
@@ -133,7 +141,7 @@ void Paste(HWND hWnd) { Paste(hWnd, GetClipboardText()); }
 void Erase(HWND hWnd, bool bForward) {
   if (IsReadOnly(hWnd)) return;
   if (hWnd->sel.IsEmpty()) {
-    std::u16string_view text = Text(hWnd);
+    const CTextRange& text = Text(hWnd);
     size_t nCaret = hWnd->sel.Caret();
     hWnd->sel.Select(nCaret, bForward ? NextStop(text, nCaret) : PreviousStop(text, nCaret));
   }
@@ -142,7 +150,7 @@ void Erase(HWND hWnd, bool bForward) {
 
 void Key(HWND hWnd, UINT vk) {
   bool bShift = GetKeyState(VK_SHIFT) < 0, bCtrl = GetKeyState(VK_CONTROL) < 0;
-  std::u16string_view text = Text(hWnd);
+  const CTextRange& text = Text(hWnd);
   const CTextSelection& sel = hWnd->sel;
   CEditRows& rows = RowsOf(hWnd);
   auto byRows = [&](ERowMove move, size_t nFrom, bool bKeepGoal) {

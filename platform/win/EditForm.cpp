@@ -37,7 +37,7 @@ SHexRow HexRowAt(const CAppendTimes& times, size_t nLength, size_t nPos, size_t 
   return {nStart, std::min({nStart + nRowUnits, times.NextBlockStart(nPos), nLength})};
 }
 
-char32_t HexColumnChar(std::u16string_view text, const SHexRow& row, size_t i) {
+char32_t HexColumnChar(const CTextRange& text, const SHexRow& row, size_t i) {
   char16_t c = text[i];
   if (std::optional<uint8_t> byte = ByteOf(c)) {
     if (*byte < 0x20) return U'\u2400' + *byte;
@@ -52,7 +52,7 @@ char32_t HexColumnChar(std::u16string_view text, const SHexRow& row, size_t i) {
   return c;
 }
 
-std::u16string HexRowText(std::u16string_view text, const SHexRow& row, size_t nRowUnits) {
+std::u16string HexRowText(const CTextRange& text, const SHexRow& row, size_t nRowUnits) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   std::u16string out;
   for (size_t i = row.nStart; i < row.nEnd; ++i) {
@@ -80,7 +80,7 @@ std::u16string FormatTime(int64_t nWallMs) {
   return std::u16string(ach, ach + 12);
 }
 
-std::u16string FormText(std::u16string_view text, const CAppendTimes& times, SEditForm form, size_t nStart, size_t nEnd,
+std::u16string FormText(const CTextRange& text, const CAppendTimes& times, SEditForm form, size_t nStart, size_t nEnd,
                         size_t nRowUnits) {
   nEnd = std::min(nEnd, text.size());
   std::u16string out;
@@ -96,7 +96,7 @@ std::u16string FormText(std::u16string_view text, const CAppendTimes& times, SEd
     }
     return out;
   }
-  if (!form.bTimes) return std::u16string(text.substr(nStart, nEnd - nStart));
+  if (!form.bTimes) return text.substr(nStart, nEnd - nStart).ToString();
   size_t nLine = nStart;
   while (nLine > 0 && !IsBreak(text[nLine - 1])) --nLine;
   out.append(FormatTime(times.TimeAt(nLine))).append(u" ");

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "AppendTimes.h"
+#include "TextRange.h"
 
 namespace win {
 
@@ -35,7 +36,7 @@ SHexRow HexRowAt(const CAppendTimes& times, size_t nLength, size_t nPos, size_t 
 // What the character column of row shows for the unit at i: a picture for a
 // control byte, a dot for a byte with no glyph, a typed character as it is
 // (a surrogate pair at its first unit, 0 at its second).
-char32_t HexColumnChar(std::u16string_view text, const SHexRow& row, size_t i);
+char32_t HexColumnChar(const CTextRange& text, const SHexRow& row, size_t i);
 
 // Where the character column starts, in the cells of one hex digit: the
 // digits of a full row of nRowUnits and their blanks, then one more.
@@ -44,7 +45,7 @@ constexpr size_t HexColumnCell(size_t nRowUnits) { return 3 * nRowUnits + 1; }
 // A row as shown: the units' digits, "??" for a unit no byte gives, with a
 // blank after each, padded to a full row's of nRowUnits, a blank, then the
 // characters.
-std::u16string HexRowText(std::u16string_view text, const SHexRow& row, size_t nRowUnits);
+std::u16string HexRowText(const CTextRange& text, const SHexRow& row, size_t nRowUnits);
 
 // A wall time as the local hh:mm:ss.mmm.
 std::u16string FormatTime(int64_t nWallMs);
@@ -59,7 +60,7 @@ struct SEditForm {
 // Units [nStart, nEnd) of text as form shows them: in hex form the rows of
 // nRowUnits they are on, in text form the text itself; with times each line
 // or row led by its time and a blank.
-std::u16string FormText(std::u16string_view text, const CAppendTimes& times, SEditForm form, size_t nStart, size_t nEnd,
+std::u16string FormText(const CTextRange& text, const CAppendTimes& times, SEditForm form, size_t nStart, size_t nEnd,
                         size_t nRowUnits);
 
 }  // namespace win

@@ -19,7 +19,7 @@ EKind KindOf(char16_t c) {
 
 }  // namespace
 
-size_t NextStop(std::u16string_view text, size_t nPos) {
+size_t NextStop(const CTextRange& text, size_t nPos) {
   if (nPos >= text.size()) return text.size();
   char16_t c = text[nPos];
   size_t nNext = nPos + 1;
@@ -29,7 +29,7 @@ size_t NextStop(std::u16string_view text, size_t nPos) {
   return nNext;
 }
 
-size_t PreviousStop(std::u16string_view text, size_t nPos) {
+size_t PreviousStop(const CTextRange& text, size_t nPos) {
   if (nPos == 0) return 0;
   if (nPos > text.size()) return text.size();
   size_t nPrevious = nPos - 1;
@@ -40,7 +40,7 @@ size_t PreviousStop(std::u16string_view text, size_t nPos) {
   return nPrevious;
 }
 
-std::pair<size_t, size_t> WordAround(std::u16string_view text, size_t nPos) {
+std::pair<size_t, size_t> WordAround(const CTextRange& text, size_t nPos) {
   if (text.empty()) return {0, 0};
   if (nPos >= text.size()) nPos = text.size() - 1;
   EKind kind = KindOf(text[nPos]);
@@ -54,14 +54,14 @@ std::pair<size_t, size_t> WordAround(std::u16string_view text, size_t nPos) {
   return {nFirst, nLast};
 }
 
-size_t NextWordStart(std::u16string_view text, size_t nPos) {
+size_t NextWordStart(const CTextRange& text, size_t nPos) {
   if (nPos >= text.size()) return text.size();
   size_t n = WordAround(text, nPos).second;
   while (n < text.size() && KindOf(text[n]) == EKind::Blank) ++n;
   return n;
 }
 
-size_t PreviousWordStart(std::u16string_view text, size_t nPos) {
+size_t PreviousWordStart(const CTextRange& text, size_t nPos) {
   if (nPos > text.size()) nPos = text.size();
   size_t n = nPos;
   while (n > 0 && KindOf(text[n - 1]) == EKind::Blank) --n;

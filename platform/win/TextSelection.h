@@ -5,8 +5,9 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 #include <utility>
+
+#include "TextRange.h"
 
 namespace win {
 
@@ -39,15 +40,15 @@ class CTextSelection {
 };
 
 // The caret stop after nPos, or the text's end.
-size_t NextStop(std::u16string_view text, size_t nPos);
+size_t NextStop(const CTextRange& text, size_t nPos);
 // The caret stop before nPos, or 0.
-size_t PreviousStop(std::u16string_view text, size_t nPos);
+size_t PreviousStop(const CTextRange& text, size_t nPos);
 // The word, run of blanks or run of other signs at nPos, as [first, second):
 // what a double-click selects. A line break is a run of its own.
-std::pair<size_t, size_t> WordAround(std::u16string_view text, size_t nPos);
+std::pair<size_t, size_t> WordAround(const CTextRange& text, size_t nPos);
 // Where the next word starts after nPos, and where the word before nPos
 // starts (Ctrl with the arrow keys).
-size_t NextWordStart(std::u16string_view text, size_t nPos);
-size_t PreviousWordStart(std::u16string_view text, size_t nPos);
+size_t NextWordStart(const CTextRange& text, size_t nPos);
+size_t PreviousWordStart(const CTextRange& text, size_t nPos);
 
 }  // namespace win

@@ -37,8 +37,8 @@ bool Pick(HWND hCombo, int nIndex) {
 }
 
 bool Edit(HWND hField, std::u16string_view text) {
-  return Reachable(hField) &&
-         SendMessage(hField, WM_INPUTTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())) == TRUE;
+  const CSharedText edited(text);
+  return Reachable(hField) && SendMessage(hField, WM_INPUTTEXT, 0, reinterpret_cast<LPARAM>(&edited)) == TRUE;
 }
 
 bool Paste(HWND hField, std::u16string_view text) {

@@ -97,8 +97,9 @@ constexpr LRESULT CB_ERR = -1;
 // A person's input, as win::input sends it to a control's class procedure.
 // These have no counterpart on the platform, where the control's own child
 // windows see the keys and the mouse; here the views hand over the outcome.
-// WM_INPUTTEXT: the person's typing left the text lParam (const char16_t*,
-// wParam units) in an edit box or a list's field; answers TRUE when taken.
+// WM_INPUTTEXT: the person's typing left the text lParam (const
+// win::CSharedText*, shared as it is) in an edit box or a list's field;
+// answers TRUE when taken.
 // CB_INPUTPICK: the person picked list item wParam; answers TRUE when taken.
 // WM_INPUTPASTE: the person pasted the text lParam (const char16_t*, wParam
 // units) at the selection; answers TRUE from an edit box or a list's field.

@@ -41,10 +41,13 @@ LRESULT BaseWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return static_cast<LRESULT>(GetWindowTextShared(hWnd).Length());
     case WM_GETTEXT: {
       if (wParam == 0) return 0;
-      auto view = GetWindowTextShared(hWnd).View();
-      size_t n = std::min<size_t>(view.size(), wParam - 1);
+      const CTextRange text = GetWindowTextShared(hWnd).View();
+      size_t n = std::min<size_t>(text.size(), wParam - 1);
       auto* out = reinterpret_cast<char16_t*>(lParam);
-      std::copy_n(view.data(), n, out);
+      text.substr(0, n).ForEachPiece([&](const STextPiece& piece) {
+        for (size_t i = 0; i < piece.nCount; ++i) out[piece.nPos + i] = UnitOf(piece, i);
+        return true;
+      });
       out[n] = 0;
       return static_cast<LRESULT>(n);
     }
@@ -74,7 +77,7 @@ int GetWindowText(HWND hWnd, char16_t* buffer, int nMaxCount) {
       SendMessage(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(buffer)));
 }
 
-std::u16string GetWindowText(HWND hWnd) { return std::u16string(GetWindowTextShared(hWnd).View()); }
+std::u16string GetWindowText(HWND hWnd) { return GetWindowTextShared(hWnd).View().ToString(); }
 
 const win::CAppendTimes& win::GetTextTimes(HWND hWnd) {
   static const CAppendTimes kNoTimes;

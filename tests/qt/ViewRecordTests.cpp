@@ -6,9 +6,12 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <cstdlib>
+#include <filesystem>
 
 #include "FakeViewTest.h"
 #include "RecordWindow.h"
+#include "SharedText.h"
 #include "TestText.h"
 #include "Window.h"
 #include "resource.h"
@@ -334,6 +337,37 @@ TEST_F(CReceiveRecordTest, AMegabyteWithoutLineBreaksWrapsAtTheBoxAndCopiesWhole
     EXPECT_EQ(Record()->VisibleRows().back(),
               QString::fromStdString(text.substr(text.size() - Record()->VisibleRows().back().size())));
   });
+}
+
+// A record past the resident bound reads its older lines back from the
+// store's file: scrolling to them, selecting them and copying all of it.
+TEST_F(CReceiveRecordTest, ARecordPastTheResidentBoundScrollsSelectsAndCopiesFromItsFile) {
+  char szDir[] = "/tmp/quorvel-view-XXXXXX";
+  ASSERT_NE(mkdtemp(szDir), nullptr);
+  setenv("XDG_CACHE_HOME", szDir, 1);
+  win::SetTextResidentBound(2 * win::CTextStore::kChunkUnits);
+  RunApp([&] {
+    qtview::CRecordWindow* pRecord = ReceiveLines(60000);
+    const win::CTextRange record = GetWindowTextShared(Item(IDC_EDIT_RECEIVE_RECORD)).View();
+    EXPECT_GT(record.Store()->StoredBytes(), record.size() / 2);
+
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, RowPoint(0));
+    QTest::keyClick(pRecord, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(pRecord->VisibleRows().front(), QStringLiteral("line 0"));
+    pRecord->verticalScrollBar()->setValue(31234);
+    EXPECT_EQ(pRecord->VisibleRows().front(), QStringLiteral("line 31234"));
+    QTest::mouseClick(Viewport(), Qt::LeftButton, {}, RowPoint(0));
+    QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(2));
+    CopyWithKeys();
+    EXPECT_EQ(Clipboard(), QString::fromStdString(Lines(31234, 31236)));
+
+    QTest::keyClick(pRecord, Qt::Key_A, Qt::ControlModifier);
+    CopyWithKeys();
+    EXPECT_EQ(Clipboard(), QString::fromStdString(Lines(0, 60000)));
+  });
+  win::SetTextResidentBound(win::kDefaultResidentBound);
+  unsetenv("XDG_CACHE_HOME");
+  std::filesystem::remove_all(szDir);
 }
 
 TEST_F(CReceiveRecordTest, TheReceivePollRunsOnRealTimeInTheEventLoop) {

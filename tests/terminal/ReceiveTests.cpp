@@ -1,4 +1,9 @@
 // The receive poll: what each tick reads and what the record gains.
+#include <cstdlib>
+#include <filesystem>
+
+#include "SharedText.h"
+#include "SmallDisk.h"
 #include "TerminalHarness.h"
 #include "TerminalState.h"
 #include "Tobrel.h"
@@ -177,6 +182,42 @@ TEST_F(CReceiveTest, NewsIsToldOnceAndTheBytesAroundItReachTheRecord) {
     Tick();
     EXPECT_EQ(status(), message(kResultSendStalled) + u" " + message(kResultDisconnected));
   });
+}
+
+// A record past the resident bound with no room for its store on the disk:
+// the status line tells once, and every byte stays in the record.
+TEST_F(CReceiveTest, AFullDiskUnderTheRecordIsToldOnceAndNoByteIsLost) {
+  char szCache[] = "/tmp/quorvel-receive-XXXXXX";
+  ASSERT_NE(mkdtemp(szCache), nullptr);
+  setenv("XDG_CACHE_HOME", szCache, 1);
+  win::SetTextResidentBound(2 * win::CTextStore::kChunkUnits);
+  const std::u16string strTold = u"the receive record keeps growing in memory: no room left in " +
+                                 std::filesystem::path(std::string(szCache) + "/quorvel").u16string();
+  const std::optional<bool> passed = OnSmallDisk(szCache, "64k", [&] {
+    RunApp([&] {
+      OpenPort();
+      std::string strSent;
+      for (int i = 0; i < 40; ++i) {
+        const std::string strLine = std::string(8190, static_cast<char>('a' + i % 26)) + "\r\n";
+        strSent += strLine;
+        serial.Arrive(strLine);
+        Tick();
+      }
+      EXPECT_EQ(Record(), std::u16string(strSent.begin(), strSent.end()));
+      EXPECT_EQ(Text(IDC_EDIT_STATUS), strTold);
+      // Told once: the next news has the status line to itself.
+      serial.script.news = {kResultSendStalled};
+      serial.Arrive("more");
+      Tick();
+      EXPECT_EQ(Text(IDC_EDIT_STATUS), fake::MessageFor(kResultSendStalled));
+    });
+    return !::testing::Test::HasFailure();
+  });
+  win::SetTextResidentBound(win::kDefaultResidentBound);
+  unsetenv("XDG_CACHE_HOME");
+  std::filesystem::remove_all(szCache);
+  if (!passed) GTEST_SKIP() << "no tmpfs can be mounted in a user namespace here";
+  EXPECT_TRUE(*passed);
 }
 
 TEST_F(CReceiveTest, AnOpenPortIsPolledEveryFiftyMilliseconds) {

@@ -2,12 +2,17 @@
 // a person's clicks and keys on a cell reach the window system through it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "CellHost.h"
+#include "Clipboard.h"
 #include "ComboCell.h"
 #include "RecordCell.h"
+#include "SharedText.h"
 #include "Window.h"
 
 namespace {
@@ -109,4 +114,45 @@ TEST_F(CCellTest, AListDroppedByKeyFitsTheHostsScreenAndHandsOnThePick) {
   EXPECT_EQ(CCommandLog::vecCommands, std::vector<WPARAM>{MAKEWPARAM(9, CBN_SELCHANGE)});
   EXPECT_EQ(cell.Popup(), std::nullopt);
   EXPECT_EQ(m_host.m_nInvalidated, 2);
+}
+
+// A record past the resident bound: its older lines, read back from the
+// store's file, are scrolled to, selected with the mouse and copied whole.
+TEST_F(CCellTest, ARecordPastTheResidentBoundSelectsAndCopiesFromItsFile) {
+  char szCache[] = "/tmp/quorvel-cell-XXXXXX";
+  ASSERT_NE(mkdtemp(szCache), nullptr);
+  setenv("XDG_CACHE_HOME", szCache, 1);
+  win::SetTextResidentBound(2 * win::CTextStore::kChunkUnits);
+  std::u16string strAll;
+  win::CSharedText record;
+  for (int i = 0; i < 60000; ++i) {
+    std::string strLine = "line " + std::to_string(i) + "\r\n";
+    strAll.append(strLine.begin(), strLine.end());
+    record.Append(std::u16string(strLine.begin(), strLine.end()));
+  }
+  ASSERT_GT(record.View().Store()->StoredBytes(), 0u);
+  HWND hRecord = Create(WindowClass::Edit, ES_MULTILINE | WS_VSCROLL | ES_READONLY, 7, u"");
+  SetWindowTextShared(hRecord, record);
+  {
+    tui::CRecordCell cell(m_host, hRecord);
+    cell.SetRect({.x = 0, .y = 0, .cx = 30, .cy = 10});
+    auto drag = [&](int nFromRow, int nToRow) {
+      cell.Mouse(MouseAt(tui::EMouse::Press, 0, nFromRow));
+      cell.Mouse(MouseAt(tui::EMouse::Drag, 0, nToRow));
+      cell.Mouse(MouseAt(tui::EMouse::Release, 0, nToRow));
+      return win::GetClipboardText();
+    };
+    EXPECT_EQ(drag(0, 2), u"line 0\r\nline 1\r\n");
+    // The caret shown at the start of line 30000 puts it on the last row.
+    const size_t nLine30000 = strAll.find(u"line 30000\r\n");
+    SendMessage(hRecord, EM_SETSEL, nLine30000, static_cast<LPARAM>(nLine30000));
+    cell.ShowSelection();  // as the view does when the selection moves
+    EXPECT_EQ(drag(8, 9), u"line 29999\r\n");
+    SendMessage(hRecord, EM_SETSEL, 0, -1);
+    SendMessage(hRecord, WM_COPY, 0, 0);
+    EXPECT_EQ(win::GetClipboardText(), strAll);
+  }
+  win::SetTextResidentBound(win::kDefaultResidentBound);
+  unsetenv("XDG_CACHE_HOME");
+  std::filesystem::remove_all(szCache);
 }

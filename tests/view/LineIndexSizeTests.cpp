@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -36,9 +38,29 @@ std::vector<size_t> PlainStarts(std::u16string_view text) {
   return starts;
 }
 
+// The record's older text in the store's file from its second chunk on.
+class CStoredText {
+ public:
+  CStoredText() {
+    char szDir[] = "/tmp/quorvel-index-XXXXXX";
+    if (mkdtemp(szDir)) m_strDir = szDir;
+    setenv("XDG_CACHE_HOME", m_strDir.c_str(), 1);
+    win::SetTextResidentBound(win::CTextStore::kChunkUnits);
+  }
+  ~CStoredText() {
+    win::SetTextResidentBound(win::kDefaultResidentBound);
+    unsetenv("XDG_CACHE_HOME");
+    std::filesystem::remove_all(m_strDir);
+  }
+
+ private:
+  std::string m_strDir;
+};
+
 }  // namespace
 
 TEST(LineIndexSize, LinesOfEveryLengthAsAppendedInPiecesAndAskedForInAnyOrder) {
+  CStoredText stored;
   std::mt19937 random(7);
   std::u16string text;
   // Short lines, lines just under, at and over the longest piece, and runs
@@ -82,40 +104,44 @@ TEST(LineIndexSize, LinesOfEveryLengthAsAppendedInPiecesAndAskedForInAnyOrder) {
     ASSERT_EQ(index.LineOf(shared.View(), nFrom), nLines - 1) << nFrom;
   }
   ASSERT_EQ(index.LineCount(), starts.size());
+  // Asked for again, through the record as it grew, its start read back from the file.
+  const win::CTextRange whole = shared.View();
+  ASSERT_GT(whole.Store()->StoredBytes(), 0u);
   for (size_t i = 0; i < starts.size(); ++i) {
-    ASSERT_EQ(index.LineStart(text, i), starts[i]) << i;
-    ASSERT_EQ(index.LineOf(text, starts[i]), i) << i;
+    ASSERT_EQ(index.LineStart(whole, i), starts[i]) << i;
+    ASSERT_EQ(index.LineOf(whole, starts[i]), i) << i;
     // The unit before a line's start is its predecessor's last.
     if (i > 0) {
-      ASSERT_EQ(index.LineOf(text, starts[i] - 1), i - 1) << i;
+      ASSERT_EQ(index.LineOf(whole, starts[i] - 1), i - 1) << i;
     }
   }
-  EXPECT_EQ(index.LineOf(text, text.size()), starts.size() - 1);
+  EXPECT_EQ(index.LineOf(whole, text.size()), starts.size() - 1);
   // Asked for in no order, as a person jumps about the record.
   for (int i = 0; i < 1000; ++i) {
     size_t nLine = random() % starts.size();
-    ASSERT_EQ(index.LineStart(text, nLine), starts[nLine]) << nLine;
+    ASSERT_EQ(index.LineStart(whole, nLine), starts[nLine]) << nLine;
     size_t nPos = random() % (text.size() + 1);
     size_t nExpected = static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), nPos) - starts.begin()) - 1;
-    ASSERT_EQ(index.LineOf(text, nPos), nExpected) << nPos;
+    ASSERT_EQ(index.LineOf(whole, nPos), nExpected) << nPos;
   }
 
   // Starting afresh gives the same lines.
-  CLineIndex whole;
-  whole.Update(text, CLineIndex::kAppendedNone);
-  for (size_t i = 0; i < starts.size(); ++i) ASSERT_EQ(whole.LineStart(text, i), starts[i]) << i;
+  CLineIndex afresh;
+  afresh.Update(whole, CLineIndex::kAppendedNone);
+  for (size_t i = 0; i < starts.size(); ++i) ASSERT_EQ(afresh.LineStart(whole, i), starts[i]) << i;
 }
 
 TEST(LineIndexSize, AMillionLinesTakeAnEighthOfAByteEach) {
   std::u16string text;
   for (int i = 0; i < 1000000; ++i) text += u"0123456\r\n";
+  const win::CTextRange range(text);
   CLineIndex index;
-  index.Update(text, CLineIndex::kAppendedNone);
+  index.Update(range, CLineIndex::kAppendedNone);
   ASSERT_EQ(index.LineCount(), 1000001u);
   // Growing may leave room for as many again.
   EXPECT_LT(index.MemoryBytes(), 1000001u / 4 + 1024);
-  EXPECT_EQ(index.LineStart(text, 765432), 9u * 765432);
-  EXPECT_EQ(index.LineOf(text, 9 * 999999 + 3), 999999u);
+  EXPECT_EQ(index.LineStart(range, 765432), 9u * 765432);
+  EXPECT_EQ(index.LineOf(range, 9 * 999999 + 3), 999999u);
   // Clearing gives the memory back.
   index.Update(u"", CLineIndex::kAppendedNone);
   EXPECT_LE(index.MemoryBytes(), 8u);

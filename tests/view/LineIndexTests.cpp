@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,11 @@ using view::CLineIndex;
 
 namespace {
 
-std::vector<std::u16string> Lines(const CLineIndex& index, std::u16string_view text) {
+std::vector<std::u16string> Lines(const CLineIndex& index, const win::CTextRange& text) {
   std::vector<std::u16string> lines;
   for (size_t i = 0; i < index.LineCount(); ++i) {
     size_t nStart = index.LineStart(text, i);
-    lines.emplace_back(text.substr(nStart, index.LineEnd(text, i) - nStart));
+    lines.push_back(text.substr(nStart, index.LineEnd(text, i) - nStart).ToString());
   }
   return lines;
 }
@@ -25,7 +26,7 @@ using L = std::vector<std::u16string>;
 
 TEST(LineIndex, CrLfLfAndCrEachEndOneLineAlsoAcrossAppends) {
   CLineIndex index;
-  std::u16string text = u"a\r\nb\nc\rd";
+  const win::CTextRange text = u"a\r\nb\nc\rd";
   index.Update(text, CLineIndex::kAppendedNone);
   EXPECT_EQ(Lines(index, text), (L{u"a", u"b", u"c", u"d"}));
   EXPECT_EQ(index.LineOf(text, 0), 0u);
@@ -58,15 +59,15 @@ TEST(LineIndex, CrLfLfAndCrEachEndOneLineAlsoAcrossAppends) {
 }
 
 TEST(LineIndex, ATextWithoutBreaksIsIndexedInBoundedPiecesAndStaysSmall) {
-  std::u16string text(3 * CLineIndex::kMaxPiece + 10, u'q');
+  std::u16string strText(3 * CLineIndex::kMaxPiece + 10, u'q');
   // A surrogate pair across the first piece's end stays whole.
-  text[CLineIndex::kMaxPiece - 1] = 0xD83D;
-  text[CLineIndex::kMaxPiece] = 0xDE00;
-  text += u"\r\nend";
+  strText[CLineIndex::kMaxPiece - 1] = 0xD83D;
+  strText[CLineIndex::kMaxPiece] = 0xDE00;
+  strText += u"\r\nend";
+  const win::CTextRange text(strText);
   CLineIndex index;
   // Appended in odd pieces.
-  for (size_t n = 0; n < text.size(); n += 777)
-    index.Update(std::u16string_view(text).substr(0, n + 777 > text.size() ? text.size() : n + 777), n);
+  for (size_t n = 0; n < text.size(); n += 777) index.Update(text.substr(0, std::min(n + 777, text.size())), n);
   ASSERT_EQ(index.LineCount(), 5u);
   EXPECT_EQ(index.LineStart(text, 1), CLineIndex::kMaxPiece + 1);
   std::u16string joined;
@@ -75,11 +76,12 @@ TEST(LineIndex, ATextWithoutBreaksIsIndexedInBoundedPiecesAndStaysSmall) {
     EXPECT_LE(line.size(), CLineIndex::kMaxPiece + 1);
     joined += line;
   }
-  EXPECT_EQ(joined, text.substr(0, text.size() - 5) + u"end");
+  EXPECT_EQ(joined, strText.substr(0, strText.size() - 5) + u"end");
 
   // About four bytes a line.
-  std::u16string many;
-  for (int i = 0; i < 100000; ++i) many += u"ab\r\n";
+  std::u16string strMany;
+  for (int i = 0; i < 100000; ++i) strMany += u"ab\r\n";
+  const win::CTextRange many(strMany);
   index.Update(many, CLineIndex::kAppendedNone);
   EXPECT_EQ(index.LineCount(), 100001u);
   EXPECT_LT(index.MemoryBytes(), 100001u * 4 * 2 + 4096);

@@ -58,12 +58,12 @@ class CRecordFormTest : public ::testing::Test {
   }
   std::vector<std::u16string> Rows() const {
     std::vector<std::u16string> rows;
-    std::u16string_view text = m_pRows->Text();
+    const win::CTextRange text = m_pRows->Text();
     for (const view::SRow& row : m_pRows->VisibleRows()) {
       std::u16string margin = m_pRows->MarginText(row);
       rows.push_back(margin + (margin.empty() ? u"" : u" ") +
                      (m_pRows->Form().bHex ? win::HexRowText(text, {row.nStart, row.nEnd}, m_pRows->HexRowUnits())
-                                           : std::u16string(text.substr(row.nStart, row.nEnd - row.nStart))));
+                                           : text.substr(row.nStart, row.nEnd - row.nStart).ToString()));
     }
     return rows;
   }

@@ -12,19 +12,19 @@ namespace {
 class CRecordLayoutTest : public ::testing::Test {
  protected:
   void Show(std::u16string strText, double fWidth) {
-    text = std::move(strText);
+    text = win::CTextRange(strText);
     index.Update(text, CLineIndex::kAppendedNone);
     layout.SetMeasure(&columns);
     layout.SetWidth(fWidth);
   }
-  std::u16string RowText(const SRow& row) const { return text.substr(row.nStart, row.nEnd - row.nStart); }
+  std::u16string RowText(const SRow& row) const { return text.substr(row.nStart, row.nEnd - row.nStart).ToString(); }
   std::vector<std::u16string> RowTexts(SViewTop top, size_t nRows) const {
     std::vector<std::u16string> rows;
     for (const SRow& row : layout.Rows(text, top, nRows)) rows.push_back(RowText(row));
     return rows;
   }
 
-  std::u16string text;
+  win::CTextRange text;
   CLineIndex index;
   CColumnMeasure columns;
   CRecordLayout layout{index};

@@ -33,7 +33,7 @@ TEST(SharedText, AppendsAreAmortisedAndMayComeFromTheTextItself) {
   size_t nReallocations = 0, nLastCapacity = 0;
   for (int i = 0; i < 100000; ++i) {
     text.Append(u"x");
-    if (text.Capacity() != nLastCapacity) ++nReallocations, nLastCapacity = text.Capacity();
+    if (text.ResidentBytes() != nLastCapacity) ++nReallocations, nLastCapacity = text.ResidentBytes();
   }
   EXPECT_EQ(text.Length(), 100000u);
   EXPECT_LT(nReallocations, 40u);
