@@ -22,7 +22,6 @@ CEditBoxRows::~CEditBoxRows() { win::SetEditRows(m_hWnd, nullptr); }
 std::u16string_view CEditBoxRows::Text() const { return GetWindowTextShared(m_hWnd).View(); }
 
 void CEditBoxRows::SetMeasure(const CTextMeasure* pMeasure) {
-  m_pMeasure = pMeasure;
   m_layout.SetMeasure(pMeasure);
   m_hex.SetMeasure(pMeasure);
   ApplyWidth();
