@@ -8,7 +8,7 @@
 namespace view {
 
 namespace {
-// The margin's cells: hh:mm:ss.mmm and a blank.
+// The margin's digits' cells: hh:mm:ss.mmm and a blank.
 constexpr double kMarginCells = 13;
 }  // namespace
 
