@@ -186,11 +186,11 @@ void CRecordWindow::PaintHexRow(QPainter& painter, const view::SRow& row, QPoint
                                 const SPaintColors& colors) const {
   const win::CTextRange text = Text();
   const view::CHexLayout& hex = m_rows.Hex();
-  double fCell = hex.Cell(), fAscent = m_pMeasure->Metrics().ascent(), fSpacing = m_pMeasure->Metrics().lineSpacing();
+  double fBlank = hex.Blank(), fAscent = m_pMeasure->Metrics().ascent(), fSpacing = m_pMeasure->Metrics().lineSpacing();
   win::CTextSelection selection = Selection();
   size_t nSelStart = std::max(selection.Start(), row.nStart), nSelEnd = std::min(selection.End(), row.nEnd);
   if (nSelStart < nSelEnd) {
-    double fX0 = hex.XOf(row, nSelStart), fX1 = hex.XOf(row, nSelEnd) - fCell;
+    double fX0 = hex.XOf(row, nSelStart), fX1 = hex.XOf(row, nSelEnd) - fBlank;
     painter.fillRect(QRectF(at.x() + fX0, at.y(), fX1 - fX0, fSpacing), colors.highlight);
     fX0 = hex.ColumnX(text, row, nSelStart);
     fX1 = hex.ColumnX(text, row, nSelEnd);
@@ -200,9 +200,10 @@ void CRecordWindow::PaintHexRow(QPainter& painter, const view::SRow& row, QPoint
   double fColumn = hex.ColumnX(text, row, row.nStart);
   for (size_t i = row.nStart; i < row.nEnd; ++i) {
     painter.setPen(i >= nSelStart && i < nSelEnd ? colors.selected : colors.text);
-    // Digits take a digit's cell each, so a unit's two are drawn as one.
-    painter.drawText(QPointF(at.x() + hex.XOf(row, i), at.y() + fAscent),
-                     ToQString(std::u16string_view(shown).substr(3 * (i - row.nStart), 2)));
+    // Each digit in its cell.
+    for (size_t n = 0; n < 2; ++n)
+      painter.drawText(QPointF(at.x() + hex.XOf(row, i) + static_cast<double>(n) * hex.Cell(), at.y() + fAscent),
+                       CharString(shown[3 * (i - row.nStart) + n]));
     if (char32_t c = win::HexColumnChar(text, {row.nStart, row.nEnd}, i)) {
       painter.drawText(QPointF(at.x() + fColumn, at.y() + fAscent), CharString(c));
       fColumn += m_pMeasure->Advance(c, fColumn);

@@ -8,7 +8,7 @@
 namespace view {
 
 namespace {
-// The margin's cells: hh:mm:ss.mmm and a blank.
+// The margin's digits' cells: hh:mm:ss.mmm and a blank.
 constexpr double kMarginCells = 13;
 }  // namespace
 
@@ -22,7 +22,6 @@ CEditBoxRows::~CEditBoxRows() { win::SetEditRows(m_hWnd, nullptr); }
 win::CTextRange CEditBoxRows::Text() const { return GetWindowTextShared(m_hWnd).View(); }
 
 void CEditBoxRows::SetMeasure(const CTextMeasure* pMeasure) {
-  m_pMeasure = pMeasure;
   m_layout.SetMeasure(pMeasure);
   m_hex.SetMeasure(pMeasure);
   ApplyWidth();

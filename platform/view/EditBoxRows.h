@@ -83,7 +83,6 @@ class CEditBoxRows final : public win::CEditRows {
   CRecordLayout m_layout{m_index};
   CHexLayout m_hex{win::GetTextTimes(m_hWnd)};
   win::SEditForm m_form;
-  const CTextMeasure* m_pMeasure = nullptr;
   double m_fWidth = 0;
   SViewTop m_top;
   size_t m_nHexTop = 0;

@@ -2,15 +2,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace view {
 
-double CHexLayout::Cell() const { return m_pMeasure ? m_pMeasure->Advance(U'0', 0) : 1; }
+void CHexLayout::SetMeasure(const CTextMeasure* pMeasure) {
+  m_pMeasure = pMeasure;
+  m_fCell = m_fBlank = 1;
+  if (!pMeasure) return;
+  m_fBlank = pMeasure->Advance(U' ', 0);
+  m_fCell = 0;
+  for (char32_t c : std::u32string_view(U"0123456789ABCDEF?")) m_fCell = std::max(m_fCell, pMeasure->Advance(c, 0));
+}
 
 bool CHexLayout::SetWidth(double fWidth) {
-  // A unit takes its digits, a blank and a character.
+  // A unit takes a step and a character.
   size_t nUnits = win::kHexRowUnits;
-  while (nUnits > 1 && fWidth > 0 && Cell() * static_cast<double>(4 * nUnits + 1) > fWidth) nUnits /= 2;
+  auto width = [&](size_t n) { return (Step() + Cell()) * static_cast<double>(n) + Blank(); };
+  while (nUnits > 1 && fWidth > 0 && width(nUnits) > fWidth) nUnits /= 2;
   if (nUnits == m_nRowUnits) return false;
   m_nRowUnits = nUnits;
   return true;
@@ -60,7 +69,7 @@ size_t CHexLayout::Reveal(const win::CTextRange& text, size_t nTop, size_t nPos,
 }
 
 double CHexLayout::XOf(const SRow& row, size_t nPos) const {
-  return 3 * Cell() * static_cast<double>(std::clamp(nPos, row.nStart, row.nEnd) - row.nStart);
+  return Step() * static_cast<double>(std::clamp(nPos, row.nStart, row.nEnd) - row.nStart);
 }
 
 double CHexLayout::ColumnX(const win::CTextRange& text, const SRow& row, size_t nPos) const {
@@ -72,10 +81,10 @@ double CHexLayout::ColumnX(const win::CTextRange& text, const SRow& row, size_t 
 }
 
 size_t CHexLayout::PositionAt(const win::CTextRange& text, const SRow& row, double fX, bool bCharUnder) const {
-  double fCell = Cell(), fColumn = ColumnStart();
+  double fColumn = ColumnStart();
   size_t nUnits = row.nEnd - row.nStart, nAt = 0;
-  if (fX < fColumn - fCell / 2) {
-    double fUnits = fX / (3 * fCell);
+  if (fX < fColumn - Blank() / 2) {
+    double fUnits = fX / Step();
     nAt = static_cast<size_t>(std::max(0.0, bCharUnder ? std::floor(fUnits) : std::round(fUnits)));
   } else {
     for (double fAt = fColumn; nAt < nUnits; ++nAt) {

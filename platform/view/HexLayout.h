@@ -3,8 +3,9 @@
 // where a block begins after a pause (the window system decides where). A
 // row's place is its first unit; a row is found from any unit through the
 // text's append times, so, as with text, only the rows in view are laid out.
-// Across a row, unit k's two digits stand at 3k digit cells, and the
-// character column after win::HexColumnCell cells.
+// Across a row, unit k's two digits and a blank take one step, and the
+// character column follows the steps of a full row and one more blank; in a
+// grid of cells that is win::HexColumnCell cells.
 #pragma once
 
 #include <cstddef>
@@ -22,13 +23,15 @@ class CHexLayout {
  public:
   explicit CHexLayout(const win::CAppendTimes& times) : m_rTimes(times) {}
 
-  void SetMeasure(const CTextMeasure* pMeasure) { m_pMeasure = pMeasure; }
-  // The width of one digit: the cell the digits and the column are set in.
-  double Cell() const;
+  void SetMeasure(const CTextMeasure* pMeasure);
+  // The cell of one hex digit (the widest), a blank, and a unit's digits and their blank.
+  double Cell() const { return m_fCell; }
+  double Blank() const { return m_fBlank; }
+  double Step() const { return 2 * Cell() + Blank(); }
   // Fits the rows to fWidth; true when their length changed.
   bool SetWidth(double fWidth);
   size_t RowUnits() const { return m_nRowUnits; }
-  double ColumnStart() const { return Cell() * static_cast<double>(win::HexColumnCell(m_nRowUnits)); }
+  double ColumnStart() const { return Step() * static_cast<double>(m_nRowUnits) + Blank(); }
 
   // Up to nRows rows from the row that starts at nTop on. A row's nLine is
   // its start, and only the text's last row owns the text's end.
@@ -56,6 +59,8 @@ class CHexLayout {
 
   const win::CAppendTimes& m_rTimes;
   const CTextMeasure* m_pMeasure = nullptr;
+  double m_fCell = 1;
+  double m_fBlank = 1;
   size_t m_nRowUnits = win::kHexRowUnits;
 };
 
