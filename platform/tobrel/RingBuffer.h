@@ -21,7 +21,7 @@ class CRingBuffer {
 
   explicit CRingBuffer(size_t nCapacity = kCapacity);
 
-  // Producer side, for the one reader thread: a free contiguous area (nullptr, 0 when full),
+  // Producer side, for the port's receiver, one read at a time: a free contiguous area (nullptr, 0 when full),
   // filled outside the lock and then committed.
   uint8_t* FreeArea(size_t& nSize);
   void Commit(size_t nCount);
