@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -127,23 +128,23 @@ void CRecordWindow::Redraw() {
 }
 
 // The scroll bar counts lines; its end is the last page, which may start
-// within a line.
+// within a line. Its signals are held back meanwhile: the box is not scrolled
+// by its own setting, and the scroll area has nothing to lay out again while
+// the bar's policy is fixed (on every append, at the line rate).
 void CRecordWindow::SyncScrollBar() {
-  view::SViewTop last = m_rows.Layout().LastTop(Text(), PageRows());
+  view::SViewTop last = m_rows.Layout().LastTop(Text(), m_rows.PageRows());
   int nMax = static_cast<int>(std::min<size_t>(last.nLine + (last.nRow > 0 ? 1 : 0), INT_MAX));
   int nValue = m_rows.Top() >= last ? nMax : static_cast<int>(std::min<size_t>(m_rows.Top().nLine, INT_MAX));
-  m_bSyncingScrollBar = true;
   QScrollBar* pBar = verticalScrollBar();
+  const QSignalBlocker blocker(pBar);
   pBar->setRange(0, nMax);
-  pBar->setPageStep(static_cast<int>(PageRows()));
+  pBar->setPageStep(static_cast<int>(m_rows.PageRows()));
   pBar->setSingleStep(1);
   pBar->setValue(nValue);
-  m_bSyncingScrollBar = false;
 }
 
 void CRecordWindow::OnScrollBar(int nValue) {
-  if (m_bSyncingScrollBar) return;
-  view::SViewTop last = m_rows.Layout().LastTop(Text(), PageRows());
+  view::SViewTop last = m_rows.Layout().LastTop(Text(), m_rows.PageRows());
   m_rows.ScrollTo(nValue >= verticalScrollBar()->maximum() ? last : view::SViewTop{static_cast<size_t>(nValue), 0});
   Redraw();
 }
