@@ -8,6 +8,8 @@
 // the thread wakes about once between two polls, and no byte waits for the reader.
 #pragma once
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
