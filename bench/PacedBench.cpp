@@ -3,8 +3,8 @@
 //   bench_paced --text       the same with the text view on a pseudo-terminal
 //   bench_paced_qt [--quick] the same with the Qt view offscreen, or on an X server with
 //                            QT_QPA_PLATFORM=xcb (xvfb-run -a), whose CPU is shown beside
-//   bench_paced_qt --long    also five minutes of CR LF lines (./benchmark runs it)
-//   bench_paced --capture    each stream but the five minutes again with the capture file on, and
+//   bench_paced_qt --long    also ten minutes of CR LF lines (./benchmark runs it)
+//   bench_paced --capture    each stream but the ten minutes again with the capture file on, and
 //                            printable text lines; --rounds N runs each comparison N times
 //   bench_paced --ser2net    the streams through ser2net on loopback (COM1 is rfc2217://)
 #include <algorithm>
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   const bool bCapture = HasFlag(argc, argv, "--capture");
   // A paced run is long, so the capture comparison runs once unless asked for more.
   const int nRounds = IntOption(argc, argv, "--rounds", 1);
-  const uint64_t nLongCount = kLineRate * 300;
+  const uint64_t nLongCount = kLineRate * 600;
   // One write every 2 ms at most.
   CPtyPeer peer(static_cast<size_t>((bLong ? nLongCount : nCount) * 1000 / kLineRate / 2 + 1000));
   const bool bSer2net = HasFlag(argc, argv, "--ser2net");
