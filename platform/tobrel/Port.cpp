@@ -11,8 +11,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 
