@@ -30,6 +30,10 @@ class CView {
   virtual void Settle() = 0;
   // Bytes the view has written to the person's terminal, for a view that has one.
   virtual uint64_t TerminalBytes() const { return 0; }
+  // The CPU seconds of the display server the view draws on, where it is one of this
+  // machine's processes (a local X server): what the person's machine pays beside this
+  // process. Nothing for a view without one.
+  virtual std::optional<double> DisplayCpuSeconds() const { return std::nullopt; }
   // Units of the receive record the view shows, or could scroll to without
   // further work.
   virtual size_t ShownLength(HWND hDlg) = 0;

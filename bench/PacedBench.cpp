@@ -1,9 +1,10 @@
 // Paced line rate: a stream at 921600 baud 8N1 through the receive poll.
 //   bench_paced [--quick]    8 MiB of each kind; 1 MiB with --quick
 //   bench_paced --text       the same with the text view on a pseudo-terminal
-//   bench_paced_qt [--quick] the same with the Qt view offscreen
-//   bench_paced_qt --long    also five minutes of CR LF lines (./benchmark runs it)
-//   bench_paced --capture    each stream but the five minutes again with the capture file on, and
+//   bench_paced_qt [--quick] the same with the Qt view offscreen, or on an X server with
+//                            QT_QPA_PLATFORM=xcb (xvfb-run -a), whose CPU is shown beside
+//   bench_paced_qt --long    also ten minutes of CR LF lines (./benchmark runs it)
+//   bench_paced --capture    each stream but the ten minutes again with the capture file on, and
 //                            printable text lines; --rounds N runs each comparison N times
 //   bench_paced --ser2net    the streams through ser2net on loopback (COM1 is rfc2217://)
 //   bench_paced --hex-times  with the receive record in hex form with times (with any of the above)
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   const bool bHexTimes = HasFlag(argc, argv, "--hex-times");
   // A paced run is long, so the capture comparison runs once unless asked for more.
   const int nRounds = IntOption(argc, argv, "--rounds", 1);
-  const uint64_t nLongCount = kLineRate * 300;
+  const uint64_t nLongCount = kLineRate * 600;
   // One write every 2 ms at most.
   CPtyPeer peer(static_cast<size_t>((bLong ? nLongCount : nCount) * 1000 / kLineRate / 2 + 1000));
   const bool bSer2net = HasFlag(argc, argv, "--ser2net");
@@ -47,8 +48,8 @@ int main(int argc, char** argv) {
                    view.Name() + (bSer2net ? ", through ser2net on loopback (RFC 2217)" : "") +
                    (bHexTimes ? ", the record in hex form with times" : ""),
                {"stream", "bytes sent", "bytes lost", "mismatched", "extra", "max delay ms", "p99 delay ms",
-                "longest tick gap ms", "CPU s/MiB", "% of one core", "seconds", "peak RSS MiB", "growth B per byte",
-                "to terminal B/s", "times % of text"});
+                "longest tick gap ms", "CPU s/MiB", "% of one core", "of it reader %", "X server % of one core",
+                "seconds", "peak RSS MiB", "growth B per byte", "to terminal B/s", "times % of text"});
   CCaptureComparison capture("paced at " + Number(kLineRate) + " B/s, " + std::string(view.Name()));
   RunTerminal(bSer2net ? server.Url() : peer.Slave(), [&](HWND hDlg) {
     if (!OpenPort(hDlg)) return;
@@ -61,8 +62,10 @@ int main(int argc, char** argv) {
       table.AddRow({KindName(kind), Number(run.nSent), Number(run.check.nMissing), Number(run.check.nMismatched),
                     Number(run.check.nExtra), Fixed(run.fMaxDelayMs, 1), Fixed(run.fP99DelayMs, 1),
                     Fixed(run.fMaxGapMs, 1), Fixed(run.fCpuSeconds / fMiB, 4),
-                    Fixed(100 * run.fCpuSeconds / run.fWallSeconds, 2), Fixed(run.fWallSeconds, 1),
-                    Fixed(static_cast<double>(run.nPeakRss) / kMiB, 1),
+                    Fixed(100 * run.fCpuSeconds / run.fWallSeconds, 2),
+                    Fixed(100 * run.fReaderSeconds / run.fWallSeconds, 2),
+                    run.fDisplaySeconds ? Fixed(100 * *run.fDisplaySeconds / run.fWallSeconds, 2) : "-",
+                    Fixed(run.fWallSeconds, 1), Fixed(static_cast<double>(run.nPeakRss) / kMiB, 1),
                     Fixed(static_cast<double>(run.nPeakRss - std::min(run.nPeakRss, run.nRssBefore)) /
                               static_cast<double>(run.nSent),
                           3),

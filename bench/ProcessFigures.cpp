@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace bench {
@@ -30,6 +31,22 @@ double ThreadCpuSeconds(std::string_view name) {
     fSeconds += static_cast<double>(nNs) * 1e-9;
   }
   return fSeconds;
+}
+
+std::optional<double> ProcessCpuSeconds(int nPid) {
+  std::ifstream stat("/proc/" + std::to_string(nPid) + "/stat");
+  std::string strStat;
+  if (!std::getline(stat, strStat)) return std::nullopt;
+  // The name, in parentheses, may hold blanks; utime and stime are the 14th and 15th fields,
+  // the 12th and 13th after it.
+  size_t nAfterName = strStat.rfind(')');
+  if (nAfterName == std::string::npos) return std::nullopt;
+  std::istringstream fields(strStat.substr(nAfterName + 1));
+  std::string strSkip;
+  for (int i = 0; i < 11; ++i) fields >> strSkip;
+  uint64_t nUser = 0, nSystem = 0;
+  if (!(fields >> nUser >> nSystem)) return std::nullopt;
+  return static_cast<double>(nUser + nSystem) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 size_t RssBytes() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace bench {
@@ -10,6 +11,8 @@ namespace bench {
 double CpuSeconds();
 // The run time of this process's threads of that name, summed.
 double ThreadCpuSeconds(std::string_view name);
+// Every thread of another process (user and system time), while it runs.
+std::optional<double> ProcessCpuSeconds(int nPid);
 size_t RssBytes();
 // The highest resident size of this process since the last ResetPeakRss.
 size_t PeakRssBytes();

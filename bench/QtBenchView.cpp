@@ -1,5 +1,6 @@
-// The Qt view, offscreen: its event loop runs the dialog and delivers the
-// timer ticks, and every change reaches its widgets as it would on a desktop.
+// The Qt view, offscreen or on an X server (QT_QPA_PLATFORM=xcb, as under xvfb-run): its
+// event loop runs the dialog and delivers the timer ticks, and every change reaches its
+// widgets as it would on a desktop.
 #include <QApplication>
 #include <QClipboard>
 #include <QEventLoop>
@@ -8,11 +9,14 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "BenchView.h"
 #include "Clock.h"
 #include "Dialog.h"
+#include "ProcessFigures.h"
 #include "QtText.h"
 #include "QtView.h"
 #include "RangeMimeData.h"
@@ -24,18 +28,40 @@ namespace bench {
 
 namespace {
 
+// The process id of the X server on this machine that DISPLAY (":99", ":99.0") names, from
+// the lock file every X server keeps; none for a server elsewhere.
+std::optional<int> LocalXServer() {
+  const char* pszDisplay = std::getenv("DISPLAY");
+  if (pszDisplay == nullptr || pszDisplay[0] != ':') return std::nullopt;
+  std::ifstream lock("/tmp/.X" + std::to_string(std::atoi(pszDisplay + 1)) + "-lock");
+  int nPid = 0;
+  if (!(lock >> nPid) || nPid <= 0) return std::nullopt;
+  return nPid;
+}
+
 class CQtBenchView final : public CView {
  public:
   void SetUp(int& argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     m_pApp = std::make_unique<QApplication>(argc, argv);
+    m_strName = "Qt view " + QGuiApplication::platformName().toStdString();
+    if (QGuiApplication::platformName() == "xcb") {
+      m_nXServer = LocalXServer();
+      std::string strServer = "an X server";
+      if (m_nXServer) std::getline(std::ifstream("/proc/" + std::to_string(*m_nXServer) + "/comm"), strServer);
+      m_strName = "Qt view on " + strServer + " " + std::getenv("DISPLAY");
+    }
     m_pView = std::make_unique<qtview::CQtView>();
     m_pWake = std::make_unique<QTimer>();
     m_pWake->setSingleShot(true);
     m_pWake->setTimerType(Qt::PreciseTimer);
   }
 
-  const char* Name() const override { return "Qt view offscreen"; }
+  const char* Name() const override { return m_strName.c_str(); }
+
+  std::optional<double> DisplayCpuSeconds() const override {
+    return m_nXServer ? ProcessCpuSeconds(*m_nXServer) : std::nullopt;
+  }
 
   void Run(const std::function<void(HWND)>& scenario) override {
     // Runs once the view's modal loop has started.
@@ -118,6 +144,8 @@ class CQtBenchView final : public CView {
     return dynamic_cast<qtview::CRecordWindow*>(m_pView->Widget(GetDlgItem(hDlg, IDC_EDIT_RECEIVE_RECORD)));
   }
 
+  std::string m_strName;
+  std::optional<int> m_nXServer;
   std::unique_ptr<QApplication> m_pApp;
   std::unique_ptr<qtview::CQtView> m_pView;
   std::unique_ptr<QTimer> m_pWake;

@@ -36,6 +36,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   const int64_t nWall0 = NowNs();
   const double fCpu0 = CpuSeconds();
   const double fReader0 = ThreadCpuSeconds(kReaderThread);
+  const std::optional<double> fDisplay0 = View().DisplayCpuSeconds();
   int64_t nDeadline = nWall0 + 60 * kSecond;
   if (nRate != 0) nDeadline += static_cast<int64_t>(nCount * kSecond / nRate);
   size_t nLast = 0;
@@ -55,6 +56,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
         vecSamples.push_back({NowNs(), RecordLength(hDlg), View().ShownLength(hDlg)});
       });
   const double fCpu1 = CpuSeconds();
+  const std::optional<double> fDisplay1 = View().DisplayCpuSeconds();
   const int64_t nWall1 = NowNs();
   run.nPeakRss = PeakRssBytes();
 
@@ -62,6 +64,7 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   run.nSent = peer.Written();
   run.fCpuSeconds = fCpu1 - fCpu0;
   run.fReaderSeconds = ThreadCpuSeconds(kReaderThread) - fReader0;
+  if (fDisplay0 && fDisplay1) run.fDisplaySeconds = *fDisplay1 - *fDisplay0;
   run.fWallSeconds = static_cast<double>(nWall1 - nWall0) * 1e-9;
   run.fWriteSeconds = static_cast<double>(peer.StreamEndNs() - peer.StreamStartNs()) * 1e-9;
   run.nTicks = vecSamples.size();

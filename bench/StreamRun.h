@@ -21,6 +21,7 @@ struct SStreamRun {
   std::optional<SRecordCheck> copyCheck;  // a copy of the whole record, where the view has one
   double fCpuSeconds = 0;                 // this process, while the stream ran and was shown
   double fReaderSeconds = 0;              // of that, COM1's reader thread
+  std::optional<double> fDisplaySeconds;  // the display server's, over the same time
   double fWallSeconds = 0;                // over the same time
   uint64_t nRecorded = 0;                 // units in the record at the end
   double fRecordSeconds = 0;              // first byte written to the record's last growth

@@ -9,10 +9,12 @@
 # scdoc makes the manual page, and the package's check renders it (groff-base), loads the
 # completion (bash-completion) and validates the metainfo (appstream).
 # ser2net shares pseudo-terminals over the network in the tests of network ports.
+# xvfb (Xvfb and xvfb-run, which needs xauth, only recommended) gives ./benchmark a real X
+# server, whose round trips and drawing a person's desktop pays and the offscreen platform skips.
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
           libncurses-dev ncurses-term tmux clang libclang-rt-dev clang-format desktop-file-utils
           fonts-dejavu-core fonts-cantarell fonts-noto-core
-          dpkg-dev file scdoc groff-base bash-completion appstream ser2net)
+          dpkg-dev file scdoc groff-base bash-completion appstream ser2net xvfb xauth)
 
 ensure_packages() {
   local missing=()

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -144,20 +145,21 @@ void CRecordWindow::Redraw() {
   viewport()->update();
 }
 
+// The scroll bar's signals are held back while it is set: the box is not
+// scrolled by its own setting, and the scroll area has nothing to lay out
+// again while the bar's policy is fixed (on every append, at the line rate).
 void CRecordWindow::SyncScrollBar() {
   int nMax = static_cast<int>(std::min<size_t>(m_rows.ScrollMax(), INT_MAX));
   int nValue = static_cast<int>(std::min<size_t>(m_rows.ScrollValue(), INT_MAX));
-  m_bSyncingScrollBar = true;
   QScrollBar* pBar = verticalScrollBar();
+  const QSignalBlocker blocker(pBar);
   pBar->setRange(0, nMax);
-  pBar->setPageStep(static_cast<int>(PageRows()));
+  pBar->setPageStep(static_cast<int>(m_rows.PageRows()));
   pBar->setSingleStep(1);
   pBar->setValue(nValue);
-  m_bSyncingScrollBar = false;
 }
 
 void CRecordWindow::OnScrollBar(int nValue) {
-  if (m_bSyncingScrollBar) return;
   m_rows.ScrollToValue(static_cast<size_t>(std::max(nValue, 0)));
   Redraw();
 }

@@ -77,7 +77,6 @@ class CRecordWindow final : public QAbstractScrollArea, public CViewWindow {
 
   std::unique_ptr<CFontMeasure> m_pMeasure;
   view::CEditBoxRows m_rows;
-  bool m_bSyncingScrollBar = false;
   int m_nWheelDelta = 0;
   // The end of the last row drawn: an append past it needs no drawing.
   size_t m_nDrawnEnd = 0;

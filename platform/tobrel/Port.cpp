@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -246,6 +247,7 @@ uint32_t CPort::StartTransfer() {
 
 void CPort::KeepFlags(const SLineFlags& flags) {
   m_flags = flags;
+  m_receiver.SetLineRate(flags.nBaud / std::max<uint32_t>(flags.nBitsPerChar, 1));
   m_writer.SetCharTime(std::chrono::microseconds(uint64_t{flags.nBitsPerChar} * 1000000 / flags.nBaud + 1));
 }
 

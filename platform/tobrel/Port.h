@@ -49,6 +49,7 @@ class CPort {
   // The device hung up, even if the reader has not seen it yet.
   bool IsHungUp() const;
   CRingBuffer& Ring() { return m_ring; }
+  CReceiver& Receiver() { return m_receiver; }
   CWriter& Writer() { return m_writer; }
   const CWriter& Writer() const { return m_writer; }
   // Held while the device is written, so that Close cannot pull it away underneath.

@@ -57,6 +57,8 @@ using namespace tobrel;
 extern "C" uint32_t DataSizeInCom(uint8_t port) {
   const std::shared_ptr<CPort> pPort = FindPort(port);
   if (!pPort) return 0;
+  // What has gathered in the device's buffer since the reader's last read counts too.
+  pPort->Receiver().Drain();
   const CRingBuffer& ring = pPort->Ring();
   const size_t nSize = ring.Size();
   const bool bNews = ring.HasNews() || pPort->Writer().StallReportPending() || CaptureReportPending();

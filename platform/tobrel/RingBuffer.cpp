@@ -44,8 +44,14 @@ void CRingBuffer::SFree::operator()(uint8_t* p) const { std::free(p); }
 
 CRingBuffer::CRingBuffer(size_t nCapacity) : m_nCapacity(nCapacity), m_pData(AllocatePages(nCapacity)) {}
 
+void CRingBuffer::RewindEmpty() {
+  if (m_nTail != m_nHead || m_nTail % m_nCapacity == 0) return;
+  m_nHead = m_nTail = m_nLentEnd = (m_nTail / m_nCapacity + 1) * m_nCapacity;
+}
+
 uint8_t* CRingBuffer::FreeArea(size_t& nSize) {
   std::lock_guard lock(m_mtx);
+  RewindEmpty();
   const size_t nFree = m_nCapacity - static_cast<size_t>(m_nTail - m_nHead);
   const size_t nOffset = static_cast<size_t>(m_nTail % m_nCapacity);
   nSize = std::min(nFree, m_nCapacity - nOffset);
@@ -77,6 +83,7 @@ bool CRingBuffer::Append(const uint8_t* pData, size_t nCount) {
   if (nCount == 0) return true;
   {
     std::lock_guard lock(m_mtx);
+    RewindEmpty();
     if (m_nCapacity - static_cast<size_t>(m_nTail - m_nHead) < nCount) return false;
     const size_t nOffset = static_cast<size_t>(m_nTail % m_nCapacity);
     const size_t nFirst = std::min(nCount, m_nCapacity - nOffset);

@@ -21,7 +21,7 @@ class CRingBuffer {
 
   explicit CRingBuffer(size_t nCapacity = kCapacity);
 
-  // Producer side, for the one reader thread: a free contiguous area (nullptr, 0 when full),
+  // Producer side, for the port's receiver, one read at a time: a free contiguous area (nullptr, 0 when full),
   // filled outside the lock and then committed.
   uint8_t* FreeArea(size_t& nSize);
   void Commit(size_t nCount);
@@ -66,6 +66,10 @@ class CRingBuffer {
 
  private:
   void CopyOut(uint64_t nFrom, uint8_t* pOut, size_t nCount) const;
+  // An empty buffer starts again at its beginning, whose pages are in use already, rather
+  // than walking on onto pages given back: a steady stream that the caller keeps up with
+  // touches no new memory. With m_mtx held, and no free area lent.
+  void RewindEmpty();
   // Gives back the memory of bytes [nFrom, nTo), just taken.
   void ReleaseDrained(uint64_t nFrom, uint64_t nTo);
 

@@ -83,4 +83,45 @@ TEST_F(CRecordRepaintTest, AppendsBelowTheViewRepaintTheBarOnlyWhenItsHandleMove
   });
 }
 
+TEST_F(CRecordRepaintTest, TheBarKeepsPaceWithAppendsAndStillScrollsTheText) {
+  RunApp([&] {
+    ClickButton(IDC_BUTTON_OPEN);
+    Receive(Lines(0, 200));
+    qtview::CRecordWindow* pRecord = Record();
+    QScrollBar* pBar = pRecord->verticalScrollBar();
+    const int nMax = pBar->maximum();
+    ASSERT_GT(nMax, 0);
+    EXPECT_EQ(pBar->value(), 0);
+
+    // Lines below the view lengthen the bar's range; the handle and the text stay.
+    QStringList rows = pRecord->VisibleRows();
+    Receive(Lines(200, 300));
+    EXPECT_EQ(pBar->maximum(), nMax + 100);
+    EXPECT_EQ(pBar->value(), 0);
+    EXPECT_EQ(pRecord->VisibleRows(), rows);
+
+    // The person takes the handle to the end: the last lines show.
+    pBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QTest::qWait(1);
+    EXPECT_EQ(pBar->value(), pBar->maximum());
+    EXPECT_TRUE(pRecord->VisibleRows().contains(QStringLiteral("line 299")));
+
+    // More lines keep the line on top, and the handle with it; the first of them shows
+    // in the row that was empty, and the end is a step away.
+    const QString strTop = pRecord->VisibleRows().front();
+    const int nTop = pBar->value();
+    Receive(Lines(300, 310));
+    EXPECT_EQ(pBar->maximum(), nMax + 110);
+    EXPECT_EQ(pBar->value(), nTop);
+    EXPECT_EQ(pRecord->VisibleRows().front(), strTop);
+    EXPECT_EQ(pRecord->VisibleRows().back(), QStringLiteral("line 300"));
+    pBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QTest::qWait(1);
+    EXPECT_TRUE(pRecord->VisibleRows().contains(QStringLiteral("line 309")));
+    pBar->triggerAction(QAbstractSlider::SliderToMinimum);
+    QTest::qWait(1);
+    EXPECT_EQ(pRecord->VisibleRows().front(), QStringLiteral("line 0"));
+  });
+}
+
 }  // namespace
