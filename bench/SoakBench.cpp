@@ -1,6 +1,7 @@
 // Soak: 8 GiB of each stream unpaced through the pseudo-terminal into one
 // record, whose older text moves to the store's file beyond the resident bound.
 //   bench_soak [--quick]         8 GiB of CR LF lines and of no line breaks; 256 MiB with --quick
+//   bench_soak --gib N           N GiB of each instead
 //   bench_soak_qt [--quick]      the same with the Qt view offscreen
 //   bench_soak[_qt] --full-disk  512 MiB of lines with the store's directory on a 96 MiB tmpfs,
 //                                mounted in a user and mount namespace of the program's own
@@ -71,7 +72,11 @@ size_t Count(const std::u16string& str, std::u16string_view part) {
 int main(int argc, char** argv) {
   const bool bFullDisk = HasFlag(argc, argv, "--full-disk");
   if (bFullDisk) MountStoreOnSmallDisk();
-  const uint64_t nCount = (bFullDisk ? 512 : HasFlag(argc, argv, "--quick") ? 256 : 8192) * kMiB;
+  const uint64_t nCount =
+      (bFullDisk                        ? 512
+       : HasFlag(argc, argv, "--quick") ? 256
+                                        : 1024 * static_cast<uint64_t>(IntOption(argc, argv, "--gib", 8))) *
+      kMiB;
   // Delays are kept for the first million writes.
   CPtyPeer peer(static_cast<size_t>(std::min<uint64_t>(nCount / 1024, 1 << 20)));
   CView& view = SetUpView(argc, argv);

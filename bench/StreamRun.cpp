@@ -37,8 +37,11 @@ SStreamRun StreamThrough(HWND hDlg, CPtyPeer& peer, EStreamKind kind, uint64_t n
   const double fCpu0 = CpuSeconds();
   const double fReader0 = ThreadCpuSeconds(kReaderThread);
   const std::optional<double> fDisplay0 = View().DisplayCpuSeconds();
+  // A minute more than the stream takes at its rate, or unpaced at 4 MiB/s, so a long
+  // stream on a busy machine is measured whole.
+  constexpr uint64_t kSlowestUnpaced = 4 << 20;
   int64_t nDeadline = nWall0 + 60 * kSecond;
-  if (nRate != 0) nDeadline += static_cast<int64_t>(nCount * kSecond / nRate);
+  nDeadline += static_cast<int64_t>(nCount / (nRate != 0 ? nRate : kSlowestUnpaced)) * kSecond;
   size_t nLast = 0;
   int64_t nLastGrowth = nWall0;
   PumpTimers(

@@ -30,8 +30,10 @@ using TextPieceFn = std::function<bool(const STextPiece&)>;
 
 constexpr char16_t kZeroByteUnit = u'\u2400';
 
-// Resident bytes a store keeps before it moves chunks to its file.
-constexpr size_t kDefaultResidentBound = size_t{32} << 20;
+// Resident bytes a store keeps before it moves chunks to its file: some
+// screens' worth of the newest text, small beside the port's receive
+// buffer, which a backlog makes resident too.
+constexpr size_t kDefaultResidentBound = size_t{16} << 20;
 // Lowers (or restores) the bound for stores that grow from now on; for tests.
 void SetTextResidentBound(size_t nBytes);
 
