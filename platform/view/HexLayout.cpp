@@ -107,24 +107,10 @@ size_t CHexLayout::MoveCaret(const win::CTextRange& text, size_t nCaret, win::ER
   auto vertical = [&](ptrdiff_t nDelta) {
     return PositionAt(text, RowAt(text, Step(text, nCaret, nDelta)), fGoalX, false);
   };
-  auto nPage = static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1));
-  switch (move) {
-    case win::ERowMove::Up:
-      return vertical(-1);
-    case win::ERowMove::Down:
-      return vertical(1);
-    case win::ERowMove::PageUp:
-      return vertical(-nPage);
-    case win::ERowMove::PageDown:
-      return vertical(nPage);
-    case win::ERowMove::RowStart:
-      return RowAt(text, nCaret).nStart;
-    case win::ERowMove::RowEnd: {
-      SRow row = RowAt(text, nCaret);
-      return row.bLastOfLine ? row.nEnd : PositionAt(text, row, XOf(row, row.nEnd), false);
-    }
-  }
-  return nCaret;
+  if (std::optional<ptrdiff_t> nDelta = RowMoveDelta(move, nPageRows)) return vertical(*nDelta);
+  SRow row = RowAt(text, nCaret);
+  if (move == win::ERowMove::RowStart) return row.nStart;
+  return row.bLastOfLine ? row.nEnd : PositionAt(text, row, XOf(row, row.nEnd), false);
 }
 
 }  // namespace view

@@ -144,6 +144,22 @@ size_t CRecordLayout::PositionAt(const win::CTextRange& text, const SRow& row, d
   return row.bLastOfLine ? row.nEnd : nLastStop;
 }
 
+std::optional<ptrdiff_t> RowMoveDelta(win::ERowMove move, size_t nPageRows) {
+  auto nPage = static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1));
+  switch (move) {
+    case win::ERowMove::Up:
+      return -1;
+    case win::ERowMove::Down:
+      return 1;
+    case win::ERowMove::PageUp:
+      return -nPage;
+    case win::ERowMove::PageDown:
+      return nPage;
+    default:
+      return std::nullopt;
+  }
+}
+
 size_t CRecordLayout::MoveCaret(const win::CTextRange& text, size_t nCaret, win::ERowMove move, double fGoalX,
                                 size_t nPageRows) const {
   auto vertical = [&](ptrdiff_t nDelta) {
@@ -152,24 +168,10 @@ size_t CRecordLayout::MoveCaret(const win::CTextRange& text, size_t nCaret, win:
     std::vector<size_t> starts = RowStarts(text, to.nLine);
     return PositionAt(text, MakeRow(starts, text, to.nLine, to.nRow), fGoalX);
   };
-  ptrdiff_t nPage = static_cast<ptrdiff_t>(std::max<size_t>(nPageRows, 1));
-  switch (move) {
-    case win::ERowMove::Up:
-      return vertical(-1);
-    case win::ERowMove::Down:
-      return vertical(1);
-    case win::ERowMove::PageUp:
-      return vertical(-nPage);
-    case win::ERowMove::PageDown:
-      return vertical(nPage);
-    case win::ERowMove::RowStart:
-      return RowAt(text, nCaret).nStart;
-    case win::ERowMove::RowEnd: {
-      SRow row = RowAt(text, nCaret);
-      return row.bLastOfLine ? row.nEnd : PositionAt(text, row, XOf(text, row, row.nEnd));
-    }
-  }
-  return nCaret;
+  if (std::optional<ptrdiff_t> nDelta = RowMoveDelta(move, nPageRows)) return vertical(*nDelta);
+  SRow row = RowAt(text, nCaret);
+  if (move == win::ERowMove::RowStart) return row.nStart;
+  return row.bLastOfLine ? row.nEnd : PositionAt(text, row, XOf(text, row, row.nEnd));
 }
 
 }  // namespace view

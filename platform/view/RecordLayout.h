@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "EditBox.h"
@@ -30,6 +31,10 @@ struct SRow {
   size_t nEnd = 0;
   bool bLastOfLine = true;
 };
+
+// The rows a move goes up (negative) or down, or nothing for a move to
+// its row's start or end.
+std::optional<ptrdiff_t> RowMoveDelta(win::ERowMove move, size_t nPageRows);
 
 class CRecordLayout {
  public:
